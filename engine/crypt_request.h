@@ -1,0 +1,65 @@
+#pragma once
+// The contract between the front ends (window, command line) and the engine:
+// the protection levels, the request a front end hands over, and the outcome
+// the engine hands back, complete with the text, title and icon to show.
+
+#include <cstdint>
+#include <string>
+
+namespace quarnix {
+
+enum class Level { Secret, Secretter, TopSecret };
+
+// Everything a command takes from its front end, read once at the click.
+struct CryptRequest {
+    std::u16string FilePath;  // the path the file chooser returned; empty when none yet
+    quarnix::Level Level = quarnix::Level::Secret;
+    std::u16string Password1;
+    std::u16string Password1Confirm;
+    std::u16string Password2;         // read at TopSecret only
+    std::u16string Password2Confirm;  // read at TopSecret only
+    bool MakeBackup = true;
+    bool MarkFile = true;
+};
+
+enum class OutcomeKind {
+    // Refusals, checked in this order before anything touches the disk.
+    FileMissing,
+    Password1Empty,
+    Password1Mismatch,
+    Password2Empty,
+    Password2Mismatch,
+    // The user declined the decrypt confirmation: nothing is shown afterwards.
+    Cancelled,
+    // A password that cannot become key bytes; the file is untouched.
+    PasswordCharacterRefused,
+    PasswordTooLong,
+    // File-system failures; the message says what state the file is in.
+    BackupFailed,
+    ReadFailed,
+    WriteFailed,
+    RenameTargetFolderMissing,
+    RenameTargetExists,
+    RenameFailed,
+    // The user stopped long work; the file is unchanged.
+    WorkCancelled,
+    Done,
+};
+
+enum class OutcomeIcon { None, Critical, Exclamation };
+
+// The password boxes a refusal may empty or focus, named after the window's boxes.
+enum class PasswordBox { None, TxtPass1, TxtPass2, TxtPass3, TxtPass4 };
+
+struct CommandOutcome {
+    OutcomeKind Kind = OutcomeKind::Done;
+    std::u16string Message;  // empty for Cancelled: nothing to show
+    std::u16string Title;
+    OutcomeIcon Icon = OutcomeIcon::None;
+    PasswordBox BoxToEmpty = PasswordBox::None;
+    PasswordBox BoxToFocus = PasswordBox::None;
+
+    bool Succeeded() const { return Kind == OutcomeKind::Done; }
+};
+
+}  // namespace quarnix

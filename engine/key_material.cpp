@@ -1,0 +1,44 @@
+#include "key_material.h"
+
+#include <numeric>
+
+namespace quarnix {
+
+std::optional<std::uint8_t> CharacterCode(char16_t unit) {
+    if (unit <= 0x7F) {
+        return static_cast<std::uint8_t>(unit);
+    }
+    if (unit == u'\u20AC') {
+        return std::uint8_t{0x80};
+    }
+    return std::nullopt;
+}
+
+std::optional<KeyArray> KeyBytes(std::u16string_view text, KeyError* error) {
+    if (text.size() > MaxKeyTextLength) {
+        if (error != nullptr) {
+            *error = {KeyError::Kind::TooLong, MaxKeyTextLength, text[MaxKeyTextLength]};
+        }
+        return std::nullopt;
+    }
+    KeyArray key(text.size() + 1, 0);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto code = CharacterCode(text[i]);
+        if (!code) {
+            if (error != nullptr) {
+                *error = {KeyError::Kind::UnmappableCharacter, i, text[i]};
+            }
+            return std::nullopt;
+        }
+        key[i] = *code;
+    }
+    return key;
+}
+
+std::int32_t CodeSum(const KeyArray& key) {
+    return std::accumulate(key.begin(), key.end(), std::int32_t{0});
+}
+
+std::uint8_t FirstCode(const KeyArray& key) { return key.empty() ? 0 : key.front(); }
+
+}  // namespace quarnix

@@ -1,0 +1,44 @@
+#pragma once
+// Key material: how a text becomes the byte array that a cipher pass cycles
+// over, and the two numbers derived from a password that steer the rotations.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace quarnix {
+
+// The fixed key text that takes part in every pass at every level.
+inline constexpr std::u16string_view KeyConstant = u"#qTe%358!MRW";
+
+// The longest text that can become a key array (its length is a signed 16-bit count).
+inline constexpr std::size_t MaxKeyTextLength = 32767;
+
+// One byte per character of the text, then one zero element: L + 1 elements.
+using KeyArray = std::vector<std::uint8_t>;
+
+struct KeyError {
+    enum class Kind { UnmappableCharacter, TooLong };
+    Kind kind = Kind::UnmappableCharacter;
+    std::size_t position = 0;  // index of the refused code unit
+    char16_t character = 0;    // the refused code unit
+};
+
+// The single-byte code of a UTF-16 code unit under the Chinese Windows code
+// page (CP936) that existing files were made with: ASCII gives itself and the
+// euro sign gives 0x80. Every other code unit has no single-byte code.
+std::optional<std::uint8_t> CharacterCode(char16_t unit);
+
+// The key array of a text, or nothing (with *error filled when given) when the
+// text is too long or holds a character without a single-byte code.
+std::optional<KeyArray> KeyBytes(std::u16string_view text, KeyError* error = nullptr);
+
+// Sum of the character codes of a key array (its zero element adds nothing).
+std::int32_t CodeSum(const KeyArray& key);
+
+// Character code of the first character; 0 for an empty text's array.
+std::uint8_t FirstCode(const KeyArray& key);
+
+}  // namespace quarnix

@@ -1,0 +1,50 @@
+#include "level_marker.h"
+
+namespace quarnix {
+namespace {
+
+// Put into the reversed path at its first dot, and found again, read forwards,
+// once the path is turned back.
+constexpr std::u16string_view ReversedPlaceholder = u".([{}])";
+constexpr std::u16string_view Placeholder = u")]}{[(.";
+
+std::u16string Reversed(std::u16string_view text) { return {text.rbegin(), text.rend()}; }
+
+void ReplaceFirst(std::u16string& text, std::u16string_view what, std::u16string_view with) {
+    const auto at = text.find(what);
+    if (at != std::u16string::npos) {
+        text.replace(at, what.size(), with);
+    }
+}
+
+}  // namespace
+
+std::u16string_view LevelMarker(Level level) {
+    switch (level) {
+        case Level::Secret:
+            return u"(秘密).";
+        case Level::Secretter:
+            return u"(机密).";
+        case Level::TopSecret:
+            return u"(绝密).";
+    }
+    return u"(秘密).";
+}
+
+std::u16string MarkFileName(std::u16string_view path, Level level) {
+    std::u16string reversed = Reversed(path);
+    ReplaceFirst(reversed, u".", ReversedPlaceholder);
+    std::u16string marked = Reversed(reversed);
+    // The first placeholder-shaped text wins, even one that was in the path
+    // before the last dot: that is how existing marked names were made.
+    ReplaceFirst(marked, Placeholder, LevelMarker(level));
+    return marked;
+}
+
+std::u16string UnmarkFileName(std::u16string_view path, Level level) {
+    std::u16string unmarked(path);
+    ReplaceFirst(unmarked, LevelMarker(level), u".");
+    return unmarked;
+}
+
+}  // namespace quarnix
