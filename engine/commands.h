@@ -1,0 +1,38 @@
+#pragma once
+// The encrypt and decrypt commands: a CryptRequest in, one CommandOutcome out.
+
+#include <cstdint>
+#include <functional>
+
+#include "crypt_request.h"
+
+namespace quarnix {
+
+class FileOps;  // engine/file_ops.h: every system call the commands make
+
+// The two long phases of a command's file work.
+enum class WorkPhase { BackupCopy, Rewrite };
+
+// What a front end supplies to a command. Every member may be left empty.
+struct CommandHooks {
+    // Asked first by DecryptCommand (Yes answers true). Empty: go ahead.
+    std::function<bool()> ConfirmDecrypt;
+    // Bytes done of bytes to do in the current phase; called between chunks.
+    std::function<void(WorkPhase phase, std::uint64_t done, std::uint64_t total)> Progress;
+    // Polled between chunks; true stops the work with the file unchanged.
+    std::function<bool()> CancelRequested;
+};
+
+// `files` defaults to the real file system.
+CommandOutcome EncryptCommand(const CryptRequest& request, const CommandHooks& hooks = {},
+                              FileOps* files = nullptr);
+CommandOutcome DecryptCommand(const CryptRequest& request, const CommandHooks& hooks = {},
+                              FileOps* files = nullptr);
+
+// The confirmation DecryptCommand asks for before anything else.
+inline constexpr char16_t DecryptConfirmationTitle[] = u"友情提示";
+inline constexpr char16_t DecryptConfirmationText[] =
+    u"请确保您所选文件、加密等级及密码均正确无误，否则，会导致解密失败。【推荐您选中备份功能】"
+    u"\r\n你确实要执行解密吗？";
+
+}  // namespace quarnix
