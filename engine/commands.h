@@ -23,11 +23,18 @@ struct CommandHooks {
     std::function<bool()> CancelRequested;
 };
 
-// `files` defaults to the real file system.
+// Runs the checks in order, then the file work: backup copy, rewrite, marker
+// rename. Whatever fails, the file is left wholly old or wholly new and the
+// outcome says which. `files` defaults to the real file system. The hooks are
+// called on the calling thread; CancelRequested may read a flag set elsewhere.
 CommandOutcome EncryptCommand(const CryptRequest& request, const CommandHooks& hooks = {},
                               FileOps* files = nullptr);
 CommandOutcome DecryptCommand(const CryptRequest& request, const CommandHooks& hooks = {},
                               FileOps* files = nullptr);
+
+// The backup copy's path is the file's path followed by one of these.
+inline constexpr char16_t EncryptBackupSuffix[] = u".备份";
+inline constexpr char16_t DecryptBackupSuffix[] = u".BAK";
 
 // The confirmation DecryptCommand asks for before anything else.
 inline constexpr char16_t DecryptConfirmationTitle[] = u"友情提示";

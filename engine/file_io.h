@@ -1,0 +1,63 @@
+#pragma once
+// Small helpers over FileOps: whole reads and writes, an owned descriptor,
+// the folder of a path, and the progress and cancel hooks of one phase.
+
+#include <cstdint>
+#include <string>
+
+#include "commands.h"
+#include "file_ops.h"
+
+namespace quarnix {
+
+// Reads exactly `size` bytes at `offset`. Answers 0, -errno, or 1 when the
+// file ended first (it was shortened meanwhile).
+int ReadFully(FileOps& files, int fd, std::uint8_t* buffer, std::size_t size, std::int64_t offset);
+
+// Writes exactly `size` bytes at `offset`. Answers 0 or -errno.
+int WriteFully(FileOps& files, int fd, const std::uint8_t* buffer, std::size_t size,
+               std::int64_t offset);
+
+// The folder that holds `path` ("." for a bare name).
+std::string FolderOf(const std::string& path);
+
+// Flushes a folder, so that a rename in it survives a crash. Answers 0 or -errno.
+int FlushFolder(FileOps& files, const std::string& folder);
+
+// A descriptor closed at the end of its scope.
+class OwnedFd {
+  public:
+    OwnedFd(FileOps& files, int fd) : files_(files), fd_(fd) {}
+    ~OwnedFd() { Close(); }
+    OwnedFd(const OwnedFd&) = delete;
+    OwnedFd& operator=(const OwnedFd&) = delete;
+
+    int get() const { return fd_; }
+    // Answers 0 or -errno; closing twice does nothing.
+    int Close();
+
+  private:
+    FileOps& files_;
+    int fd_;
+};
+
+// Reports one phase's progress and asks whether to stop, between chunks.
+class PhaseProgress {
+  public:
+    // Reports 0 of `total` at once.
+    PhaseProgress(const CommandHooks& hooks, WorkPhase phase, std::uint64_t total);
+
+    bool CancelRequested() const { return hooks_.CancelRequested && hooks_.CancelRequested(); }
+    void Report(std::uint64_t done) const;
+
+  private:
+    const CommandHooks& hooks_;
+    WorkPhase phase_;
+    std::uint64_t total_;
+};
+
+// Chunk size of streamed work: large enough for full disk speed, small enough
+// to keep memory low and a cancel request answered quickly.
+inline constexpr std::size_t WorkChunkSize = 4 * 1024 * 1024;
+
+}  // namespace quarnix

@@ -1,0 +1,90 @@
+#pragma once
+// Every system call the file commands make, behind one small interface, so
+// that tests can make any step fail or slow down (see ForwardingFileOps).
+//
+// Paths are UTF-8 byte strings as the operating system takes them. Every call
+// answers a value >= 0 on success (0, a descriptor or a byte count) and
+// -errno on failure; none of them throws.
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quarnix {
+
+class FileOps {
+  public:
+    virtual ~FileOps() = default;
+
+    // stat(2), following symbolic links; lstat(2) does not follow them.
+    virtual int Stat(const std::string& path, struct stat* info) = 0;
+    virtual int Lstat(const std::string& path, struct stat* info) = 0;
+    virtual int Fstat(int fd, struct stat* info) = 0;
+    // realpath(3): the path with every symbolic link resolved.
+    virtual int RealPath(const std::string& path, std::string* resolved) = 0;
+
+    // open(2); O_CLOEXEC is added by the implementation.
+    virtual int Open(const std::string& path, int flags, mode_t mode) = 0;
+    // An unnamed file in `folder` (O_TMPFILE), readable and writable.
+    virtual int OpenUnnamed(const std::string& folder, mode_t mode) = 0;
+    // mkstemp(3): `pathTemplate` ends in "XXXXXX", which is filled in.
+    virtual int MakeTemp(std::string* pathTemplate) = 0;
+    virtual int Close(int fd) = 0;
+
+    virtual std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) = 0;
+    virtual std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
+                                std::int64_t offset) = 0;
+    // copy_file_range(2) with explicit offsets, which it advances.
+    virtual std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to,
+                                   std::int64_t* toOffset, std::size_t size) = 0;
+    virtual int Fsync(int fd) = 0;
+    virtual int Fdatasync(int fd) = 0;
+    virtual int Fchmod(int fd, mode_t mode) = 0;
+    virtual int Fchown(int fd, uid_t owner, gid_t group) = 0;
+
+    // Gives the open file `fd` (made by OpenUnnamed) the name `path`;
+    // fails with -EEXIST when that name is taken.
+    virtual int LinkOpenFile(int fd, const std::string& path) = 0;
+    // link(2): never follows a symbolic link at `from`.
+    virtual int Link(const std::string& from, const std::string& to) = 0;
+    // rename(2): replaces `to` when it exists.
+    virtual int Rename(const std::string& from, const std::string& to) = 0;
+    // renameat2(2) with RENAME_NOREPLACE; -EINVAL or -ENOSYS where the file
+    // system or kernel lacks it.
+    virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
+    virtual int Unlink(const std::string& path) = 0;
+};
+
+// The real file system. The class is open so that a test can override a step.
+class PosixFileOps : public FileOps {
+  public:
+    int Stat(const std::string& path, struct stat* info) override;
+    int Lstat(const std::string& path, struct stat* info) override;
+    int Fstat(int fd, struct stat* info) override;
+    int RealPath(const std::string& path, std::string* resolved) override;
+    int Open(const std::string& path, int flags, mode_t mode) override;
+    int OpenUnnamed(const std::string& folder, mode_t mode) override;
+    int MakeTemp(std::string* pathTemplate) override;
+    int Close(int fd) override;
+    std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
+    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size, std::int64_t offset) override;
+    std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
+                           std::size_t size) override;
+    int Fsync(int fd) override;
+    int Fdatasync(int fd) override;
+    int Fchmod(int fd, mode_t mode) override;
+    int Fchown(int fd, uid_t owner, gid_t group) override;
+    int LinkOpenFile(int fd, const std::string& path) override;
+    int Link(const std::string& from, const std::string& to) override;
+    int Rename(const std::string& from, const std::string& to) override;
+    int RenameNoReplace(const std::string& from, const std::string& to) override;
+    int Unlink(const std::string& path) override;
+};
+
+// The process-wide real file system, used when a command is given no FileOps.
+FileOps& SystemFileOps();
+
+}  // namespace quarnix

@@ -1,0 +1,177 @@
+#include "outcome_texts.h"
+
+#include <cstring>
+
+#include "product.h"
+#include "text_codec.h"
+
+namespace quarnix {
+namespace {
+
+constexpr char16_t ErrorTitle[] = u"错误";
+constexpr char16_t WarningTitle[] = u"警告";
+
+CommandOutcome Make(OutcomeKind kind, std::u16string message, std::u16string title,
+                    OutcomeIcon icon, PasswordBox empty = PasswordBox::None,
+                    PasswordBox focus = PasswordBox::None) {
+    return CommandOutcome{kind, std::move(message), std::move(title), icon, empty, focus};
+}
+
+std::u16string Quoted(std::u16string_view text) {
+    return u"“" + std::u16string(text) + u"”";
+}
+
+std::u16string QuotedPath(const std::string& path) {
+    return Quoted(Utf8ToUtf16(path));
+}
+
+std::u16string Number(std::uint64_t value) {
+    return Utf8ToUtf16(std::to_string(value));
+}
+
+// The sentence that names the failed step.
+std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
+    // Without a path of its own, a step concerns the command's file.
+    const std::u16string path = f.Path.empty() ? Quoted(context.FilePath) : QuotedPath(f.Path);
+    const std::u16string reason = ErrorText(f.Error);
+    switch (f.Step) {
+        case FailedStep::OpenFile:
+            return u"无法打开文件" + path + u"：" + reason + u"。";
+        case FailedStep::ReadFile:
+            return u"读取文件" + path + u"失败：" + reason + u"。";
+        case FailedStep::FileChanged:
+            return u"文件" + path + u"在处理期间被其他程序改动或替换。";
+        case FailedStep::ResolvePath:
+            return u"无法找到文件" + path + u"的实际位置：" + reason + u"。";
+        case FailedStep::HardLinked:
+            return u"文件" + path + u"有 " + Number(static_cast<std::uint64_t>(f.Error)) +
+                   u" 个硬链接。绝密级要整体重写文件，那样其他链接会仍指向旧内容，所以没有处理。"
+                   u"请先复制出一个单独的文件再加密或解密。";
+        case FailedStep::CreateBackup:
+            return u"无法在文件夹" + path + u"中创建备份文件：" + reason + u"。";
+        case FailedStep::CopyBackup:
+            return u"复制备份文件" + path + u"失败：" + reason + u"。";
+        case FailedStep::FlushBackup:
+            return u"备份文件" + path + u"无法写入磁盘：" + reason + u"。";
+        case FailedStep::NameBackup:
+            return u"无法保存备份文件" + path + u"：" + reason + u"。";
+        case FailedStep::CreateTemp:
+            return u"无法在文件夹" + path + u"中创建临时文件：" + reason + u"。";
+        case FailedStep::SetMode:
+            return u"无法为临时文件设置文件" + path + u"的权限：" + reason + u"。";
+        case FailedStep::WriteTemp:
+            return u"写入临时文件失败（文件夹" + path + u"）：" + reason + u"。";
+        case FailedStep::FlushTemp:
+            return u"临时文件无法写入磁盘（文件夹" + path + u"）：" + reason + u"。";
+        case FailedStep::ReplaceFile:
+            return u"无法用新内容替换文件" + path + u"：" + reason + u"。";
+        case FailedStep::FlushFolder:
+            return u"无法确认文件夹" + path + u"的改动已写入磁盘：" + reason + u"。";
+        case FailedStep::WriteFile:
+            return u"写入文件" + path + u"失败：" + reason + u"。";
+        case FailedStep::FlushFile:
+            return u"文件" + path + u"无法写入磁盘：" + reason + u"。";
+        case FailedStep::Rename: {
+            const std::u16string lead =
+                u"无法把文件" + path + u"改名为" + QuotedPath(f.OtherPath) + u"：";
+            if (f.Kind == OutcomeKind::RenameTargetFolderMissing) {
+                return lead + u"目标文件夹不存在。";
+            }
+            if (f.Kind == OutcomeKind::RenameTargetExists) {
+                return lead + u"已有同名文件，没有覆盖它。";
+            }
+            return lead + reason + u"。";
+        }
+        case FailedStep::Cancelled:
+            return u"已取消。";
+    }
+    return reason;
+}
+
+std::u16string StateText(FileState state, Direction way) {
+    switch (state) {
+        case FileState::Untouched:
+            return u"文件未改动。";
+        case FileState::TransformedNotRenamed:
+            return way == Direction::Encrypt ? u"文件内容已加密，但文件名未改。"
+                                             : u"文件内容已解密，但文件名未改。";
+        case FileState::PartlyWritten:
+            return u"文件开头部分可能只写入了一半，请用备份恢复。";
+    }
+    return {};
+}
+
+}  // namespace
+
+std::u16string ErrorText(int error) {
+    char buffer[256];
+    // The GNU strerror_r answers a pointer that may or may not be `buffer`.
+    return Utf8ToUtf16(::strerror_r(error, buffer, sizeof buffer));
+}
+
+CommandOutcome FixedOutcome(OutcomeKind kind) {
+    switch (kind) {
+        case OutcomeKind::FileMissing:
+            return Make(kind, u"你指定的文件不存在！", ErrorTitle, OutcomeIcon::Critical);
+        case OutcomeKind::Password1Empty:
+            return Make(kind, u"密码不能为空！", ErrorTitle, OutcomeIcon::Exclamation,
+                        PasswordBox::None, PasswordBox::TxtPass1);
+        case OutcomeKind::Password1Mismatch:
+            return Make(kind, u"你两次输入的密码不一致，请重新输入！", WarningTitle,
+                        OutcomeIcon::Exclamation, PasswordBox::TxtPass2, PasswordBox::TxtPass2);
+        case OutcomeKind::Password2Empty:
+            return Make(kind, u"密码2不能为空！", ErrorTitle, OutcomeIcon::Exclamation,
+                        PasswordBox::None, PasswordBox::TxtPass3);
+        case OutcomeKind::Password2Mismatch:
+            return Make(kind, u"你两次输入的密码2不一致，请重新输入！", WarningTitle,
+                        OutcomeIcon::Exclamation, PasswordBox::TxtPass4, PasswordBox::TxtPass4);
+        case OutcomeKind::Cancelled:
+            return Make(kind, {}, {}, OutcomeIcon::None);
+        case OutcomeKind::Done:
+            return Make(kind, u"操作成功！", ApplicationTitle, OutcomeIcon::None);
+        default:
+            break;
+    }
+    return Make(kind, u"内部错误：未知的结果。", ErrorTitle, OutcomeIcon::Critical);
+}
+
+CommandOutcome KeyFailureOutcome(const CipherKeyFailure& failure, std::u16string_view password) {
+    const std::u16string name = failure.Password == 1 ? u"密码" : u"密码2";
+    const PasswordBox box = failure.Password == 1 ? PasswordBox::TxtPass1 : PasswordBox::TxtPass3;
+    if (failure.Error.kind == KeyError::Kind::TooLong) {
+        return Make(OutcomeKind::PasswordTooLong,
+                    name + u"超过 32767 个字符，无法使用。文件未改动。", ErrorTitle,
+                    OutcomeIcon::Exclamation, PasswordBox::None, box);
+    }
+    // Show the whole character, also when it takes two UTF-16 code units.
+    const std::size_t at = failure.Error.position;
+    std::u16string character(1, failure.Error.character);
+    const char16_t unit = failure.Error.character;
+    if (unit >= 0xD800 && unit <= 0xDBFF && at + 1 < password.size()) {
+        character.push_back(password[at + 1]);
+    }
+    if (unit >= 0xDC80 && unit <= 0xDCFF) {
+        character = u"（无效的 UTF-8 字节）";
+    }
+    return Make(OutcomeKind::PasswordCharacterRefused,
+                name + u"的第 " + Number(at + 1) + u" 个字符" + Quoted(character) +
+                    u"不能用作密钥：密码只能由 ASCII 字符组成（另可用欧元符号 €）。文件未改动。",
+                ErrorTitle, OutcomeIcon::Exclamation, PasswordBox::None, box);
+}
+
+CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureContext& context) {
+    if (failure.Kind == OutcomeKind::WorkCancelled) {
+        std::u16string message = u"已取消。文件" + Quoted(context.FilePath) + u"未改动。";
+        if (!context.BackupPath.empty()) {
+            message += u"备份文件" + Quoted(context.BackupPath) + u"已完整保存。";
+        }
+        return Make(OutcomeKind::WorkCancelled, message, ApplicationTitle, OutcomeIcon::None);
+    }
+    std::u16string message = StepText(failure, context) + StateText(failure.State, context.Way);
+    if (!context.BackupPath.empty()) {
+        message += u"备份文件" + Quoted(context.BackupPath) + u"已保存。";
+    }
+    return Make(failure.Kind, message, ErrorTitle, OutcomeIcon::Critical);
+}
+
+}  // namespace quarnix

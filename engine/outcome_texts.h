@@ -1,0 +1,34 @@
+#pragma once
+// The outcomes a command answers, with the exact texts, titles, icons and
+// password boxes the front ends show.
+
+#include <string>
+#include <string_view>
+
+#include "cipher.h"
+#include "cipher_keys.h"
+#include "crypt_request.h"
+#include "work_failure.h"
+
+namespace quarnix {
+
+// FileMissing, the four password refusals, Cancelled and Done.
+CommandOutcome FixedOutcome(OutcomeKind kind);
+
+// A password that cannot become a key array: which one, which character.
+CommandOutcome KeyFailureOutcome(const CipherKeyFailure& failure, std::u16string_view password);
+
+// What the failure message needs to know about the command.
+struct FailureContext {
+    std::u16string FilePath;
+    Direction Way = Direction::Encrypt;
+    std::u16string BackupPath;  // the finished backup; empty when none was made
+};
+
+// A failed or cancelled file step.
+CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureContext& context);
+
+// The operating system's text for an errno value, as UTF-16.
+std::u16string ErrorText(int error);
+
+}  // namespace quarnix

@@ -1,0 +1,93 @@
+#include "temp_file.h"
+
+#include <cerrno>
+#include <random>
+
+#include "file_io.h"
+
+namespace quarnix {
+namespace {
+
+constexpr char NamePrefix[] = "/.quarnix-";
+
+// O_TMPFILE is missing on this file system or kernel: use a named file.
+bool UnnamedUnsupported(int error) {
+    return error == -EOPNOTSUPP || error == -EISDIR || error == -EINVAL || error == -ENOSYS;
+}
+
+}  // namespace
+
+TempFile::~TempFile() {
+    Discard();
+}
+
+int TempFile::Create(const std::string& folder) {
+    Discard();
+    folder_ = folder;
+    int fd = files_.OpenUnnamed(folder, 0600);
+    if (fd < 0 && UnnamedUnsupported(fd)) {
+        std::string pattern = folder + NamePrefix + "XXXXXX";
+        fd = files_.MakeTemp(&pattern);
+        if (fd >= 0) {
+            name_ = pattern;
+        }
+    }
+    if (fd < 0) {
+        return fd;
+    }
+    fd_ = fd;
+    return 0;
+}
+
+std::string TempFile::CandidateName() const {
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::minstd_rand random{std::random_device{}()};
+    std::string name = folder_ + NamePrefix;
+    for (int i = 0; i < 10; ++i) {
+        name.push_back(Letters[random() % (sizeof Letters - 1)]);
+    }
+    return name;
+}
+
+int TempFile::Replace(const std::string& target, FailedStep* step) {
+    *step = FailedStep::FlushTemp;
+    if (const int flushed = files_.Fsync(fd_); flushed < 0) {
+        return flushed;
+    }
+    *step = FailedStep::ReplaceFile;
+    // Linux cannot link an unnamed file over an existing name: it gets a
+    // hidden name first, and the rename below replaces the target atomically.
+    for (int attempt = 0; name_.empty(); ++attempt) {
+        std::string candidate = CandidateName();
+        const int linked = files_.LinkOpenFile(fd_, candidate);
+        if (linked == 0) {
+            name_ = std::move(candidate);
+        } else if (linked != -EEXIST || attempt == 16) {
+            return linked;
+        }
+    }
+    const int closed = files_.Close(fd_);
+    fd_ = -1;
+    if (closed < 0) {
+        return closed;
+    }
+    if (const int renamed = files_.Rename(name_, target); renamed < 0) {
+        return renamed;
+    }
+    name_.clear();
+    *step = FailedStep::FlushFolder;
+    return FlushFolder(files_, folder_);
+}
+
+void TempFile::Discard() {
+    if (fd_ >= 0) {
+        files_.Close(fd_);
+        fd_ = -1;
+    }
+    if (!name_.empty()) {
+        files_.Unlink(name_);
+        name_.clear();
+    }
+}
+
+}  // namespace quarnix

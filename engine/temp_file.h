@@ -1,0 +1,45 @@
+#pragma once
+// A new file beside its target that becomes the target only once it is
+// complete and on disk. Until then it has no name where the file system
+// allows it (O_TMPFILE), so that nothing is left behind even when the process
+// is killed; elsewhere it has a hidden name that every failure removes.
+
+#include <string>
+
+#include "file_ops.h"
+#include "work_failure.h"
+
+namespace quarnix {
+
+class TempFile {
+  public:
+    explicit TempFile(FileOps& files) : files_(files) {}
+    // Discards the file unless it was put in place.
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    // Creates the file in `folder`, readable and writable by its owner only.
+    // Answers 0 or -errno.
+    int Create(const std::string& folder);
+    int fd() const { return fd_; }
+
+    // Flushes the file, puts it in place of `target` (replacing a file of that
+    // name) and flushes the folder. On failure `*step` is FlushTemp, ReplaceFile
+    // or FlushFolder; only after FlushFolder does the new file stand at `target`.
+    int Replace(const std::string& target, FailedStep* step);
+
+    // Discards the file now.
+    void Discard();
+
+  private:
+    // A hidden name in the folder that is free at the moment.
+    std::string CandidateName() const;
+
+    FileOps& files_;
+    std::string folder_;
+    std::string name_;  // empty while the file has no name
+    int fd_ = -1;
+};
+
+}  // namespace quarnix

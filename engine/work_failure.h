@@ -1,0 +1,63 @@
+#pragma once
+// How a command's file work ended when it did not succeed: which step failed,
+// the operating system's reason, and the state the file was left in.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "crypt_request.h"
+
+namespace quarnix {
+
+enum class FailedStep {
+    OpenFile,      // opening the file for reading and writing
+    ReadFile,      // reading the file
+    FileChanged,   // another program shortened or replaced the file meanwhile
+    ResolvePath,   // resolving the symbolic links of the path
+    HardLinked,    // TopSecret on a file with several names (Error holds the count)
+    CreateBackup,  // making the backup's temporary file (Path: its folder)
+    CopyBackup,    // copying into it (Path: the backup)
+    FlushBackup,   // flushing it to disk
+    NameBackup,    // renaming it to the backup name
+    CreateTemp,    // making the rewrite's temporary file (Path: its folder)
+    SetMode,       // giving it the file's permission bits
+    WriteTemp,     // writing into it
+    FlushTemp,     // flushing it to disk
+    ReplaceFile,   // renaming it over the file
+    FlushFolder,   // flushing the folder after the rename (Path: the folder)
+    WriteFile,     // writing the window in place
+    FlushFile,     // flushing the window to disk
+    Rename,        // the marker rename (Path: old path, OtherPath: new path)
+    Cancelled,     // the user asked to stop
+};
+
+enum class FileState {
+    Untouched,              // content and name as before the command
+    TransformedNotRenamed,  // new content under the old name
+    PartlyWritten,          // an in-place write failed and could not be undone
+};
+
+struct WorkFailure {
+    OutcomeKind Kind = OutcomeKind::ReadFailed;
+    FailedStep Step = FailedStep::ReadFile;
+    int Error = 0;          // errno, 0 when there is none
+    std::string Path;       // UTF-8: the file, folder or backup the step worked on
+    std::string OtherPath;  // UTF-8: the rename's target
+    FileState State = FileState::Untouched;
+};
+
+// nullopt: the step succeeded.
+using WorkResult = std::optional<WorkFailure>;
+
+inline WorkFailure Failure(OutcomeKind kind, FailedStep step, int error, std::string path,
+                           FileState state = FileState::Untouched) {
+    return WorkFailure{kind, step, error < 0 ? -error : error, std::move(path), {}, state};
+}
+
+inline WorkFailure CancelledWork() {
+    return WorkFailure{OutcomeKind::WorkCancelled, FailedStep::Cancelled, 0, {}, {},
+                       FileState::Untouched};
+}
+
+}  // namespace quarnix
