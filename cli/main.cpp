@@ -1,0 +1,82 @@
+// quarnix-cli: the encrypt and decrypt commands from a terminal or a script.
+//
+//   quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret]
+//               [--no-backup] [--no-mark] FILE...
+//
+// Exit status: 0 when every file is done, 1 when any file failed or was
+// refused (or on Ctrl+C), 2 for a usage error.
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <map>
+
+#include "engine/product.h"
+#include "engine/text_codec.h"
+#include "file_runner.h"
+#include "interrupt.h"
+#include "password_input.h"
+
+namespace {
+
+constexpr char Usage[] =
+    "用法：quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret] "
+    "[--no-backup] [--no-mark] FILE...\n";
+
+constexpr char Footer[] =
+    "密码不从命令行读取：在终端上不回显地询问，每个密码输入两次；\n"
+    "标准输入不是终端时，第 1 行是密码，第 2 行是密码2（仅 topsecret 读取）。\n"
+    "退出状态：0 全部成功，1 有文件失败或被拒绝（或按了 Ctrl+C），2 用法错误。";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using quarnix::Level;
+    CLI::App app(quarnix::Utf16ToUtf8(quarnix::ApplicationTitle) + "：就地加密或解密文件",
+                 "quarnix-cli");
+    app.set_help_flag("-h,--help", "显示本帮助并退出");
+    app.footer(Footer);
+
+    std::string task;
+    std::string levelName = "secret";
+    bool noBackup = false;
+    bool noMark = false;
+    std::vector<std::string> files;
+    const std::map<std::string, Level> levels{{"secret", Level::Secret},
+                                              {"secretter", Level::Secretter},
+                                              {"topsecret", Level::TopSecret}};
+
+    app.add_option("task", task, "encrypt（加密）或 decrypt（解密）")
+        ->required()
+        ->check(CLI::IsMember({"encrypt", "decrypt"}));
+    app.add_option("--level", levelName,
+                   "加密等级：secret（秘密，默认）、secretter（机密）、topsecret（绝密）")
+        ->check(CLI::IsMember({"secret", "secretter", "topsecret"}));
+    app.add_flag("--no-backup", noBackup, "不做备份（默认在文件旁留一份备份）");
+    app.add_flag("--no-mark", noMark, "不在文件名中加入或去掉等级标记");
+    app.add_option("FILE", files, "要处理的文件，可以有多个")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        std::cerr << error.what() << '\n' << Usage << "详见 quarnix-cli --help。\n";
+        return 2;
+    }
+
+    quarnix::cli::InstallInterruptHandlers();
+    const Level level = levels.at(levelName);
+    const auto passwords = quarnix::cli::ReadPasswords(level);
+    if (!passwords) {
+        std::cerr << "已取消：没有处理任何文件。\n";
+        return 1;
+    }
+    quarnix::cli::RunOptions options;
+    options.Encrypt = task == "encrypt";
+    options.Level = level;
+    options.MakeBackup = !noBackup;
+    options.MarkFile = !noMark;
+    options.Files = std::move(files);
+    return quarnix::cli::RunFiles(options, *passwords);
+}
