@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Screenshots of the main window as a user sees it, for anyone to look at.
+#
+#   tools/screenshots.sh FOLDER
+#
+# Starts the real program (build/default/ui/quarnix, built first when missing;
+# QUARNIX_BIN names another build) on a virtual X server, drives it with real
+# mouse clicks and key presses from xdotool, and writes into FOLDER:
+#   main-start.png       the window as it opens
+#   main-decrypt.png     after a click on the decrypt task
+#   main-topsecret.png   back in the encrypt task, at the top level, with the
+#                        four password boxes filled in
+# No window manager runs, so the pictures show the client area (363 x 357)
+# without a title bar. xdotool and ImageMagick's import are installed here
+# when missing (as root), not by the set-up, since only this script needs them.
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 FOLDER" >&2
+    exit 2
+fi
+
+if [ -z "${QUARNIX_SCREENSHOTS_ON_XVFB:-}" ]; then
+    bash "$root/tools/install-deps.sh"
+    needed=()
+    for p in xdotool imagemagick; do
+        status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+        [ "$status" = "installed" ] || needed+=("$p")
+    done
+    if [ ${#needed[@]} -gt 0 ]; then
+        if [ "$(id -u)" -ne 0 ]; then
+            echo "Missing packages: ${needed[*]}; run as root or install them with apt-get." >&2
+            exit 1
+        fi
+        echo "Installing: ${needed[*]}" >&2
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get -o DPkg::Lock::Timeout=600 update -qq
+        apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
+            "${needed[@]}" >/dev/null
+    fi
+
+    bin="${QUARNIX_BIN:-$root/build/default/ui/quarnix}"
+    if [ ! -x "$bin" ]; then
+        (cd "$root" && cmake --preset default >/dev/null &&
+            cmake --build --preset default --target quarnix >/dev/null)
+    fi
+    mkdir -p "$1"
+    folder="$(cd "$1" && pwd)"
+    exec env QUARNIX_SCREENSHOTS_ON_XVFB=1 QUARNIX_BIN="$bin" \
+        xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
+        bash "$0" "$folder"
+fi
+
+# From here on: inside the virtual X server.
+folder="$1"
+"$QUARNIX_BIN" &
+program=$!
+trap 'kill "$program" 2>/dev/null || true' EXIT
+
+window="$(xdotool search --sync --onlyvisible --name '^Quarnix 3\.3$' | head -n 1)"
+
+# Positions in window pixels, from the window's layout (twips / 15).
+click() {
+    xdotool mousemove --window "$window" "$1" "$2" click 1
+    sleep 0.3
+}
+type_text() {
+    xdotool type --delay 30 "$1"
+}
+shot() {
+    sleep 0.5
+    import -window "$window" "$folder/$1"
+    echo "$folder/$1"
+}
+
+sleep 1
+shot main-start.png
+
+click 177 31     # OptDecryptTask (inside Frame1 at 8, 8)
+shot main-decrypt.png
+
+click 75 31      # OptEncryptTask
+click 265 114    # OptTopSecret
+click 190 144    # TxtPass1
+type_text "plain1"
+click 190 169    # TxtPass2
+type_text "plain1"
+click 190 199    # TxtPass3
+type_text "second2"
+click 190 225    # TxtPass4
+type_text "second2"
+shot main-topsecret.png

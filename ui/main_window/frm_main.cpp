@@ -1,0 +1,103 @@
+#include "frm_main.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "password_line_edit.h"
+#include "picture_box.h"
+#include "qt_modal_dialogs.h"
+
+namespace quarnix {
+
+FrmMain::FrmMain(ModalDialogs* dialogs, FileOps* files, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), files_(files) {
+    if (dialogs_ == nullptr) {
+        ownDialogs_ = std::make_unique<QtModalDialogs>(this);
+        dialogs_ = ownDialogs_.get();
+    }
+    BuildControls();
+    ConnectHandlers();
+}
+
+FrmMain::~FrmMain() {
+    // The controls outlive this part of the window while QWidget deletes them;
+    // no handler may run meanwhile.
+    disconnect(TxtPass1, nullptr, this, nullptr);
+    disconnect(TxtPass3, nullptr, this, nullptr);
+}
+
+void FrmMain::ConnectHandlers() {
+    const auto whenSelected = [this](QRadioButton* option, void (FrmMain::*handler)()) {
+        connect(option, &QRadioButton::toggled, this, [this, handler](bool selected) {
+            if (selected) {
+                (this->*handler)();
+            }
+        });
+    };
+    whenSelected(OptEncryptTask, &FrmMain::OptEncryptTask_Click);
+    whenSelected(OptDecryptTask, &FrmMain::OptDecryptTask_Click);
+    whenSelected(OptSecret, &FrmMain::OptSecret_Click);
+    whenSelected(OptSecretter, &FrmMain::OptSecretter_Click);
+    whenSelected(OptTopSecret, &FrmMain::OptTopSecret_Click);
+
+    connect(cmdOpenFile, &QPushButton::clicked, this, &FrmMain::cmdOpenFile_Click);
+    connect(PicInfor, &PictureBox::clicked, this, &FrmMain::PicInfor_Click);
+    connect(TxtPass1, &PasswordLineEdit::lostFocus, this, &FrmMain::TxtPass1_LostFocus);
+    connect(TxtPass3, &PasswordLineEdit::lostFocus, this, &FrmMain::TxtPass3_LostFocus);
+    connect(CmdEncrypt, &QPushButton::clicked, this, &FrmMain::CmdEncrypt_Click);
+    connect(CmdDecrypt, &QPushButton::clicked, this, &FrmMain::CmdDecrypt_Click);
+    connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
+}
+
+void FrmMain::ApplyTaskCaptions(const texts::TaskCaptions& captions) {
+    LblFileName->setText(texts::Q(captions.LblFileName));
+    LblFileName->adjustSize();
+    LblLevel->setText(texts::Q(captions.LblLevel));
+    LblLevel->adjustSize();
+    ChkBak->setText(texts::Q(captions.ChkBak));
+    ChkMarkFile->setText(texts::Q(captions.ChkMarkFile));
+}
+
+void FrmMain::OptEncryptTask_Click() {
+    ApplyTaskCaptions(texts::EncryptCaptions);
+    CmdEncrypt->show();
+    CmdDecrypt->hide();
+}
+
+void FrmMain::OptDecryptTask_Click() {
+    ApplyTaskCaptions(texts::DecryptCaptions);
+    CmdEncrypt->hide();
+    CmdDecrypt->show();
+}
+
+// Hiding keeps the texts of the second pair; they come back at the top level.
+void FrmMain::OptSecret_Click() {
+    TxtPass3->hide();
+    TxtPass4->hide();
+    LblPass3->hide();
+    LblPass4->hide();
+}
+
+// The middle level looks exactly like the low level.
+void FrmMain::OptSecretter_Click() {
+    OptSecret_Click();
+}
+
+void FrmMain::OptTopSecret_Click() {
+    TxtPass3->show();
+    TxtPass4->show();
+    LblPass3->show();
+    LblPass4->show();
+}
+
+void FrmMain::PicInfor_Click() {
+    // Opens the About window once that window is part of the program.
+}
+
+void FrmMain::CmdQuit_Click() {
+    close();
+}
+
+}  // namespace quarnix

@@ -1,0 +1,106 @@
+#pragma once
+// FrmMain, the program's start window. It holds everything a request is made
+// of (the task, the file, the level, the passwords and two options) and hands
+// it to the encrypt or decrypt command when the visible command button is
+// pressed.
+
+#include <QWidget>
+#include <memory>
+
+#include "engine/commands.h"
+#include "main_window_texts.h"
+#include "modal_dialogs.h"
+#include "open_file_dialog.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace quarnix {
+
+class PasswordLineEdit;
+class PictureBox;
+
+class FrmMain : public QWidget {
+    Q_OBJECT
+  public:
+    // Every modal dialog goes through `dialogs` (null: Qt's message boxes and
+    // file dialog); `files` is handed to the commands (null: the real file
+    // system). The window owns neither.
+    explicit FrmMain(ModalDialogs* dialogs = nullptr, FileOps* files = nullptr,
+                     QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // The path last taken from the file chooser; the file the commands act on.
+    const QString& ChosenPath() const { return chosenPath_; }
+
+  private:
+    // Building the window (frm_main_layout.cpp).
+    void BuildControls();
+    void SetTabOrder();
+    void KeepOneTabStopPerOptionGroup();
+
+    // Handlers, one per control event.
+    void OptEncryptTask_Click();
+    void OptDecryptTask_Click();
+    void cmdOpenFile_Click();
+    void OptSecret_Click();
+    void OptSecretter_Click();
+    void OptTopSecret_Click();
+    void PicInfor_Click();
+    void TxtPass1_LostFocus();
+    void TxtPass3_LostFocus();
+    void CmdEncrypt_Click();
+    void CmdDecrypt_Click();
+    void CmdQuit_Click();
+
+    void ConnectHandlers();
+    void ApplyTaskCaptions(const texts::TaskCaptions& captions);
+    CryptRequest BuildRequest() const;
+    void ShowOutcome(const CommandOutcome& outcome);
+    QLineEdit* PasswordBoxNamed(PasswordBox box) const;
+
+    ModalDialogs* dialogs_;
+    std::unique_ptr<ModalDialogs> ownDialogs_;
+    FileOps* files_;
+    OpenFileDialog CmnOpenDialog;
+    QString chosenPath_;
+    // Set while a check on leaving a password box runs: the focus changes that
+    // its message box and its own focus move cause are no leaves of their own.
+    bool leaveCheckRunning_ = false;
+
+    // The controls, named as in the window's layout.
+    QButtonGroup* TaskGroup = nullptr;   // OptEncryptTask, OptDecryptTask
+    QButtonGroup* LevelGroup = nullptr;  // OptSecret, OptSecretter, OptTopSecret
+    QGroupBox* Frame1 = nullptr;
+    QRadioButton* OptEncryptTask = nullptr;
+    QRadioButton* OptDecryptTask = nullptr;
+    QLabel* LblFileName = nullptr;
+    QLineEdit* TxtFileName = nullptr;
+    QPushButton* cmdOpenFile = nullptr;
+    QLabel* LblLevel = nullptr;
+    QRadioButton* OptSecret = nullptr;
+    QRadioButton* OptSecretter = nullptr;
+    QRadioButton* OptTopSecret = nullptr;
+    QLabel* Label11 = nullptr;
+    PasswordLineEdit* TxtPass1 = nullptr;
+    QLabel* Label12 = nullptr;
+    PasswordLineEdit* TxtPass2 = nullptr;
+    QLabel* LblPass3 = nullptr;
+    PasswordLineEdit* TxtPass3 = nullptr;
+    QLabel* LblPass4 = nullptr;
+    PasswordLineEdit* TxtPass4 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QCheckBox* ChkBak = nullptr;
+    QCheckBox* ChkMarkFile = nullptr;
+    QPushButton* CmdEncrypt = nullptr;
+    QPushButton* CmdQuit = nullptr;
+    QPushButton* CmdDecrypt = nullptr;
+    PictureBox* PicInfor = nullptr;
+};
+
+}  // namespace quarnix

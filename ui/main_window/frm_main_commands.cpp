@@ -1,0 +1,82 @@
+// The hand-over of the window's state to the encrypt and decrypt commands, and
+// the display of what they answer.
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "frm_main.h"
+#include "password_line_edit.h"
+
+namespace quarnix {
+
+namespace {
+
+std::u16string Text(const QLineEdit* box) {
+    return box->text().toStdU16String();
+}
+
+}  // namespace
+
+CryptRequest FrmMain::BuildRequest() const {
+    CryptRequest request;
+    // Only the path the file chooser returned counts, never the text box.
+    request.FilePath = chosenPath_.toStdU16String();
+    request.Level = OptTopSecret->isChecked()   ? Level::TopSecret
+                    : OptSecretter->isChecked() ? Level::Secretter
+                                                : Level::Secret;
+    request.Password1 = Text(TxtPass1);
+    request.Password1Confirm = Text(TxtPass2);
+    request.Password2 = Text(TxtPass3);
+    request.Password2Confirm = Text(TxtPass4);
+    request.MakeBackup = ChkBak->isChecked();
+    request.MarkFile = ChkMarkFile->isChecked();
+    return request;
+}
+
+void FrmMain::CmdEncrypt_Click() {
+    ShowOutcome(EncryptCommand(BuildRequest(), {}, files_));
+}
+
+void FrmMain::CmdDecrypt_Click() {
+    CommandHooks hooks;
+    hooks.ConfirmDecrypt = [this] {
+        return dialogs_->AskYesNo(QString::fromUtf16(DecryptConfirmationText),
+                                  QString::fromUtf16(DecryptConfirmationTitle));
+    };
+    ShowOutcome(DecryptCommand(BuildRequest(), hooks, files_));
+}
+
+QLineEdit* FrmMain::PasswordBoxNamed(PasswordBox box) const {
+    switch (box) {
+        case PasswordBox::TxtPass1:
+            return TxtPass1;
+        case PasswordBox::TxtPass2:
+            return TxtPass2;
+        case PasswordBox::TxtPass3:
+            return TxtPass3;
+        case PasswordBox::TxtPass4:
+            return TxtPass4;
+        case PasswordBox::None:
+            break;
+    }
+    return nullptr;
+}
+
+void FrmMain::ShowOutcome(const CommandOutcome& outcome) {
+    if (outcome.Message.empty()) {
+        return;  // the user declined the confirmation: nothing more to show
+    }
+    const QString title =
+        outcome.Title.empty() ? windowTitle() : QString::fromStdU16String(outcome.Title);
+    dialogs_->ShowMessage(QString::fromStdU16String(outcome.Message), title, outcome.Icon);
+    if (QLineEdit* box = PasswordBoxNamed(outcome.BoxToEmpty)) {
+        box->clear();
+    }
+    // A hidden box is never given the focus.
+    if (QLineEdit* box = PasswordBoxNamed(outcome.BoxToFocus); box != nullptr && box->isVisible()) {
+        box->setFocus();
+    }
+}
+
+}  // namespace quarnix

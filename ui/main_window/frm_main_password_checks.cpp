@@ -1,0 +1,42 @@
+// The checks made when the user leaves the box of password 1 or of password 2.
+
+#include <QScopedValueRollback>
+
+#include "frm_main.h"
+#include "password_checks.h"
+#include "password_line_edit.h"
+
+namespace quarnix {
+
+// One leave, at most one message: while a check runs, the focus changes caused
+// by its message box and by its own move back to TxtPass3 are not leaves.
+void FrmMain::TxtPass1_LostFocus() {
+    if (leaveCheckRunning_) {
+        return;
+    }
+    const QScopedValueRollback<bool> running(leaveCheckRunning_, true);
+    if (const auto warning = CheckPassword1OnLeave(TxtPass1->text())) {
+        dialogs_->ShowMessage(warning->Message, warning->Title, OutcomeIcon::Exclamation);
+    }
+}
+
+void FrmMain::TxtPass3_LostFocus() {
+    if (leaveCheckRunning_) {
+        return;
+    }
+    const QScopedValueRollback<bool> running(leaveCheckRunning_, true);
+    const auto warning = CheckPassword2OnLeave(TxtPass3->text(), TxtPass1->text());
+    if (!warning) {
+        return;
+    }
+    dialogs_->ShowMessage(warning->Message, warning->Title, OutcomeIcon::Exclamation);
+    if (warning->ClearAndRefocus) {
+        TxtPass3->clear();
+        // A box hidden meanwhile (a lower level was chosen) is not given the focus.
+        if (TxtPass3->isVisible()) {
+            TxtPass3->setFocus();
+        }
+    }
+}
+
+}  // namespace quarnix

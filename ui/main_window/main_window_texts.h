@@ -1,0 +1,63 @@
+#pragma once
+// The fixed texts of the main window: captions that follow the task, the file
+// chooser's titles and filter, and the messages of the checks made on leaving
+// a password box.
+
+#include <QString>
+
+namespace quarnix::texts {
+
+// Captions of the four controls that follow the task.
+struct TaskCaptions {
+    const char16_t* LblFileName;
+    const char16_t* LblLevel;
+    const char16_t* ChkBak;
+    const char16_t* ChkMarkFile;
+};
+
+inline constexpr TaskCaptions EncryptCaptions{u"要加密的文件", u"加密等级", u"先备份再加密(.备份)",
+                                              u"文件名中标注加密等级"};
+inline constexpr TaskCaptions DecryptCaptions{u"要解密的文件", u"加密时等级", u"先备份再解密(.BAK)",
+                                              u"文件名中去掉加密等级"};
+
+// Fixed captions.
+inline constexpr char16_t Frame1[] = u"选择任务";
+inline constexpr char16_t OptEncryptTask[] = u"加密";
+inline constexpr char16_t OptDecryptTask[] = u"解密";
+inline constexpr char16_t CmdOpenFile[] = u"浏览(&B)...";
+inline constexpr char16_t OptSecret[] = u"秘密(低)";
+inline constexpr char16_t OptSecretter[] = u"机密(中)";
+inline constexpr char16_t OptTopSecret[] = u"绝密(高)";
+inline constexpr char16_t Label11[] = u"密码";
+inline constexpr char16_t Label12[] = u"密码确认";
+inline constexpr char16_t LblPass3[] = u"密码2";
+inline constexpr char16_t LblPass4[] = u"密码2确认";
+inline constexpr char16_t Frame2[] = u"选项";
+inline constexpr char16_t CmdEncrypt[] = u"加密";
+inline constexpr char16_t CmdQuit[] = u"退出";
+inline constexpr char16_t CmdDecrypt[] = u"解密";
+
+// The file chooser.
+inline constexpr char16_t OpenTitleEncrypt[] = u"选择要加密的文件";
+inline constexpr char16_t OpenTitleDecrypt[] = u"选择要解密的文件";
+inline constexpr char16_t OpenFilter[] =
+    u"所有文件(*.*)|*.*|Word文档(*.doc)|*.doc|Excel工作簿(*.xls)|*.xls|AutoCAD文件(*.dwg)|*.dwg|"
+    u"WinRAR文件(*.rar)|*.rar|CorelDRAW文件(*.cdr)|*.cdr";
+inline constexpr char16_t NoFileChosen[] = u"文件不存在！";
+
+// Titles shared by the checks and the file chooser.
+inline constexpr char16_t ErrorTitle[] = u"错误";
+inline constexpr char16_t WarningTitle[] = u"警告";
+
+// The checks on leaving a password box.
+inline constexpr char16_t Password1Empty[] = u"密码不能为空！";
+inline constexpr char16_t Password2Empty[] = u"密码2不能为空！";
+inline constexpr char16_t Password2SameAsPassword1[] =
+    u"你输入的密码2与上面的第一组密码相同，请重新输入！";
+inline constexpr char16_t Password2TooShort[] = u"你输入的密码2太短，至少是5位密码。请重新输入！";
+
+inline QString Q(const char16_t* text) {
+    return QString::fromUtf16(text);
+}
+
+}  // namespace quarnix::texts

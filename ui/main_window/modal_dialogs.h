@@ -1,0 +1,30 @@
+#pragma once
+// Every modal dialog the main window opens goes through this interface: the
+// message boxes, the decrypt confirmation and the file-open dialog. The
+// program uses QtModalDialogs; tests hand the window a scripted stand-in.
+
+#include <QString>
+
+#include "engine/crypt_request.h"
+
+namespace quarnix {
+
+class ModalDialogs {
+  public:
+    virtual ~ModalDialogs() = default;
+
+    // A message box with an OK button only; OutcomeIcon::None shows no icon.
+    virtual void ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) = 0;
+
+    // A question with Yes and No buttons, Yes the default and no icon; true for Yes.
+    virtual bool AskYesNo(const QString& text, const QString& title) = 0;
+
+    // A file-open dialog. `filter` holds description and pattern pairs, every
+    // item separated from the next by "|" (see FileTypeFilter); `currentName`
+    // is the file name the dialog opens with. Answers the chosen path, or an
+    // empty text when the user cancelled.
+    virtual QString GetOpenFileName(const QString& title, const QString& filter,
+                                    const QString& currentName) = 0;
+};
+
+}  // namespace quarnix

@@ -1,0 +1,29 @@
+#pragma once
+// The main window's file-open dialog object (CmnOpenDialog). It lives as long
+// as the window and keeps the file name it last returned: it opens with that
+// name filled in, and a cancelled run leaves the name as it was.
+
+#include <QString>
+
+#include "modal_dialogs.h"
+
+namespace quarnix {
+
+class OpenFileDialog {
+  public:
+    void SetDialogTitle(const QString& title) { dialogTitle_ = title; }
+    void SetFilter(const QString& filter) { filter_ = filter; }
+
+    // Runs the dialog through `dialogs` and waits until the user closes it.
+    void ShowOpen(ModalDialogs& dialogs);
+
+    // Empty until the first file has been chosen.
+    const QString& FileName() const { return fileName_; }
+
+  private:
+    QString dialogTitle_;
+    QString filter_;
+    QString fileName_;
+};
+
+}  // namespace quarnix

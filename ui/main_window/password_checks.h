@@ -1,0 +1,29 @@
+#pragma once
+// The advisory checks made when the user leaves the box of password 1 or of
+// password 2. They look only at the texts handed in and keep no state.
+
+#include <QString>
+#include <optional>
+
+namespace quarnix {
+
+// A problem found on leaving a box: shown with the exclamation icon and an OK button.
+struct LeaveWarning {
+    QString Message;
+    QString Title;
+    // Password 2 only: empty its box and give it the focus once the message is closed.
+    bool ClearAndRefocus = false;
+};
+
+// Leaving TxtPass1: an empty password 1 is reported, nothing more.
+std::optional<LeaveWarning> CheckPassword1OnLeave(const QString& password1);
+
+// Leaving TxtPass3: empty, then equal to password 1, then shorter than
+// MinimumPassword2Length; the first rule that applies wins.
+std::optional<LeaveWarning> CheckPassword2OnLeave(const QString& password2,
+                                                  const QString& password1);
+
+// Characters are UTF-16 code units, as everywhere in the program.
+inline constexpr qsizetype MinimumPassword2Length = 5;
+
+}  // namespace quarnix

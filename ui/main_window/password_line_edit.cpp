@@ -1,0 +1,29 @@
+#include "password_line_edit.h"
+
+#include <QFocusEvent>
+
+#include "control_styles.h"
+
+namespace quarnix {
+
+PasswordLineEdit::PasswordLineEdit(QWidget* parent) : QLineEdit(parent) {
+    setStyle(&PasswordBoxStyle());
+    setEchoMode(QLineEdit::Password);
+    // After setEchoMode, which decides the attribute on its own.
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
+}
+
+void PasswordLineEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) {
+        return;
+    }
+    if (!isVisible()) {
+        return;
+    }
+    emit lostFocus();
+}
+
+}  // namespace quarnix

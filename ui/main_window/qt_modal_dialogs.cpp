@@ -1,0 +1,115 @@
+#include "qt_modal_dialogs.h"
+
+#include <QFileSystemModel>
+
+#include "file_type_filter.h"
+
+namespace quarnix {
+
+namespace {
+
+QMessageBox::Icon BoxIcon(OutcomeIcon icon) {
+    switch (icon) {
+        case OutcomeIcon::Critical:
+            return QMessageBox::Critical;
+        case OutcomeIcon::Exclamation:
+            return QMessageBox::Warning;
+        case OutcomeIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The texts keep the line breaks of the Windows convention ("\r\n"); a label
+// breaks lines at "\n" alone.
+QString DisplayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+std::unique_ptr<QMessageBox> MakeBox(QWidget* owner, QMessageBox::Icon icon, const QString& text,
+                                     const QString& title, QMessageBox::StandardButtons buttons) {
+    auto box = std::make_unique<QMessageBox>(icon, title, DisplayText(text), buttons, owner);
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowModality(Qt::ApplicationModal);
+    return box;
+}
+
+// The file system model behind Qt's file dialog filters by the patterns it
+// reads from the parentheses of the description: "所有文件(*.*)" would hide
+// every name without a dot. Give the model the entry's own patterns instead,
+// at the start and whenever the user picks another entry.
+void UseEntryPatterns(QFileDialog& dialog, const QList<FileTypeEntry>& entries) {
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (model == nullptr || entries.isEmpty()) {
+        return;
+    }
+    model->setNameFilters(entries.first().Patterns);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, model,
+                     [model, entries](const QString& description) {
+                         for (const FileTypeEntry& entry : entries) {
+                             if (entry.Description.simplified() == description) {
+                                 model->setNameFilters(entry.Patterns);
+                                 return;
+                             }
+                         }
+                     });
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
+                                            const QString& title, OutcomeIcon icon) {
+    return MakeBox(owner, BoxIcon(icon), text, title, QMessageBox::Ok);
+}
+
+std::unique_ptr<QMessageBox> MakeYesNoBox(QWidget* owner, const QString& text,
+                                          const QString& title) {
+    auto box = MakeBox(owner, QMessageBox::NoIcon, text, title, QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton(QMessageBox::Yes);
+    return box;
+}
+
+std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* owner, const QString& title,
+                                                const QString& filter, const QString& currentName) {
+    auto dialog = std::make_unique<QFileDialog>(owner);
+    // Set before anything else, so that the dialog builds its own widgets now.
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setWindowTitle(title);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+
+    const QList<FileTypeEntry> entries = ParseFileTypeFilter(filter);
+    QStringList descriptions;
+    for (const FileTypeEntry& entry : entries) {
+        descriptions.append(entry.Description);
+    }
+    dialog->setNameFilters(descriptions);
+    UseEntryPatterns(*dialog, entries);
+
+    if (!currentName.isEmpty()) {
+        dialog->selectFile(currentName);
+    }
+    return dialog;
+}
+
+void QtModalDialogs::ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) {
+    MakeMessageBox(owner_, text, title, icon)->exec();
+}
+
+bool QtModalDialogs::AskYesNo(const QString& text, const QString& title) {
+    return MakeYesNoBox(owner_, text, title)->exec() == QMessageBox::Yes;
+}
+
+QString QtModalDialogs::GetOpenFileName(const QString& title, const QString& filter,
+                                        const QString& currentName) {
+    auto dialog = MakeOpenFileDialog(owner_, title, filter, currentName);
+    if (dialog->exec() != QDialog::Accepted) {
+        return QString();
+    }
+    return dialog->selectedFiles().value(0);
+}
+
+}  // namespace quarnix

@@ -1,0 +1,38 @@
+#pragma once
+// The program's modal dialogs: QMessageBox and Qt's own file dialog.
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+#include "modal_dialogs.h"
+
+namespace quarnix {
+
+class QtModalDialogs : public ModalDialogs {
+  public:
+    // The dialogs are modal to `owner`, which may be null.
+    explicit QtModalDialogs(QWidget* owner) : owner_(owner) {}
+
+    void ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) override;
+    bool AskYesNo(const QString& text, const QString& title) override;
+    QString GetOpenFileName(const QString& title, const QString& filter,
+                            const QString& currentName) override;
+
+  private:
+    QPointer<QWidget> owner_;
+};
+
+// The dialogs as QtModalDialogs sets them up, before they are run.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
+                                            const QString& title, OutcomeIcon icon);
+std::unique_ptr<QMessageBox> MakeYesNoBox(QWidget* owner, const QString& text,
+                                          const QString& title);
+// Qt's own dialog, not the desktop's: only there can the entry "*.*" be made
+// to show every file while its description stays as written.
+std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* owner, const QString& title,
+                                                const QString& filter, const QString& currentName);
+
+}  // namespace quarnix
