@@ -88,15 +88,16 @@ std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
     return reason;
 }
 
-std::u16string StateText(FileState state, Direction way) {
+std::u16string StateText(FileState state, const FailureContext& context) {
+    const std::u16string file = u"文件" + Quoted(context.FilePath);
     switch (state) {
         case FileState::Untouched:
-            return u"文件未改动。";
+            return file + u"未改动。";
         case FileState::TransformedNotRenamed:
-            return way == Direction::Encrypt ? u"文件内容已加密，但文件名未改。"
-                                             : u"文件内容已解密，但文件名未改。";
+            return file + (context.Way == Direction::Encrypt ? u"的内容已加密，但文件名未改。"
+                                                             : u"的内容已解密，但文件名未改。");
         case FileState::PartlyWritten:
-            return u"文件开头部分可能只写入了一半，请用备份恢复。";
+            return file + u"的开头部分可能只写入了一半，请用备份恢复。";
     }
     return {};
 }
@@ -167,7 +168,7 @@ CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureConte
         }
         return Make(OutcomeKind::WorkCancelled, message, ApplicationTitle, OutcomeIcon::None);
     }
-    std::u16string message = StepText(failure, context) + StateText(failure.State, context.Way);
+    std::u16string message = StepText(failure, context) + StateText(failure.State, context);
     if (!context.BackupPath.empty()) {
         message += u"备份文件" + Quoted(context.BackupPath) + u"已保存。";
     }

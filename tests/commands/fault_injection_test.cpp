@@ -1,0 +1,133 @@
+// Every call of the file-operations layer is made to fail in turn. After each,
+// the command either succeeded completely, or the file holds wholly its old or
+// wholly its new content, the message says which, no success is reported, a
+// backup is complete or absent, and no temporary file is left.
+
+#include "engine/outcome_texts.h"
+#include "faulty_file_ops.h"
+#include "file_fixture.h"
+
+namespace quarnix::test {
+namespace {
+
+struct Scenario {
+    Level level;
+    bool encrypt;
+    bool unnamedTemp;  // O_TMPFILE available
+    bool kernelCopy;   // copy_file_range available
+};
+
+std::string Name(const Scenario& s) {
+    const char* level = s.level == Level::Secret      ? "Secret"
+                        : s.level == Level::Secretter ? "Secretter"
+                                                      : "TopSecret";
+    return std::string(level) + (s.encrypt ? "Encrypt" : "Decrypt") +
+           (s.unnamedTemp ? "" : "NamedTemp") + (s.kernelCopy ? "" : "BufferedCopy");
+}
+
+class FaultInjection : public FileFixture, public ::testing::WithParamInterface<Scenario> {
+  protected:
+    // Runs the command on a fresh file, with `setUp` choosing the fault.
+    template <typename SetUp>
+    CommandOutcome Run(SetUp setUp, FaultyFileOps& files) {
+        ClearFolder();
+        WriteBytes("f.doc", old_);
+        const Scenario& s = GetParam();
+        if (!s.unnamedTemp) {
+            files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
+        }
+        if (!s.kernelCopy) {
+            files.Lacks(Step::CopyRange, EXDEV);
+        }
+        setUp(files);
+        const CryptRequest request = Request("f.doc", s.level);
+        return s.encrypt ? EncryptCommand(request, {}, &files)
+                         : DecryptCommand(request, {}, &files);
+    }
+
+    void CheckPromise(const CommandOutcome& outcome, const std::string& what) {
+        const Scenario& s = GetParam();
+        const std::string marked = s.level == Level::Secret      ? "f(秘密).doc"
+                                   : s.level == Level::Secretter ? "f(机密).doc"
+                                                                 : "f(绝密).doc";
+        const std::string backup = s.encrypt ? "f.doc.备份" : "f.doc.BAK";
+        const std::string renamed = s.encrypt ? marked : "f.doc";
+        const auto names = FolderNames();
+        for (const std::string& name : names) {
+            EXPECT_TRUE(name == "f.doc" || name == renamed || name == backup)
+                << what << ": left " << name;
+        }
+        if (names.count(backup) != 0) {
+            EXPECT_EQ(ReadBytes(backup), old_) << what << ": backup incomplete";
+        }
+        if (outcome.Kind == OutcomeKind::Done) {
+            EXPECT_EQ(ReadBytes(renamed), new_) << what;
+            EXPECT_EQ(names.size(), 2u) << what;
+            return;
+        }
+        EXPECT_EQ(outcome.Message.find(u"操作成功"), std::u16string::npos) << what;
+        const Bytes now = ReadBytes("f.doc");
+        ASSERT_TRUE(now == old_ || now == new_) << what << ": mixed content";
+        if (outcome.Kind == OutcomeKind::FileMissing) {
+            return;  // the existence test failed: the fixed refusal, nothing touched
+        }
+        const char16_t* state = now == old_ ? u"“f.doc”未改动" : u"但文件名未改";
+        EXPECT_NE(outcome.Message.find(state), std::u16string::npos) << what;
+        if (outcome.Message.find(u"被其他程序改动") == std::u16string::npos) {
+            EXPECT_NE(outcome.Message.find(ErrorText(EIO)), std::u16string::npos) << what;
+        }
+    }
+
+    Bytes old_;
+    Bytes new_;
+};
+
+TEST_P(FaultInjection, EveryFailingCallKeepsThePromise) {
+    const Scenario& s = GetParam();
+    // TopSecret streams in chunks of 4 MiB: make it take several.
+    old_ = Pattern(s.level == Level::TopSecret ? (4u << 20) + 100000 : 30000);
+    new_ = Transformed(old_, s.level, s.encrypt, u"abc", u"hello");
+
+    FaultyFileOps counter;
+    ASSERT_EQ(Run([](FaultyFileOps&) {}, counter).Kind, OutcomeKind::Done);
+    int injected = 0;
+    for (int step = 0; step < static_cast<int>(Step::Count); ++step) {
+        // A failing unlink can leave a named temporary file: nothing to promise there.
+        // A step the file system lacks fails anyway.
+        if (static_cast<Step>(step) == Step::Unlink ||
+            (static_cast<Step>(step) == Step::OpenUnnamed && !s.unnamedTemp) ||
+            (static_cast<Step>(step) == Step::CopyRange && !s.kernelCopy)) {
+            continue;
+        }
+        for (int index = 0; index < counter.Calls(static_cast<Step>(step)); ++index) {
+            for (const bool torn : {false, true}) {
+                if (torn && static_cast<Step>(step) != Step::Pwrite) {
+                    continue;
+                }
+                FaultyFileOps files;
+                const CommandOutcome outcome = Run(
+                    [&](FaultyFileOps& f) { f.FailAt(static_cast<Step>(step), index, EIO, torn); },
+                    files);
+                const std::string what = std::string(StepName(static_cast<Step>(step))) + " #" +
+                                         std::to_string(index) + (torn ? " torn" : "");
+                EXPECT_TRUE(files.Fired()) << what;
+                CheckPromise(outcome, what);
+                ++injected;
+            }
+        }
+    }
+    EXPECT_GE(injected, 15);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, FaultInjection,
+                         ::testing::Values(Scenario{Level::Secret, true, true, true},
+                                           Scenario{Level::Secretter, false, true, false},
+                                           Scenario{Level::Secret, true, false, true},
+                                           Scenario{Level::TopSecret, true, true, true},
+                                           Scenario{Level::TopSecret, false, true, true},
+                                           Scenario{Level::TopSecret, true, false, true},
+                                           Scenario{Level::TopSecret, true, true, false}),
+                         [](const auto& info) { return Name(info.param); });
+
+}  // namespace
+}  // namespace quarnix::test

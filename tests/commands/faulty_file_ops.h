@@ -1,0 +1,86 @@
+#pragma once
+// The real file system with one chosen call made to fail, and call counts.
+
+#include <array>
+#include <cerrno>
+
+#include "engine/forwarding_file_ops.h"
+
+namespace quarnix::test {
+
+enum class Step {
+    Stat,
+    Lstat,
+    Fstat,
+    RealPath,
+    Open,
+    OpenUnnamed,
+    MakeTemp,
+    Close,
+    Pread,
+    Pwrite,
+    CopyRange,
+    Fsync,
+    Fdatasync,
+    Fchmod,
+    Fchown,
+    LinkOpenFile,
+    Link,
+    Rename,
+    RenameNoReplace,
+    Unlink,
+    Count
+};
+
+const char* StepName(Step step);
+
+class FaultyFileOps : public ForwardingFileOps {
+  public:
+    FaultyFileOps();
+
+    // The call number `index` (from 0) of `step` fails with `error`; a failing
+    // Pwrite first writes half of its bytes when `torn` is set.
+    void FailAt(Step step, int index, int error = EIO, bool torn = false);
+    // Every call of `step` fails with `error`, as on a file system without it.
+    void Lacks(Step step, int error) { lacking_[static_cast<int>(step)] = error; }
+
+    int Calls(Step step) const { return calls_[static_cast<int>(step)]; }
+    bool Fired() const { return fired_; }
+
+    int Stat(const std::string& path, struct stat* info) override;
+    int Lstat(const std::string& path, struct stat* info) override;
+    int Fstat(int fd, struct stat* info) override;
+    int RealPath(const std::string& path, std::string* resolved) override;
+    int Open(const std::string& path, int flags, mode_t mode) override;
+    int OpenUnnamed(const std::string& folder, mode_t mode) override;
+    int MakeTemp(std::string* pathTemplate) override;
+    int Close(int fd) override;
+    std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
+    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size, std::int64_t offset) override;
+    std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
+                           std::size_t size) override;
+    int Fsync(int fd) override;
+    int Fdatasync(int fd) override;
+    int Fchmod(int fd, mode_t mode) override;
+    int Fchown(int fd, uid_t owner, gid_t group) override;
+    int LinkOpenFile(int fd, const std::string& path) override;
+    int Link(const std::string& from, const std::string& to) override;
+    int Rename(const std::string& from, const std::string& to) override;
+    int RenameNoReplace(const std::string& from, const std::string& to) override;
+    int Unlink(const std::string& path) override;
+
+  private:
+    // Counts the call; answers -errno when it is to fail, else 0.
+    int Enter(Step step);
+
+    static constexpr int Steps = static_cast<int>(Step::Count);
+    std::array<int, Steps> calls_{};
+    std::array<int, Steps> lacking_{};
+    Step failStep_ = Step::Count;
+    int failIndex_ = -1;
+    int failError_ = EIO;
+    bool torn_ = false;
+    bool fired_ = false;
+};
+
+}  // namespace quarnix::test

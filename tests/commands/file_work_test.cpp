@@ -1,0 +1,204 @@
+// The file work of a successful command: content, length, backups, names,
+// links and permission bits.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "engine/text_codec.h"
+#include "faulty_file_ops.h"
+#include "file_fixture.h"
+
+namespace quarnix::test {
+namespace {
+
+const char* Marked(Level level) {
+    return level == Level::Secret      ? "f(秘密).doc"
+           : level == Level::Secretter ? "f(机密).doc"
+                                       : "f(绝密).doc";
+}
+
+struct SizeCase {
+    Level level;
+    std::size_t size;
+};
+
+class RoundTrip : public FileFixture, public ::testing::WithParamInterface<SizeCase> {};
+
+TEST_P(RoundTrip, KeepsLengthTailAndBackupsAndRestoresEveryByte) {
+    const auto [level, size] = GetParam();
+    const Bytes plain = Pattern(size, static_cast<std::uint32_t>(size));
+    const Bytes encrypted = Transformed(plain, level, true, u"abc", u"hello");
+    WriteBytes("f.doc", plain);
+
+    ASSERT_EQ(EncryptCommand(Request("f.doc", level)).Kind, OutcomeKind::Done);
+    EXPECT_EQ(ReadBytes(Marked(level)), encrypted);
+    EXPECT_EQ(ReadBytes("f.doc.备份"), plain);
+    if (level != Level::TopSecret && size > 20481) {
+        EXPECT_TRUE(std::equal(plain.begin() + 20481, plain.end(), encrypted.begin() + 20481));
+    }
+    ASSERT_EQ(DecryptCommand(Request(Marked(level), level)).Kind, OutcomeKind::Done);
+    EXPECT_EQ(ReadBytes("f.doc"), plain);
+    EXPECT_EQ(ReadBytes(std::string(Marked(level)) + ".BAK"), encrypted);
+    EXPECT_EQ(FolderNames(),
+              (std::set<std::string>{"f.doc", "f.doc.备份", std::string(Marked(level)) + ".BAK"}));
+}
+
+std::vector<SizeCase> SizeCases() {
+    std::vector<SizeCase> cases;
+    for (const Level level : {Level::Secret, Level::Secretter, Level::TopSecret}) {
+        for (const std::size_t size : {0, 1, 13, 20480, 20481, 20482, 30000, 100000}) {
+            cases.push_back({level, size});
+        }
+    }
+    cases.push_back({Level::TopSecret, (9u << 20) + 7});  // several chunks in both segments
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, RoundTrip, ::testing::ValuesIn(SizeCases()));
+
+struct NameCase {
+    const char* path;
+    Level level;
+    bool encrypt;
+    const char* expected;  // the path afterwards
+    OutcomeKind kind;
+};
+
+const NameCase NameCases[] = {
+    {"report.doc", Level::Secret, true, "report(秘密).doc", OutcomeKind::Done},
+    {"x.tar.gz", Level::Secretter, true, "x.tar(机密).gz", OutcomeKind::Done},
+    {".cfg", Level::TopSecret, true, "(绝密).cfg", OutcomeKind::Done},
+    {"readme", Level::Secret, true, "readme", OutcomeKind::Done},
+    {"a(秘密).doc", Level::Secret, false, "a.doc", OutcomeKind::Done},
+    {"a(秘密).doc", Level::Secret, true, "a(秘密)(秘密).doc", OutcomeKind::Done},
+    {"a(机密).doc", Level::Secret, false, "a(机密).doc", OutcomeKind::Done},
+    {"old.data/readme", Level::Secret, true, "old.data/readme",
+     OutcomeKind::RenameTargetFolderMissing},
+    {"taken.doc", Level::TopSecret, true, "taken.doc", OutcomeKind::RenameTargetExists},
+};
+
+// Renames on a file system with RENAME_NOREPLACE, without it, and without hard links.
+class MarkerRename : public FileFixture,
+                     public ::testing::WithParamInterface<std::tuple<NameCase, int>> {};
+
+TEST_P(MarkerRename, FollowsTheNameRulesAndNeverReplaces) {
+    const auto& [c, fileSystem] = GetParam();
+    ::mkdir("old.data", 0755);
+    WriteBytes(c.path, Pattern(500));
+    WriteBytes("taken(绝密).doc", Pattern(9));
+    FaultyFileOps files;
+    if (fileSystem >= 1) {
+        files.Lacks(Step::RenameNoReplace, EINVAL);
+    }
+    if (fileSystem >= 2) {
+        files.Lacks(Step::Link, EPERM);
+    }
+    const CryptRequest request = Request(c.path, c.level);
+    const CommandOutcome outcome =
+        c.encrypt ? EncryptCommand(request, {}, &files) : DecryptCommand(request, {}, &files);
+    EXPECT_EQ(outcome.Kind, c.kind);
+    EXPECT_EQ(ReadBytes(c.expected),
+              Transformed(Pattern(500), c.level, c.encrypt, u"abc", u"hello"));
+    EXPECT_EQ(ReadBytes("taken(绝密).doc"), Pattern(9));
+    if (c.kind != OutcomeKind::Done) {
+        EXPECT_NE(outcome.Message.find(u"但文件名未改"), std::u16string::npos);
+        EXPECT_NE(outcome.Message.find(Utf8ToUtf16(c.path)), std::u16string::npos);
+    }
+    if (std::string(c.expected) != c.path) {
+        EXPECT_FALSE(Exists(c.path));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, MarkerRename,
+                         ::testing::Combine(::testing::ValuesIn(NameCases),
+                                            ::testing::Values(0, 1, 2)));
+
+class Links : public FileFixture, public ::testing::WithParamInterface<Level> {};
+
+TEST_P(Links, SymbolicLinkStaysALinkToTheNewContent) {
+    const Level level = GetParam();
+    ::mkdir("store", 0700);
+    WriteBytes("store/real.bin", Pattern(70000));
+    ASSERT_EQ(::symlink("store/real.bin", "f.doc"), 0);
+    ASSERT_EQ(EncryptCommand(Request("f.doc", level)).Kind, OutcomeKind::Done);
+    EXPECT_TRUE(std::filesystem::is_symlink(Marked(level)));
+    EXPECT_EQ(std::filesystem::read_symlink(Marked(level)), "store/real.bin");
+    EXPECT_EQ(ReadBytes("store/real.bin"),
+              Transformed(Pattern(70000), level, true, u"abc", u"hello"));
+    EXPECT_FALSE(std::filesystem::is_symlink("f.doc.备份"));
+    EXPECT_EQ(ReadBytes("f.doc.备份"), Pattern(70000));
+    EXPECT_EQ(FolderNames("store"), std::set<std::string>{"real.bin"});
+}
+
+TEST_P(Links, HardLinksAllSeeTheNewContentOrTheFileIsRefused) {
+    const Level level = GetParam();
+    WriteBytes("a.doc", Pattern(30000));
+    ASSERT_EQ(::link("a.doc", "b.doc"), 0);
+    const CommandOutcome outcome = EncryptCommand(Request("a.doc", level));
+    if (level == Level::TopSecret) {
+        EXPECT_EQ(outcome.Kind, OutcomeKind::HardLinkRefused);
+        EXPECT_NE(outcome.Message.find(u"“a.doc”未改动"), std::u16string::npos);
+        EXPECT_EQ(FolderNames(), (std::set<std::string>{"a.doc", "b.doc"}));
+        EXPECT_EQ(ReadBytes("a.doc"), Pattern(30000));
+    } else {
+        EXPECT_EQ(outcome.Kind, OutcomeKind::Done);
+        EXPECT_EQ(ReadBytes("b.doc"), Transformed(Pattern(30000), level, true, u"abc", u""));
+        EXPECT_EQ(std::filesystem::hard_link_count("b.doc"), 2u);
+    }
+}
+
+TEST_P(Links, PermissionBitsOwnerAndGroupStay) {
+    const Level level = GetParam();
+    for (const mode_t mode : {0600, 0640, 0604, 0751, 02755}) {
+        WriteBytes("f.doc", Pattern(5000));
+        ASSERT_EQ(::chmod("f.doc", mode), 0);
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            ASSERT_EQ(::chown("f.doc", 4321, 4322), 0);
+            ASSERT_EQ(::chmod("f.doc", mode), 0);  // chown cleared the set-id bit
+        }
+        ASSERT_EQ(EncryptCommand(Request("f.doc", level)).Kind, OutcomeKind::Done);
+        struct stat info {};
+        ASSERT_EQ(::stat(Marked(level), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode);
+        if (root) {
+            EXPECT_EQ(info.st_uid, 4321u);
+            EXPECT_EQ(info.st_gid, 4322u);
+        }
+        ASSERT_EQ(::stat("f.doc.备份", &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode & 0777);
+        ClearFolder();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, Links,
+                         ::testing::Values(Level::Secret, Level::Secretter, Level::TopSecret));
+
+class Backups : public FileFixture {};
+
+TEST_F(Backups, ExistingBackupIsReplacedByACompleteOneAndNoBackupWhenNotAsked) {
+    WriteBytes("f.doc", Pattern(40000));
+    WriteBytes("f.doc.备份", Pattern(7, 9));
+    CryptRequest request = Request("f.doc", Level::Secret);
+    request.MarkFile = false;
+    ASSERT_EQ(EncryptCommand(request).Kind, OutcomeKind::Done);
+    EXPECT_EQ(ReadBytes("f.doc.备份"), Pattern(40000));
+    request.MakeBackup = false;
+    ASSERT_EQ(DecryptCommand(request).Kind, OutcomeKind::Done);
+    EXPECT_EQ(ReadBytes("f.doc"), Pattern(40000));
+    EXPECT_EQ(FolderNames(), (std::set<std::string>{"f.doc", "f.doc.备份"}));
+}
+
+TEST_F(Backups, PathsThatAreNotUtf8SurviveTheWayThroughUtf16) {
+    const std::string name = "\xff\xfe-\xe4.doc";
+    WriteBytes(name, Pattern(100));
+    ASSERT_EQ(EncryptCommand(Request(name, Level::Secret)).Kind, OutcomeKind::Done);
+    EXPECT_TRUE(Exists("\xff\xfe-\xe4(秘密).doc"));
+    EXPECT_TRUE(Exists(name + ".备份"));
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(name)), name);
+}
+
+}  // namespace
+}  // namespace quarnix::test

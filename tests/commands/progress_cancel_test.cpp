@@ -1,0 +1,101 @@
+// Progress rises to the total in each phase; a cancel at any phase leaves the
+// file byte for byte as it was, with no temporary or partial backup file.
+
+#include "faulty_file_ops.h"
+#include "file_fixture.h"
+
+namespace quarnix::test {
+namespace {
+
+struct Event {
+    WorkPhase phase;
+    std::uint64_t done, total;
+};
+
+class Progress : public FileFixture, public ::testing::WithParamInterface<Level> {};
+
+TEST_P(Progress, RisesInEachPhaseAndEndsAtTheTotal) {
+    const Level level = GetParam();
+    const std::size_t size = (9u << 20) + 3;
+    WriteBytes("f.doc", Pattern(size));
+    std::vector<Event> events;
+    CommandHooks hooks;
+    hooks.Progress = [&](WorkPhase p, std::uint64_t d, std::uint64_t t) {
+        events.push_back({p, d, t});
+    };
+    ASSERT_EQ(EncryptCommand(Request("f.doc", level), hooks).Kind, OutcomeKind::Done);
+
+    const std::uint64_t rewritten = level == Level::TopSecret ? size : 20481;
+    const Event expected[] = {{WorkPhase::BackupCopy, 0, size}, {WorkPhase::Rewrite, 0, rewritten}};
+    std::size_t at = 0;
+    for (const Event& phase : expected) {
+        ASSERT_LT(at, events.size());
+        EXPECT_EQ(events[at].phase, phase.phase);
+        EXPECT_EQ(events[at].done, 0u);
+        std::uint64_t last = 0;
+        for (; at < events.size() && events[at].phase == phase.phase; ++at) {
+            EXPECT_EQ(events[at].total, phase.total);
+            EXPECT_GE(events[at].done, last);
+            last = events[at].done;
+        }
+        EXPECT_EQ(last, phase.total);
+    }
+    EXPECT_EQ(at, events.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, Progress,
+                         ::testing::Values(Level::Secret, Level::Secretter, Level::TopSecret));
+
+struct CancelCase {
+    const char* name;
+    Level level;
+    bool encrypt;
+    WorkPhase phase;  // cancel once this phase reported bytes (or began, for a window)
+    bool unnamedTemp;
+};
+
+class Cancel : public FileFixture, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(Cancel, LeavesTheFileAsItWasAndNoPartialFile) {
+    const CancelCase& c = GetParam();
+    const Bytes plain = Pattern((9u << 20) + 3);
+    WriteBytes("f.doc", plain);
+    bool cancel = false;
+    CommandHooks hooks;
+    hooks.Progress = [&](WorkPhase p, std::uint64_t done, std::uint64_t) {
+        cancel = cancel || (p == c.phase && (done > 0 || c.level != Level::TopSecret));
+    };
+    hooks.CancelRequested = [&] { return cancel; };
+    FaultyFileOps files;
+    if (!c.unnamedTemp) {
+        files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
+    }
+    const CryptRequest request = Request("f.doc", c.level);
+    const CommandOutcome outcome =
+        c.encrypt ? EncryptCommand(request, hooks, &files) : DecryptCommand(request, hooks, &files);
+
+    EXPECT_EQ(outcome.Kind, OutcomeKind::WorkCancelled);
+    EXPECT_NE(outcome.Message.find(u"已取消。文件“f.doc”未改动。"), std::u16string::npos);
+    EXPECT_EQ(ReadBytes("f.doc"), plain);
+    const std::string backup = c.encrypt ? "f.doc.备份" : "f.doc.BAK";
+    if (c.phase == WorkPhase::BackupCopy) {
+        EXPECT_EQ(FolderNames(), std::set<std::string>{"f.doc"});
+    } else {
+        EXPECT_EQ(FolderNames(), (std::set<std::string>{"f.doc", backup}));
+        EXPECT_EQ(ReadBytes(backup), plain);
+    }
+}
+
+const CancelCase CancelCases[] = {
+    {"BackupCopy", Level::Secret, true, WorkPhase::BackupCopy, true},
+    {"BackupCopyNamedTemp", Level::TopSecret, false, WorkPhase::BackupCopy, false},
+    {"WindowRewrite", Level::Secretter, true, WorkPhase::Rewrite, true},
+    {"TopSecretRewrite", Level::TopSecret, true, WorkPhase::Rewrite, true},
+    {"TopSecretRewriteNamedTemp", Level::TopSecret, false, WorkPhase::Rewrite, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Commands, Cancel, ::testing::ValuesIn(CancelCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace quarnix::test

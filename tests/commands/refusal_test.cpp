@@ -1,0 +1,152 @@
+// The checks run in their fixed order, each refusal with its exact text, title,
+// icon and password boxes, and none of them touches the disk.
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "engine/product.h"
+#include "file_fixture.h"
+
+namespace quarnix::test {
+namespace {
+
+struct RefusalCase {
+    const char* name;
+    bool fileExists;
+    Level level;
+    std::u16string p1, p1c, p2, p2c;
+    OutcomeKind kind;
+};
+
+const RefusalCase RefusalCases[] = {
+    {"MissingFileBeforeEmptyPassword", false, Level::Secret, u"", u"", u"", u"",
+     OutcomeKind::FileMissing},
+    {"EmptyPassword1", true, Level::TopSecret, u"", u"x", u"", u"", OutcomeKind::Password1Empty},
+    {"Password1CaseDiffers", true, Level::Secret, u"abc", u"ABC", u"", u"",
+     OutcomeKind::Password1Mismatch},
+    {"Password1BeforePassword2", true, Level::TopSecret, u"abc", u"abd", u"", u"",
+     OutcomeKind::Password1Mismatch},
+    {"EmptyPassword2BeforeItsRepetition", true, Level::TopSecret, u"abc", u"abc", u"", u"zz",
+     OutcomeKind::Password2Empty},
+    {"Password2Mismatch", true, Level::TopSecret, u"abc", u"abc", u"hello", u"hellO",
+     OutcomeKind::Password2Mismatch},
+    {"NoSecondPairBelowTopSecret", true, Level::Secretter, u"abc", u"abc", u"", u"junk",
+     OutcomeKind::Done},
+};
+
+struct Expected {
+    OutcomeKind kind;
+    const char16_t* message;
+    const char16_t* title;
+    OutcomeIcon icon;
+    PasswordBox empty, focus;
+};
+
+const Expected Table[] = {
+    {OutcomeKind::FileMissing, u"你指定的文件不存在！", u"错误", OutcomeIcon::Critical,
+     PasswordBox::None, PasswordBox::None},
+    {OutcomeKind::Password1Empty, u"密码不能为空！", u"错误", OutcomeIcon::Exclamation,
+     PasswordBox::None, PasswordBox::TxtPass1},
+    {OutcomeKind::Password1Mismatch, u"你两次输入的密码不一致，请重新输入！", u"警告",
+     OutcomeIcon::Exclamation, PasswordBox::TxtPass2, PasswordBox::TxtPass2},
+    {OutcomeKind::Password2Empty, u"密码2不能为空！", u"错误", OutcomeIcon::Exclamation,
+     PasswordBox::None, PasswordBox::TxtPass3},
+    {OutcomeKind::Password2Mismatch, u"你两次输入的密码2不一致，请重新输入！", u"警告",
+     OutcomeIcon::Exclamation, PasswordBox::TxtPass4, PasswordBox::TxtPass4},
+    {OutcomeKind::Done, u"操作成功！", ApplicationTitle, OutcomeIcon::None, PasswordBox::None,
+     PasswordBox::None},
+};
+
+class Refusals : public FileFixture, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(Refusals, AnswerInOrderWithTheirTextsAndLeaveTheDiskAlone) {
+    const RefusalCase& c = GetParam();
+    const Bytes plain = Pattern(30000);
+    if (c.fileExists) {
+        WriteBytes("plan.doc", plain);
+    }
+    for (const bool encrypt : {true, false}) {
+        CryptRequest request = Request("plan.doc", c.level);
+        request.Password1 = c.p1, request.Password1Confirm = c.p1c;
+        request.Password2 = c.p2, request.Password2Confirm = c.p2c;
+        request.MarkFile = false;
+        const auto before = FolderNames();
+        const CommandOutcome outcome = encrypt ? EncryptCommand(request) : DecryptCommand(request);
+        const Expected* expected = nullptr;
+        for (const Expected& e : Table) {
+            expected = e.kind == c.kind ? &e : expected;
+        }
+        ASSERT_EQ(outcome.Kind, c.kind);
+        EXPECT_EQ(outcome.Message, expected->message);
+        EXPECT_EQ(outcome.Title, expected->title);
+        EXPECT_EQ(outcome.Icon, expected->icon);
+        EXPECT_EQ(outcome.BoxToEmpty, expected->empty);
+        EXPECT_EQ(outcome.BoxToFocus, expected->focus);
+        if (c.kind != OutcomeKind::Done) {
+            EXPECT_EQ(FolderNames(), before);
+            if (c.fileExists) {
+                EXPECT_EQ(ReadBytes("plan.doc"), plain);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, Refusals, ::testing::ValuesIn(RefusalCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class Checks : public FileFixture {};
+
+TEST_F(Checks, DeclinedDecryptAsksFirstAndChangesNothing) {
+    int asked = 0;
+    CommandHooks hooks;
+    hooks.ConfirmDecrypt = [&] { return ++asked, false; };
+    const CommandOutcome outcome = DecryptCommand(Request("", Level::Secret, u""), hooks);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(outcome.Kind, OutcomeKind::Cancelled);
+    EXPECT_TRUE(outcome.Message.empty());
+    hooks.ConfirmDecrypt = [&] { return ++asked, true; };
+    EXPECT_EQ(DecryptCommand(Request("", Level::Secret, u""), hooks).Kind,
+              OutcomeKind::FileMissing);
+    EXPECT_EQ(EncryptCommand(Request("none", Level::Secret), hooks).Kind, OutcomeKind::FileMissing);
+    EXPECT_EQ(asked, 2);  // encryption asks nothing
+}
+
+TEST_F(Checks, FolderCountsAsMissing) {
+    ASSERT_EQ(::mkdir("folder.doc", 0755), 0);
+    EXPECT_EQ(EncryptCommand(Request("folder.doc", Level::Secret)).Kind, OutcomeKind::FileMissing);
+}
+
+TEST_F(Checks, PasswordThatCannotBecomeKeyLeavesNoTrace) {
+    struct Case {
+        Level level;
+        std::u16string p1, p2;
+        OutcomeKind kind;
+        PasswordBox focus;
+        std::u16string mentions;
+    };
+    const Case cases[] = {
+        {Level::Secret, u"ab密", u"", OutcomeKind::PasswordCharacterRefused, PasswordBox::TxtPass1,
+         u"密码的第 3 个字符“密”"},
+        {Level::TopSecret, u"abc", u"x😀", OutcomeKind::PasswordCharacterRefused,
+         PasswordBox::TxtPass3, u"密码2的第 2 个字符“😀”"},
+        {Level::Secret, std::u16string(32768, u'a'), u"", OutcomeKind::PasswordTooLong,
+         PasswordBox::TxtPass1, u"32767"},
+        {Level::Secret, u"abc", u"密", OutcomeKind::Done, PasswordBox::None, u"操作成功！"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes("a.doc", Pattern(100));
+        const CommandOutcome outcome = EncryptCommand(Request("a.doc", c.level, c.p1, c.p2));
+        EXPECT_EQ(outcome.Kind, c.kind);
+        EXPECT_EQ(outcome.BoxToFocus, c.focus);
+        EXPECT_NE(outcome.Message.find(c.mentions), std::u16string::npos);
+        if (c.kind != OutcomeKind::Done) {
+            EXPECT_EQ(FolderNames(), std::set<std::string>{"a.doc"});
+            EXPECT_EQ(ReadBytes("a.doc"), Pattern(100));
+        }
+        ClearFolder();
+    }
+}
+
+}  // namespace
+}  // namespace quarnix::test
