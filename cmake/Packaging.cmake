@@ -6,9 +6,9 @@
 
 set(QUARNIX_LINUX_DIST ${PROJECT_SOURCE_DIR}/dist/linux)
 
-# quarnix-cli installs itself (cli/); the window program and its desktop files here.
+# The programs install themselves into bin (ui/ and cli/); the window program's
+# desktop entry and icons are installed here.
 if(TARGET quarnix)
-    install(TARGETS quarnix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${QUARNIX_LINUX_DIST}/quarnix.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     foreach(size IN ITEMS 16 32 48)
