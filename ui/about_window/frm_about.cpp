@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "assets/quarnix_assets.h"
 #include "engine/product.h"
 #include "ui/about_window/about_texts.h"
 #include "ui/about_window/link_label.h"
@@ -48,6 +49,7 @@ frmAbout::frmAbout(UrlOpener& opener)
     // when the last of the two closes, whichever it is.
     setAttribute(Qt::WA_QuitOnClose, true);
     setWindowTitle(about::WindowTitle());
+    setWindowIcon(assets::WindowIcon());
     setSizeGripEnabled(false);
     BuildControls();
     Form_Load();

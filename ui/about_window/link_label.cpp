@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMouseEvent>
 
+#include "assets/quarnix_assets.h"
+
 namespace quarnix {
 
 LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
@@ -33,7 +35,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 QCursor HandPointer() {
-    return QCursor(Qt::PointingHandCursor);
+    return assets::HandCursor();
 }
 
 }  // namespace quarnix

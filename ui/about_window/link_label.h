@@ -28,7 +28,8 @@ class LinkLabel : public QLabel {
     bool pressed_ = false;
 };
 
-// The hand-shaped pointer shown over links.
+// The hand-shaped pointer shown over links: the same as over the main window's
+// information picture.
 QCursor HandPointer();
 
 }  // namespace quarnix

@@ -119,6 +119,9 @@ class AboutWindowTest : public QObject {
         QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
         QVERIFY(!flags.testFlag(Qt::WindowContextHelpButtonHint));
         QCOMPARE(about->windowTitle(), about::WindowTitle());
+        const QList<QSize> iconSizes = about->windowIcon().availableSizes();
+        QVERIFY(iconSizes.contains(QSize(16, 16)));
+        QVERIFY(iconSizes.contains(QSize(32, 32)));
     }
 
     void windowIsCentredOnTheScreen() {
@@ -136,7 +139,9 @@ class AboutWindowTest : public QObject {
         for (QLabel* link :
              {static_cast<QLabel*>(about->lblWeb), static_cast<QLabel*>(about->LblXKXY)}) {
             QCOMPARE(link->palette().color(QPalette::WindowText), LinkLabel::LinkColour());
-            QCOMPARE(link->cursor().shape(), HandPointer().shape());
+            QCOMPARE(link->cursor().shape(), Qt::BitmapCursor);
+            QCOMPARE(link->cursor().hotSpot(), QPoint(6, 0));
+            QCOMPARE(link->cursor().pixmap().size(), QSize(32, 32));
         }
         QCOMPARE(about->lblWeb->text(), about::WebLabel());
         QCOMPARE(about->Label6->text(), about::ContactLine());
