@@ -8,6 +8,7 @@
 #include "password_line_edit.h"
 #include "picture_box.h"
 #include "qt_modal_dialogs.h"
+#include "ui/about_window/about_window_keeper.h"
 
 namespace quarnix {
 
@@ -93,7 +94,7 @@ void FrmMain::OptTopSecret_Click() {
 }
 
 void FrmMain::PicInfor_Click() {
-    // Opens the About window once that window is part of the program.
+    AboutWindowKeeper::ForProgram().Open();
 }
 
 void FrmMain::CmdQuit_Click() {
