@@ -1,7 +1,8 @@
 // The program ends when its last window closes, whether that is the main window or
 // the About window. The About window is a Qt::Tool window (no taskbar button), which
 // Qt leaves out of that count unless it says otherwise; these tests run the real
-// event loop, as the program does, and watch QGuiApplication::lastWindowClosed.
+// event loop, as the program does, with the real main window, and watch
+// QGuiApplication::lastWindowClosed.
 
 #include <QApplication>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include "recording_url_opener.h"
 #include "ui/about_window/about_window_keeper.h"
 #include "ui/about_window/frm_about.h"
+#include "ui/main_window/frm_main.h"
 
 namespace quarnix {
 namespace {
@@ -26,32 +28,29 @@ struct Run {
 
 enum class CloseFirst { MainWindow, AboutWindow };
 
-// Opens the About window from a stand-in main window, closes the two in the given
-// order inside QApplication::exec() and records when the program was told to end.
+// Opens the About window with a click on the main window's information picture,
+// closes the two windows with their own buttons in the given order inside
+// QApplication::exec() and records when the program was told to end.
 Run CloseBothWindows(CloseFirst order) {
-    RecordingUrlOpener opener;
-    AboutWindowKeeper keeper(opener);
-    QWidget main;
-    main.setWindowTitle(QStringLiteral("Quarnix 3.3"));
-    auto* picInfor = new QPushButton(QStringLiteral("i"), &main);
-    QObject::connect(picInfor, &QPushButton::clicked, [&keeper] { keeper.Open(); });
-
+    FrmMain main;
+    auto* picInfor = main.findChild<QWidget*>(QStringLiteral("PicInfor"));
+    auto* cmdQuit = main.findChild<QPushButton*>(QStringLiteral("CmdQuit"));
     QSignalSpy ends(qApp, &QGuiApplication::lastWindowClosed);
     Run run;
     QTimer::singleShot(0, qApp, [&] {
         main.show();
         QTest::mouseClick(picInfor, Qt::LeftButton);
-        frmAbout* about = keeper.OpenWindow();
+        frmAbout* about = AboutWindowKeeper::ForProgram().OpenWindow();
         if (about == nullptr) {
             QCoreApplication::exit(2);
             return;
         }
-        QWidget* first = order == CloseFirst::MainWindow ? static_cast<QWidget*>(&main) : about;
-        QWidget* second = order == CloseFirst::MainWindow ? static_cast<QWidget*>(about) : &main;
-        first->close();
-        run.aboutOpenAfterMainClosed = keeper.OpenWindow() != nullptr;
+        QPushButton* first = order == CloseFirst::MainWindow ? cmdQuit : about->cmdOK;
+        QPushButton* second = order == CloseFirst::MainWindow ? about->cmdOK : cmdQuit;
+        QTest::mouseClick(first, Qt::LeftButton);
+        run.aboutOpenAfterMainClosed = AboutWindowKeeper::ForProgram().OpenWindow() != nullptr;
         run.endsAfterFirstClose = ends.count();
-        second->close();
+        QTest::mouseClick(second, Qt::LeftButton);
         run.endsAfterSecondClose = ends.count();
         if (ends.count() != 1) {
             QCoreApplication::exit(3);  // the program would not have ended by itself
