@@ -10,9 +10,12 @@
 #   main-decrypt.png     after a click on the decrypt task
 #   main-topsecret.png   back in the encrypt task, at the top level, with the
 #                        four password boxes filled in
-# No window manager runs, so the pictures show the client area (363 x 357)
-# without a title bar. xdotool and ImageMagick's import are installed here
-# when missing (as root), not by the set-up, since only this script needs them.
+#   about-collapsed.png  the About window opened from the information picture
+#   about-expanded.png   after a click on its agreement link
+# No window manager runs, so the pictures show the client areas (363 x 357 for
+# the main window, 437 x 158 and 437 x 281 for the About window) without a title
+# bar. xdotool and ImageMagick's import are installed here when missing (as
+# root), not by the set-up, since only this script needs them.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -92,3 +95,12 @@ type_text "second2"
 click 190 225    # TxtPass4
 type_text "second2"
 shot main-topsecret.png
+
+# The About window, in its own pixels: LblXKXY at (14, 133).
+click 343 336    # PicInfor
+about="$(xdotool search --sync --onlyvisible --name '^关于 Quarnix$' | head -n 1)"
+window="$about"
+shot about-collapsed.png
+
+click 40 140     # LblXKXY
+shot about-expanded.png
