@@ -119,7 +119,18 @@ class MainWindowFileChooserTest : public QObject {
 
         QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
         dialog->setDirectory(folder.path());
-        QVERIFY(loaded.wait());
+        // The dialog may load the folder it started in first.
+        const auto folderLoaded = [&loaded, &folder] {
+            for (const QList<QVariant>& emitted : loaded) {
+                if (QDir(emitted.value(0).toString()) == QDir(folder.path())) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        while (!folderLoaded()) {
+            QVERIFY(loaded.wait());
+        }
         QStringList listed;
         const QModelIndex root = model->index(folder.path());
         for (int row = 0; row < model->rowCount(root); ++row) {
