@@ -1,5 +1,6 @@
 // The checks made on leaving the box of password 1 or of password 2.
 
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -175,6 +176,20 @@ class MainWindowPasswordChecksTest : public QObject {
         QVERIFY(!w.Box("TxtPass3")->isVisible());
         QVERIFY(w.Box("TxtPass3")->text().isEmpty());
         QVERIFY(QApplication::focusWidget() == nullptr || QApplication::focusWidget()->isVisible());
+    }
+
+    // A press on a button that moves the focus out of an empty TxtPass1: the
+    // message box takes the release, and the button must not stay pressed.
+    void aClickCutShortByTheMessage() {
+        ShownWindow w;
+        w.Dialogs.TakeFocusWhileOpen(true);
+        w.Click("TxtPass1");
+        auto* encrypt = w.Find<QPushButton>("CmdEncrypt");
+        QTest::mousePress(encrypt, Qt::LeftButton);  // its release went to the message box
+        QVERIFY(encrypt->isDown());                  // the press arrived after the message
+        QCoreApplication::processEvents();
+        QVERIFY(!encrypt->isDown());
+        QCOMPARE(MessageTexts(w), QStringList{Password1Empty});  // and no command ran
     }
 
     // Another window becoming active is no leave.
