@@ -48,8 +48,9 @@ std::optional<std::string> ReadLine() {
 }
 
 // Asks on the terminal with echo switched off, and switches it on again.
+// Echo goes off before the prompt shows, so that nothing typed after the
+// prompt is echoed or discarded; typing before the prompt is discarded.
 std::optional<std::u16string> AskHidden(std::string_view prompt) {
-    Say(prompt);
     termios saved{};
     const bool canHide = ::tcgetattr(STDIN_FILENO, &saved) == 0;
     if (canHide) {
@@ -57,9 +58,10 @@ std::optional<std::u16string> AskHidden(std::string_view prompt) {
         hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
     }
+    Say(prompt);
     const auto line = ReadLine();
     if (canHide) {
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     }
     Say("\n");
     if (!line) {
