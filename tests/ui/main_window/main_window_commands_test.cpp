@@ -1,17 +1,14 @@
 // The hand-over of the window's state to the encrypt and decrypt commands and
-// the display of their outcomes, on real files.
+// the display of what they answer, on real files.
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
-#include "window_fixture.h"
+#include "window_driver.h"
 
 using quarnix::OutcomeIcon;
-using quarnix::testing::ShownDialog;
-using quarnix::testing::ShownWindow;
+using quarnix::testing::Driver;
 
 namespace {
 
@@ -23,10 +20,9 @@ QByteArray Sample(int size) {
     return bytes;
 }
 
-void Write(const QString& path, const QByteArray& bytes) {
+bool Write(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QByteArray Read(const QString& path) {
@@ -34,33 +30,35 @@ QByteArray Read(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Types into the boxes given; the second pair is typed at the top level
-// and stays filled in when the level was a lower one.
-void TypePasswords(ShownWindow& w, const QStringList& passwords) {
+// Types the passwords given; the second pair at the top level, left filled
+// in when the level was a lower one.
+void TypePasswords(Driver& w, const QStringList& passwords) {
     const char* boxes[] = {"TxtPass1", "TxtPass2", "TxtPass3", "TxtPass4"};
-    const bool secondPairHidden = !w.Box("TxtPass3")->isVisible();
+    const bool lowerLevel = !w.Box("TxtPass3")->isVisible();
     for (qsizetype i = 0; i < passwords.size(); ++i) {
-        if (i == 2 && secondPairHidden) {
+        if (i == 2 && lowerLevel) {
             w.Click("OptTopSecret");
         }
         if (!passwords[i].isEmpty()) {
             w.Type(boxes[i], passwords[i]);
         }
     }
-    if (passwords.size() > 2 && secondPairHidden) {
+    if (passwords.size() > 2 && lowerLevel) {
         w.Click("OptSecret");
     }
 }
 
-// Presses the button of the current task, the confirmation answered Yes.
-void Run(ShownWindow& w, bool decrypt) {
-    w.Dialogs.Forget();
-    w.Click(decrypt ? "CmdDecrypt" : "CmdEncrypt");
+// Presses the visible command button; the confirmation is answered Yes.
+void Run(Driver& w) {
+    w.Dialogs.Log.clear();
+    w.Click(w.Find("CmdDecrypt")->isVisible() ? "CmdDecrypt" : "CmdEncrypt");
 }
 
 const QString Confirmation = QStringLiteral(
     "请确保您所选文件、加密等级及密码均正确无误，否则，会导致解密失败。【推荐您选中备份功能】"
     "\r\n你确实要执行解密吗？");
+const QString Missing = QStringLiteral("你指定的文件不存在！");
+const QString Done = QStringLiteral("操作成功！");
 
 }  // namespace
 
@@ -75,37 +73,37 @@ class MainWindowCommandsTest : public QObject {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("title");
         QTest::addColumn<OutcomeIcon>("icon");
-        QTest::addColumn<QString>("emptied");  // "" when none
+        QTest::addColumn<QString>("emptied");  // "" for none
         QTest::addColumn<QString>("focused");  // "" for the button pressed
         for (const bool decrypt : {false, true}) {
-            const auto row = [decrypt](const char* name) {
-                return &(QTest::addRow("%s %s", decrypt ? "decrypt" : "encrypt", name) << decrypt);
+            const auto row = [decrypt](const char* name) -> QTestData& {
+                return QTest::addRow("%s, %s", decrypt ? "decrypt" : "encrypt", name) << decrypt;
             };
-            *row("file missing") << false << false << QStringList{} << "你指定的文件不存在！"
-                                 << "错误" << OutcomeIcon::Critical << ""
-                                 << "";
-            *row("file missing, password 1 empty too")
-                << false << true << QStringList{} << "你指定的文件不存在！"
-                << "错误" << OutcomeIcon::Critical << ""
+            const OutcomeIcon stop = OutcomeIcon::Critical;
+            const OutcomeIcon exclamation = OutcomeIcon::Exclamation;
+            row("no file") << false << false << QStringList{} << Missing << "错误" << stop << ""
+                           << "";
+            row("no file, no password")
+                << false << true << QStringList{} << Missing << "错误" << stop << ""
                 << "";
-            *row("password 1 empty") << true << false << QStringList{} << "密码不能为空！"
-                                     << "错误" << OutcomeIcon::Exclamation << ""
-                                     << "TxtPass1";
-            *row("password 1 mismatch") << true << false << QStringList{"Secret1", "secret1"}
-                                        << "你两次输入的密码不一致，请重新输入！"
-                                        << "警告" << OutcomeIcon::Exclamation << "TxtPass2"
-                                        << "TxtPass2";
-            *row("password 2 empty")
+            row("password 1 empty") << true << false << QStringList{} << "密码不能为空！"
+                                    << "错误" << exclamation << ""
+                                    << "TxtPass1";
+            row("password 1 differs in case") << true << false << QStringList{"Secret1", "secret1"}
+                                              << "你两次输入的密码不一致，请重新输入！"
+                                              << "警告" << exclamation << "TxtPass2"
+                                              << "TxtPass2";
+            row("password 2 empty")
                 << true << true << QStringList{"first1", "first1"} << "密码2不能为空！"
-                << "错误" << OutcomeIcon::Exclamation << ""
+                << "错误" << exclamation << ""
                 << "TxtPass3";
-            *row("password 2 mismatch")
+            row("password 2 differs")
                 << true << true << QStringList{"first1", "first1", "second2", "second3"}
                 << "你两次输入的密码2不一致，请重新输入！"
-                << "警告" << OutcomeIcon::Exclamation << "TxtPass4"
+                << "警告" << exclamation << "TxtPass4"
                 << "TxtPass4";
-            *row("done, second pair ignored below the top level")
-                << true << false << QStringList{"first1", "first1", "", "stray22"} << "操作成功！"
+            row("done, the hidden pair ignored")
+                << true << false << QStringList{"first1", "first1", "", "stray22"} << Done
                 << "Quarnix 3.3" << OutcomeIcon::None << ""
                 << "";
         }
@@ -122,8 +120,8 @@ class MainWindowCommandsTest : public QObject {
         QFETCH(QString, focused);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("plan.doc"));
-        Write(path, Sample(100));
-        ShownWindow w;
+        QVERIFY(Write(path, Sample(100)));
+        Driver w;
         if (decrypt) {
             w.Click("OptDecryptTask");
         }
@@ -135,49 +133,45 @@ class MainWindowCommandsTest : public QObject {
         }
         TypePasswords(w, passwords);
         QString emptiedWhileShown;
-        w.Dialogs.WhileOpen = [&](const ShownDialog& dialog) {
-            if (dialog.What == ShownDialog::Kind::Message && !emptied.isEmpty()) {
+        w.Dialogs.WhileOpen = [&] {
+            if (!emptied.isEmpty()) {
                 emptiedWhileShown = w.Box(emptied.toLatin1().constData())->text();
             }
         };
-        Run(w, decrypt);
+        Run(w);
 
-        const QList<ShownDialog> messages = w.Dialogs.Messages();
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].Text, message);
-        QCOMPARE(messages[0].Title, title);
-        QCOMPARE(messages[0].Icon, icon);
-        QCOMPARE(w.Dialogs.Shown().size(), decrypt ? 2 : 1);  // the confirmation first
-        const QString button = QString::fromLatin1(decrypt ? "CmdDecrypt" : "CmdEncrypt");
-        QCOMPARE(w.FocusName(), focused.isEmpty() ? button : focused);
-        for (const char* box : {"TxtPass1", "TxtPass2", "TxtPass3", "TxtPass4"}) {
-            const qsizetype i = box[7] - '1';
-            const QString typed = i < passwords.size() ? passwords[i] : QString();
-            QCOMPARE(w.Box(box)->text(), emptied == QLatin1String(box) ? QString() : typed);
+        QCOMPARE(w.Dialogs.Messages(), QStringList{message});
+        QCOMPARE(w.Dialogs.Log.size(), decrypt ? 2 : 1);  // the confirmation first
+        QCOMPARE(w.Dialogs.Log.last().Title, title);
+        QCOMPARE(w.Dialogs.Log.last().Icon, icon);
+        QCOMPARE(w.Focus(), !focused.isEmpty() ? focused : decrypt ? "CmdDecrypt" : "CmdEncrypt");
+        for (qsizetype i = 0; i < 4; ++i) {
+            const QString box = QStringLiteral("TxtPass%1").arg(i + 1);
+            const QString typed = box == emptied ? QString() : passwords.value(i);
+            QCOMPARE(w.Box(box.toLatin1().constData())->text(), typed);
         }
-        if (!emptied.isEmpty()) {
-            QVERIFY(!emptiedWhileShown.isEmpty());  // emptied after the message
-        }
+        QCOMPARE(emptiedWhileShown.isEmpty(), emptied.isEmpty());  // emptied after the message
     }
 
-    void decryptConfirmation() {
+    // No ends the command quietly, whatever the window holds.
+    void decryptDeclined() {
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("plan.doc"));
-        Write(path, Sample(100));
-        ShownWindow w;
+        QVERIFY(Write(path, Sample(100)));
+        Driver w;
         w.Click("OptDecryptTask");
-        w.Dialogs.AnswerYesNo(false);
-        Run(w, true);  // nothing chosen, nothing typed: No still ends it quietly
-        QCOMPARE(w.Dialogs.Shown().size(), 1);
-        QCOMPARE(w.Dialogs.Shown()[0].What, ShownDialog::Kind::Question);
-        QCOMPARE(w.Dialogs.Shown()[0].Text, Confirmation);
-        QCOMPARE(w.Dialogs.Shown()[0].Title, QStringLiteral("友情提示"));
-
-        w.ChooseFile(path);
-        TypePasswords(w, {"first1", "first1"});
-        w.Dialogs.AnswerYesNo(false);
-        Run(w, true);
-        QCOMPARE(w.Dialogs.Shown().size(), 1);
+        for (const bool ready : {false, true}) {
+            if (ready) {
+                w.ChooseFile(path);
+                TypePasswords(w, {"first1", "first1"});
+            }
+            w.Dialogs.YesNo = {false};
+            Run(w);
+            QCOMPARE(w.Dialogs.Log.size(), 1);
+            QCOMPARE(w.Dialogs.Log[0].Kind, QStringLiteral("question"));
+            QCOMPARE(w.Dialogs.Log[0].Text, Confirmation);
+            QCOMPARE(w.Dialogs.Log[0].Title, QStringLiteral("友情提示"));
+        }
         QCOMPARE(Read(path), Sample(100));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"plan.doc"});
     }
@@ -188,25 +182,19 @@ class MainWindowCommandsTest : public QObject {
         QTemporaryDir folder;
         const QString chosen = folder.filePath(QStringLiteral("chosen.doc"));
         const QString typed = folder.filePath(QStringLiteral("typed.doc"));
-        Write(chosen, Sample(100));
-        Write(typed, Sample(100));
-        ShownWindow w;
-        w.Click("ChkBak");
-        w.Click("ChkMarkFile");
+        QVERIFY(Write(chosen, Sample(100)) && Write(typed, Sample(100)));
+        Driver w;
         TypePasswords(w, {"first1", "first1"});
-        w.Box("TxtFileName")->clear();
         w.Type("TxtFileName", typed);
-        Run(w, false);
-        QCOMPARE(w.Dialogs.Messages()[0].Text, QStringLiteral("你指定的文件不存在！"));
-
+        Run(w);
+        QCOMPARE(w.Dialogs.Messages(), QStringList{Missing});
         w.ChooseFile(chosen);
         w.Box("TxtFileName")->clear();
         w.Type("TxtFileName", typed);
-        Run(w, false);
-        QCOMPARE(w.Dialogs.Messages()[0].Text, QStringLiteral("操作成功！"));
-        QVERIFY(Read(chosen) != Sample(100));
+        Run(w);
+        QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
+        QVERIFY(Read(folder.filePath(QStringLiteral("chosen(秘密).doc"))) != Sample(100));
         QCOMPARE(Read(typed), Sample(100));
-        QCOMPARE(w.Box("TxtFileName")->text(), typed);
     }
 
     void encryptThenDecrypt_data() {
@@ -219,38 +207,35 @@ class MainWindowCommandsTest : public QObject {
         QFETCH(bool, topSecret);
         QFETCH(QString, marked);
         QTemporaryDir folder;
-        const QDir dir(folder.path());
-        const QString plainPath = dir.filePath(QStringLiteral("plan.doc"));
-        const QString markedPath = dir.filePath(marked);
+        const QString plainPath = folder.filePath(QStringLiteral("plan.doc"));
+        const QString markedPath = folder.filePath(marked);
         const QByteArray plain = Sample(30000);
-        Write(plainPath, plain);
-
-        ShownWindow w;
+        QVERIFY(Write(plainPath, plain));
+        Driver w;
         w.ChooseFile(plainPath);
         if (topSecret) {
             w.Click("OptTopSecret");
         }
         TypePasswords(w, {"first1", "first1", "second2", "second2"});
         QCOMPARE(w.Box("TxtPass3")->isVisible(), topSecret);
-        Run(w, false);
-        QCOMPARE(w.Dialogs.Messages()[0].Text, QStringLiteral("操作成功！"));
+        Run(w);
+        QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
         const QByteArray encrypted = Read(markedPath);
         QCOMPARE(encrypted.size(), plain.size());
         QVERIFY(encrypted.left(20481) != plain.left(20481));
         QCOMPARE(encrypted.mid(20481) == plain.mid(20481), !topSecret);
         QCOMPARE(Read(plainPath + QStringLiteral(".备份")), plain);
-        QVERIFY(!QFile::exists(plainPath));
         // The window still names the file as it was chosen.
         QCOMPARE(w.Window->ChosenPath(), plainPath);
         QCOMPARE(w.Box("TxtFileName")->text(), plainPath);
-        Run(w, false);
-        QCOMPARE(w.Dialogs.Messages()[0].Text, QStringLiteral("你指定的文件不存在！"));
+        Run(w);
+        QCOMPARE(w.Dialogs.Messages(), QStringList{Missing});
 
         w.Click("OptDecryptTask");
         w.ChooseFile(markedPath);
-        Run(w, true);
-        QCOMPARE(w.Dialogs.Shown()[0].Text, Confirmation);
-        QCOMPARE(w.Dialogs.Messages()[0].Text, QStringLiteral("操作成功！"));
+        Run(w);
+        QCOMPARE(w.Dialogs.Log[0].Text, Confirmation);
+        QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
         QCOMPARE(Read(plainPath), plain);
         QCOMPARE(Read(markedPath + QStringLiteral(".BAK")), encrypted);
         QVERIFY(!QFile::exists(markedPath));

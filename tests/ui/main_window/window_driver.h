@@ -1,0 +1,66 @@
+#pragma once
+// A shown FrmMain driven by real events, its modal dialogs answered by a
+// scripted stand-in that records what the window showed.
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+#include "frm_main.h"
+
+namespace quarnix::testing {
+
+struct ShownDialog {
+    QString Kind;  // "message", "question" or "open"
+    QString Text;
+    QString Title;
+    OutcomeIcon Icon = OutcomeIcon::None;
+    QString Filter;       // "open" only
+    QString CurrentName;  // "open" only: the name the dialog opened with
+};
+
+class ScriptedDialogs : public ModalDialogs {
+  public:
+    QList<ShownDialog> Log;
+    QList<bool> YesNo;       // answers in order; Yes when none is left
+    QStringList Files;       // answers in order, "" cancels; a cancel when none is left
+    bool TakeFocus = false;  // a window of its own takes the focus while open, as a box does
+    std::function<void()> WhileOpen;  // looks at the main window while a dialog is open
+
+    QStringList Messages() const;
+
+    void ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) override;
+    bool AskYesNo(const QString& text, const QString& title) override;
+    QString GetOpenFileName(const QString& title, const QString& filter,
+                            const QString& currentName) override;
+
+  private:
+    void Open(const ShownDialog& dialog);
+};
+
+struct Driver {
+    ScriptedDialogs Dialogs;
+    std::unique_ptr<FrmMain> Window;
+
+    Driver();
+
+    template <typename Control = QWidget>
+    Control* Find(const char* name) const {
+        auto* control = Window->findChild<Control*>(QString::fromLatin1(name));
+        if (control == nullptr) {
+            qFatal("no control named %s", name);
+        }
+        return control;
+    }
+    QLineEdit* Box(const char* name) const { return Find<QLineEdit>(name); }
+
+    void Click(const char* name) const;                      // a left click on a shown control
+    void Type(const char* name, const QString& text) const;  // clicks the box first
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
+    void ChooseFile(const QString& path);  // "" cancels the dialog
+    QString Focus() const;
+};
+
+}  // namespace quarnix::testing
