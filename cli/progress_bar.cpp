@@ -20,7 +20,8 @@ void WriteError(const std::string& text) {
 }  // namespace
 
 std::string ProgressLine(const char* phaseName, std::uint64_t done, std::uint64_t total) {
-    const double fraction = total == 0 ? 1.0 : static_cast<double>(done) / total;
+    const double fraction =
+        total == 0 ? 1.0 : std::min(1.0, static_cast<double>(done) / static_cast<double>(total));
     const int filled = static_cast<int>(fraction * BarWidth);
     std::string line = phaseName;
     line += " [";
@@ -29,8 +30,12 @@ std::string ProgressLine(const char* phaseName, std::uint64_t done, std::uint64_
     line += "] ";
     const std::string percent = std::to_string(static_cast<int>(fraction * 100));
     line.append(3 - std::min<std::size_t>(3, percent.size()), ' ');
-    line +=
-        percent + "%  " + std::to_string(done >> 20) + "/" + std::to_string(total >> 20) + " MiB";
+    line += percent;
+    line += "%  ";
+    line += std::to_string(done >> 20);
+    line += '/';
+    line += std::to_string(total >> 20);
+    line += " MiB";
     return line;
 }
 
@@ -50,7 +55,11 @@ void ProgressBar::Update(WorkPhase phase, std::uint64_t done, std::uint64_t tota
         return;
     }
     const char* name = phase == WorkPhase::BackupCopy ? "备份" : encrypting_ ? "加密" : "解密";
-    WriteError("\r" + ProgressLine(name, done, total) + "\033[K");
+    // Built piece by piece: GCC 12 warns wrongly about a chain of + here.
+    std::string text = "\r";
+    text += ProgressLine(name, done, total);
+    text += "\033[K";
+    WriteError(text);
     shown_ = true;
     drawn_ = now;
 }

@@ -74,6 +74,8 @@ WorkResult CopyToBackup(FileOps& files, int source, std::uint64_t size, mode_t m
         if (copied == 0) {
             return Failure(OutcomeKind::BackupFailed, FailedStep::FileChanged, 0, {});
         }
+        // Writing to disk as the copy goes keeps the progress honest and the final flush short.
+        files.StartWriteback(temp.fd(), static_cast<std::int64_t>(done), copied);
         done += static_cast<std::uint64_t>(copied);
         progress.Report(done);
     }

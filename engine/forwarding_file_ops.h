@@ -46,6 +46,9 @@ class ForwardingFileOps : public FileOps {
     int Fchown(int fd, uid_t owner, gid_t group) override {
         return inner_.Fchown(fd, owner, group);
     }
+    int StartWriteback(int fd, std::int64_t offset, std::int64_t size) override {
+        return inner_.StartWriteback(fd, offset, size);
+    }
     int LinkOpenFile(int fd, const std::string& path) override {
         return inner_.LinkOpenFile(fd, path);
     }

@@ -111,6 +111,10 @@ int PosixFileOps::Fchown(int fd, uid_t owner, gid_t group) {
     return Answer(::fchown(fd, owner, group));
 }
 
+int PosixFileOps::StartWriteback(int fd, std::int64_t offset, std::int64_t size) {
+    return Answer(::sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE));
+}
+
 int PosixFileOps::LinkOpenFile(int fd, const std::string& path) {
     // Through /proc needs no privilege; AT_EMPTY_PATH needs CAP_DAC_READ_SEARCH.
     const std::string procPath = "/proc/self/fd/" + std::to_string(fd);

@@ -73,6 +73,10 @@ WorkResult RewriteThroughTemp(FileOps& files, int fd, const struct stat& info,
             if (wrote < 0) {
                 return Failure(OutcomeKind::WriteFailed, FailedStep::WriteTemp, wrote, folder);
             }
+            // Writing to disk as the work goes keeps the progress honest and
+            // the final flush (which no cancel can interrupt) short.
+            files.StartWriteback(temp.fd(), static_cast<std::int64_t>(written),
+                                 static_cast<std::int64_t>(chunk));
             done += chunk;
             written += chunk;
             progress.Report(written);
