@@ -1,10 +1,12 @@
 #include "frm_main.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "command_work.h"
 #include "password_line_edit.h"
 #include "picture_box.h"
 #include "qt_modal_dialogs.h"
@@ -18,6 +20,7 @@ FrmMain::FrmMain(ModalDialogs* dialogs, FileOps* files, QWidget* parent)
         ownDialogs_ = std::make_unique<QtModalDialogs>(this);
         dialogs_ = ownDialogs_.get();
     }
+    work_ = std::make_unique<CommandWork>(*this, *dialogs_);
     BuildControls();
     ConnectHandlers();
 }
@@ -99,6 +102,17 @@ void FrmMain::PicInfor_Click() {
 
 void FrmMain::CmdQuit_Click() {
     close();
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    if (work_->Running()) {
+        // Never leave the file half done: stop the work first.
+        work_->RequestCancel();
+        closeAfterWork_ = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 }  // namespace quarnix

@@ -14,6 +14,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QCloseEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -22,6 +23,7 @@ class QRadioButton;
 
 namespace quarnix {
 
+class CommandWork;
 class PasswordLineEdit;
 class PictureBox;
 
@@ -37,6 +39,11 @@ class FrmMain : public QWidget {
 
     // The path last taken from the file chooser; the file the commands act on.
     const QString& ChosenPath() const { return chosenPath_; }
+
+  protected:
+    // While a command's file work runs, a close asks it to stop and the
+    // window closes once it has ended and its outcome is shown.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     // Building the window (frm_main_layout.cpp).
@@ -62,11 +69,15 @@ class FrmMain : public QWidget {
     void ApplyTaskCaptions(const texts::TaskCaptions& captions);
     CryptRequest BuildRequest() const;
     void ShowOutcome(const CommandOutcome& outcome);
+    void CloseIfAskedDuringWork();
     QLineEdit* PasswordBoxNamed(PasswordBox box) const;
 
     ModalDialogs* dialogs_;
     std::unique_ptr<ModalDialogs> ownDialogs_;
     FileOps* files_;
+    // Runs a command's file work off the user-interface thread (command_work.h).
+    std::unique_ptr<CommandWork> work_;
+    bool closeAfterWork_ = false;
     OpenFileDialog CmnOpenDialog;
     QString chosenPath_;
     // Set while a check on leaving a password box runs: the focus changes that

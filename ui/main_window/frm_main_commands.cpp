@@ -1,10 +1,13 @@
 // The hand-over of the window's state to the encrypt and decrypt commands, and
-// the display of what they answer.
+// the display of what they answer. The file work runs off the user-interface
+// thread (CommandWork); the decrypt confirmation is asked here before it.
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <utility>
 
+#include "command_work.h"
 #include "frm_main.h"
 #include "password_line_edit.h"
 
@@ -35,16 +38,33 @@ CryptRequest FrmMain::BuildRequest() const {
 }
 
 void FrmMain::CmdEncrypt_Click() {
-    ShowOutcome(EncryptCommand(BuildRequest(), {}, files_));
+    if (work_->Running()) {
+        return;  // one command at a time, however the click came
+    }
+    const CryptRequest request = BuildRequest();
+    ShowOutcome(work_->Run(&EncryptCommand, request, files_, texts::Q(texts::ProgressEncrypt)));
+    CloseIfAskedDuringWork();
 }
 
 void FrmMain::CmdDecrypt_Click() {
-    CommandHooks hooks;
-    hooks.ConfirmDecrypt = [this] {
-        return dialogs_->AskYesNo(QString::fromUtf16(DecryptConfirmationText),
-                                  QString::fromUtf16(DecryptConfirmationTitle));
-    };
-    ShowOutcome(DecryptCommand(BuildRequest(), hooks, files_));
+    if (work_->Running()) {
+        return;
+    }
+    const CryptRequest request = BuildRequest();
+    // The command's first step, asked here on the user-interface thread before
+    // any check: No ends the command with nothing more shown.
+    if (!dialogs_->AskYesNo(QString::fromUtf16(DecryptConfirmationText),
+                            QString::fromUtf16(DecryptConfirmationTitle))) {
+        return;
+    }
+    ShowOutcome(work_->Run(&DecryptCommand, request, files_, texts::Q(texts::ProgressDecrypt)));
+    CloseIfAskedDuringWork();
+}
+
+void FrmMain::CloseIfAskedDuringWork() {
+    if (std::exchange(closeAfterWork_, false)) {
+        close();
+    }
 }
 
 QLineEdit* FrmMain::PasswordBoxNamed(PasswordBox box) const {

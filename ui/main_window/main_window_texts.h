@@ -1,7 +1,7 @@
 #pragma once
 // The fixed texts of the main window: captions that follow the task, the file
-// chooser's titles and filter, and the messages of the checks made on leaving
-// a password box.
+// chooser's titles and filter, the messages of the checks made on leaving a
+// password box, and the texts of the progress dialog.
 
 #include <QString>
 
@@ -55,6 +55,13 @@ inline constexpr char16_t Password2Empty[] = u"密码2不能为空！";
 inline constexpr char16_t Password2SameAsPassword1[] =
     u"你输入的密码2与上面的第一组密码相同，请重新输入！";
 inline constexpr char16_t Password2TooShort[] = u"你输入的密码2太短，至少是5位密码。请重新输入！";
+
+// The progress dialog of long work: what the work does now, and its button.
+inline constexpr char16_t ProgressBackup[] = u"正在备份…";
+inline constexpr char16_t ProgressEncrypt[] = u"正在加密…";
+inline constexpr char16_t ProgressDecrypt[] = u"正在解密…";
+inline constexpr char16_t ProgressCancelling[] = u"正在取消…";
+inline constexpr char16_t ProgressCancel[] = u"取消";
 
 inline QString Q(const char16_t* text) {
     return QString::fromUtf16(text);

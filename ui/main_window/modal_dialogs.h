@@ -1,11 +1,15 @@
 #pragma once
 // Every modal dialog the main window opens goes through this interface: the
-// message boxes, the decrypt confirmation and the file-open dialog. The
-// program uses QtModalDialogs; tests hand the window a scripted stand-in.
+// message boxes, the decrypt confirmation, the file-open dialog and the
+// progress dialog of long work. The program uses QtModalDialogs; tests hand
+// the window a scripted stand-in.
 
 #include <QString>
+#include <functional>
+#include <memory>
 
 #include "engine/crypt_request.h"
+#include "progress_display.h"
 
 namespace quarnix {
 
@@ -25,6 +29,12 @@ class ModalDialogs {
     // empty text when the user cancelled.
     virtual QString GetOpenFileName(const QString& title, const QString& filter,
                                     const QString& currentName) = 0;
+
+    // Shows the progress dialog, modal to the main window, until the answer is
+    // dropped. `cancel` is called on the user-interface thread whenever the
+    // user asks to stop: its "取消" button, Esc or its close box.
+    virtual std::unique_ptr<ProgressDisplay> OpenProgress(const QString& title,
+                                                          std::function<void()> cancel) = 0;
 };
 
 }  // namespace quarnix

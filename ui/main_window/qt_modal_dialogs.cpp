@@ -3,6 +3,7 @@
 #include <QFileSystemModel>
 
 #include "file_type_filter.h"
+#include "qt_progress_dialog.h"
 
 namespace quarnix {
 
@@ -110,6 +111,11 @@ QString QtModalDialogs::GetOpenFileName(const QString& title, const QString& fil
         return QString();
     }
     return dialog->selectedFiles().value(0);
+}
+
+std::unique_ptr<ProgressDisplay> QtModalDialogs::OpenProgress(const QString& title,
+                                                              std::function<void()> cancel) {
+    return std::make_unique<QtProgressDialog>(owner_, title, std::move(cancel));
 }
 
 }  // namespace quarnix

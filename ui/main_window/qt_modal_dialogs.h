@@ -1,5 +1,6 @@
 #pragma once
-// The program's modal dialogs: QMessageBox and Qt's own file dialog.
+// The program's modal dialogs: QMessageBox, Qt's own file dialog and the
+// progress dialog of long work.
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -20,6 +21,9 @@ class QtModalDialogs : public ModalDialogs {
     bool AskYesNo(const QString& text, const QString& title) override;
     QString GetOpenFileName(const QString& title, const QString& filter,
                             const QString& currentName) override;
+    // A QtProgressDialog; it must be dropped before `owner` is deleted.
+    std::unique_ptr<ProgressDisplay> OpenProgress(const QString& title,
+                                                  std::function<void()> cancel) override;
 
   private:
     QPointer<QWidget> owner_;

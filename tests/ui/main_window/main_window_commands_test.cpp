@@ -9,26 +9,11 @@
 
 using quarnix::OutcomeIcon;
 using quarnix::testing::Driver;
+using quarnix::testing::Read;
+using quarnix::testing::Sample;
+using quarnix::testing::Write;
 
 namespace {
-
-QByteArray Sample(int size) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + 3) % 251);
-    }
-    return bytes;
-}
-
-bool Write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Types the passwords given; the second pair at the top level, left filled
 // in when the level was a lower one.

@@ -1,8 +1,40 @@
 #include "window_driver.h"
 
+#include <QFile>
 #include <QPushButton>
 
 namespace quarnix::testing {
+
+namespace {
+
+class ScriptedProgress : public ProgressDisplay {
+  public:
+    ScriptedProgress(ProgressScript& script, std::function<void()> cancel) : script_(script) {
+        script_.Open = true;
+        script_.CancelDisabled = false;
+        script_.Cancel = std::move(cancel);
+        if (script_.WhenOpen) {
+            // As a user's hand: after the window has finished opening the dialog.
+            QMetaObject::invokeMethod(qApp, script_.WhenOpen, Qt::QueuedConnection);
+        }
+    }
+    ~ScriptedProgress() override {
+        script_.Open = false;
+        script_.Cancel = nullptr;
+    }
+    void Update(const QString& text, int percent) override {
+        if (script_.Texts.isEmpty() || script_.Texts.last() != text) {
+            script_.Texts.append(text);
+        }
+        script_.Percent = percent;
+    }
+    void DisableCancel() override { script_.CancelDisabled = true; }
+
+  private:
+    ProgressScript& script_;
+};
+
+}  // namespace
 
 QStringList ScriptedDialogs::Messages() const {
     QStringList texts;
@@ -29,6 +61,12 @@ QString ScriptedDialogs::GetOpenFileName(const QString& title, const QString& fi
     return Files.isEmpty() ? QString() : Files.takeFirst();
 }
 
+std::unique_ptr<ProgressDisplay> ScriptedDialogs::OpenProgress(const QString& title,
+                                                               std::function<void()> cancel) {
+    Log.append({QStringLiteral("progress"), {}, title, OutcomeIcon::None, {}, {}});
+    return std::make_unique<ScriptedProgress>(Progress, std::move(cancel));
+}
+
 void ScriptedDialogs::Open(const ShownDialog& dialog) {
     Log.append(dialog);
     QWidget* const owner = QApplication::activeWindow();
@@ -49,7 +87,7 @@ void ScriptedDialogs::Open(const ShownDialog& dialog) {
     }
 }
 
-Driver::Driver() : Window(std::make_unique<FrmMain>(&Dialogs)) {
+Driver::Driver(FileOps* files) : Window(std::make_unique<FrmMain>(&Dialogs, files)) {
     Window->show();
     QApplication::setActiveWindow(Window.get());
 }
@@ -90,6 +128,24 @@ void Driver::ChooseFile(const QString& path) {
 QString Driver::Focus() const {
     const QWidget* focus = QApplication::focusWidget();
     return focus != nullptr ? focus->objectName() : QString();
+}
+
+QByteArray Sample(int size) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 7 + 3) % 251);
+    }
+    return bytes;
+}
+
+bool Write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace quarnix::testing

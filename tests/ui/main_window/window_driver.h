@@ -1,6 +1,7 @@
 #pragma once
 // A shown FrmMain driven by real events, its modal dialogs answered by a
-// scripted stand-in that records what the window showed.
+// scripted stand-in that records what the window showed; and small helpers
+// for the files the tests work on.
 
 #include <QApplication>
 #include <QLineEdit>
@@ -13,12 +14,22 @@
 namespace quarnix::testing {
 
 struct ShownDialog {
-    QString Kind;  // "message", "question" or "open"
+    QString Kind;  // "message", "question", "open" or "progress"
     QString Text;
     QString Title;
     OutcomeIcon Icon = OutcomeIcon::None;
     QString Filter;       // "open" only
     QString CurrentName;  // "open" only: the name the dialog opened with
+};
+
+// The progress dialog as the window showed it, and the user's hand on it.
+struct ProgressScript {
+    bool Open = false;
+    QStringList Texts;  // every text shown, in order, each repeat once
+    int Percent = 0;
+    bool CancelDisabled = false;
+    std::function<void()> Cancel;    // presses "取消" while the dialog is open
+    std::function<void()> WhenOpen;  // runs from the event loop once the dialog is open
 };
 
 class ScriptedDialogs : public ModalDialogs {
@@ -28,6 +39,7 @@ class ScriptedDialogs : public ModalDialogs {
     QStringList Files;       // answers in order, "" cancels; a cancel when none is left
     bool TakeFocus = false;  // a window of its own takes the focus while open, as a box does
     std::function<void()> WhileOpen;  // looks at the main window while a dialog is open
+    ProgressScript Progress;
 
     QStringList Messages() const;
 
@@ -35,6 +47,8 @@ class ScriptedDialogs : public ModalDialogs {
     bool AskYesNo(const QString& text, const QString& title) override;
     QString GetOpenFileName(const QString& title, const QString& filter,
                             const QString& currentName) override;
+    std::unique_ptr<ProgressDisplay> OpenProgress(const QString& title,
+                                                  std::function<void()> cancel) override;
 
   private:
     void Open(const ShownDialog& dialog);
@@ -44,7 +58,7 @@ struct Driver {
     ScriptedDialogs Dialogs;
     std::unique_ptr<FrmMain> Window;
 
-    Driver();
+    explicit Driver(FileOps* files = nullptr);  // null: the real file system
 
     template <typename Control = QWidget>
     Control* Find(const char* name) const {
@@ -62,5 +76,10 @@ struct Driver {
     void ChooseFile(const QString& path);  // "" cancels the dialog
     QString Focus() const;
 };
+
+// The content of a sample file of `size` bytes.
+QByteArray Sample(int size);
+bool Write(const QString& path, const QByteArray& bytes);
+QByteArray Read(const QString& path);  // empty when the file cannot be read
 
 }  // namespace quarnix::testing

@@ -1,0 +1,303 @@
+// Long file work through the window: the progress dialog shows only when the
+// work takes a while, the window takes no input meanwhile, a cancel or a
+// close leaves the file as it was, and the outcome is shown as before. The
+// work is held at a read of the file until the test lets it go; nothing here
+// depends on how fast anything runs.
+
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <condition_variable>
+#include <mutex>
+
+#include "engine/forwarding_file_ops.h"
+#include "qt_modal_dialogs.h"
+#include "window_driver.h"
+
+using quarnix::testing::Driver;
+using quarnix::testing::Read;
+using quarnix::testing::Sample;
+using quarnix::testing::Write;
+
+namespace {
+
+// The real file system, with the work held at its HoldAt-th read of a file
+// (a copy_file_range or a pread) until Release.
+class HeldFileOps : public quarnix::ForwardingFileOps {
+  public:
+    HeldFileOps() : ForwardingFileOps(quarnix::SystemFileOps()) {}
+    ~HeldFileOps() override { Release(); }
+
+    int HoldAt = 1;
+    std::function<void()> WhenHeld;  // runs on the user-interface thread once held
+
+    void Release() {
+        const std::lock_guard lock(mutex_);
+        released_ = true;
+        wake_.notify_all();
+    }
+    std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override {
+        Hold();
+        return inner().Pread(fd, buffer, size, offset);
+    }
+    std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
+                           std::size_t size) override {
+        Hold();
+        return inner().CopyRange(from, fromOffset, to, toOffset, size);
+    }
+
+  private:
+    void Hold() {
+        if (++reads_ != HoldAt) {
+            return;
+        }
+        if (WhenHeld) {
+            QMetaObject::invokeMethod(qApp, WhenHeld, Qt::QueuedConnection);
+        }
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return released_; });
+    }
+
+    std::atomic<int> reads_{0};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool released_ = false;
+};
+
+const QString Done = QStringLiteral("操作成功！");
+
+QString CancelledMessage(const QString& path) {
+    return QStringLiteral("已取消。文件“") + path + QStringLiteral("”未改动。");
+}
+
+// Chooses the file, the level and the backup option, and types password 1.
+void Prepare(Driver& w, const QString& path, bool decrypt, bool topSecret, bool backup) {
+    if (decrypt) {
+        w.Click("OptDecryptTask");
+    }
+    w.ChooseFile(path);
+    w.Type("TxtPass1", QStringLiteral("first1"));
+    w.Type("TxtPass2", QStringLiteral("first1"));
+    if (topSecret) {
+        w.Click("OptTopSecret");
+        w.Type("TxtPass3", QStringLiteral("second2"));
+        w.Type("TxtPass4", QStringLiteral("second2"));
+    }
+    if (!backup) {
+        w.Click("ChkBak");
+    }
+    w.Dialogs.Log.clear();
+}
+
+void Run(Driver& w) {
+    w.Click(w.Find("CmdDecrypt")->isVisible() ? "CmdDecrypt" : "CmdEncrypt");
+}
+
+// A click as the window system delivers it: to the main window, at the
+// control's place.
+void UserClick(const Driver& w, const char* name) {
+    QWidget* control = w.Find(name);
+    const QPoint at = control->mapTo(w.Window.get(), QPoint(7, control->height() / 2));
+    QTest::mouseClick(w.Window->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+// What a user might do to the main window while the work runs: pick a
+// level, type into a password box, press Alt+B and press the command button
+// (which has the focus) again.
+void TryToChange(const Driver& w) {
+    QWindow* window = w.Window->windowHandle();
+    UserClick(w, "OptSecretter");
+    UserClick(w, "TxtPass1");
+    QTest::keyClick(window, Qt::Key_X);
+    QTest::keyClick(window, Qt::Key_B, Qt::AltModifier);
+    QTest::keyClick(window, Qt::Key_Space);
+}
+
+// None of TryToChange reached the window.
+void VerifyUnchanged(const Driver& w) {
+    QVERIFY(!w.Find<QRadioButton>("OptSecretter")->isChecked());
+    QCOMPARE(w.Box("TxtPass1")->text(), QStringLiteral("first1"));
+    QVERIFY(w.Focus().startsWith(u"Cmd"));
+    QCOMPARE(w.Dialogs.Messages().size(), 1);
+    for (const auto& dialog : w.Dialogs.Log) {
+        QVERIFY(dialog.Kind != u"open");
+    }
+}
+
+QStringList Kinds(const Driver& w) {
+    QStringList kinds;
+    for (const auto& dialog : w.Dialogs.Log) {
+        kinds.append(dialog.Kind);
+    }
+    return kinds;
+}
+
+QStringList FilesIn(const QTemporaryDir& folder) {
+    return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+}  // namespace
+
+class MainWindowProgressTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void fastWorkShowsNoDialog() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("plan.doc"));
+        QVERIFY(Write(path, Sample(30000)));
+        Driver w;
+        Prepare(w, path, false, true, true);
+        Run(w);
+        QCOMPARE(Kinds(w), QStringList{"message"});
+        QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
+        QCOMPARE(w.Focus(), QStringLiteral("CmdEncrypt"));
+    }
+
+    void slowWorkShowsProgressThenOutcome_data() {
+        QTest::addColumn<bool>("decrypt");
+        QTest::addColumn<bool>("topSecret");
+        QTest::addColumn<bool>("backup");
+        QTest::addColumn<QString>("phase");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QStringList>("kinds");
+        QTest::newRow("encrypt, TopSecret, backup")
+            << false << true << true << "正在备份…"
+            << "plan(绝密).doc" << QStringList{"progress", "message"};
+        QTest::newRow("decrypt, Secret")
+            << true << false << false << "正在解密…"
+            << "plan.doc" << QStringList{"question", "progress", "message"};
+    }
+    void slowWorkShowsProgressThenOutcome() {
+        QFETCH(bool, decrypt);
+        QFETCH(bool, topSecret);
+        QFETCH(bool, backup);
+        QFETCH(QString, phase);
+        QFETCH(QString, result);
+        QFETCH(QStringList, kinds);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("plan.doc"));
+        QVERIFY(Write(path, Sample(30000)));
+        HeldFileOps files;
+        Driver w(&files);
+        Prepare(w, path, decrypt, topSecret, backup);
+        files.WhenHeld = [&] { TryToChange(w); };  // perhaps before the dialog shows
+        w.Dialogs.Progress.WhenOpen = [&] {
+            TryToChange(w);
+            files.Release();
+        };
+        Run(w);
+        QCOMPARE(Kinds(w), kinds);  // the confirmation before the work
+        QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
+        QCOMPARE(w.Dialogs.Log[kinds.indexOf("progress")].Title, QStringLiteral("Quarnix 3.3"));
+        QCOMPARE(w.Dialogs.Progress.Texts.value(0), phase);
+        QVERIFY(!w.Dialogs.Progress.Open);
+        VerifyUnchanged(w);
+        QCOMPARE(w.Focus(), decrypt ? QStringLiteral("CmdDecrypt") : QStringLiteral("CmdEncrypt"));
+        const QByteArray transformed = Read(folder.filePath(result));
+        QCOMPARE(transformed.size(), 30000);
+        QVERIFY(transformed != Sample(30000));
+        if (backup) {
+            QCOMPARE(Read(path + QStringLiteral(".备份")), Sample(30000));
+        }
+    }
+
+    void cancelLeavesTheFileAsItWas_data() {
+        QTest::addColumn<bool>("topSecret");
+        QTest::addColumn<bool>("backup");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("holdAt");
+        QTest::addColumn<QString>("phase");
+        QTest::addColumn<int>("percent");
+        QTest::newRow("backup copy") << false << true << 30000 << 1 << "正在备份…" << 0;
+        // Held at the second of three chunks: one third is done.
+        QTest::newRow("TopSecret rewrite")
+            << true << false << 12 * 1024 * 1024 << 2 << "正在加密…" << 33;
+    }
+    void cancelLeavesTheFileAsItWas() {
+        QFETCH(bool, topSecret);
+        QFETCH(bool, backup);
+        QFETCH(int, size);
+        QFETCH(int, holdAt);
+        QFETCH(QString, phase);
+        QFETCH(int, percent);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("plan.doc"));
+        QVERIFY(Write(path, Sample(size)));
+        HeldFileOps files;
+        files.HoldAt = holdAt;
+        Driver w(&files);
+        Prepare(w, path, false, topSecret, backup);
+        int percentShown = -1;
+        w.Dialogs.Progress.WhenOpen = [&] {
+            percentShown = w.Dialogs.Progress.Percent;
+            TryToChange(w);
+            w.Dialogs.Progress.Cancel();
+            files.Release();
+        };
+        Run(w);
+        QCOMPARE(Kinds(w), (QStringList{"progress", "message"}));
+        QCOMPARE(w.Dialogs.Messages(), QStringList{CancelledMessage(path)});
+        QCOMPARE(w.Dialogs.Progress.Texts, (QStringList{phase, "正在取消…"}));
+        QCOMPARE(percentShown, percent);
+        QVERIFY(w.Dialogs.Progress.CancelDisabled);
+        VerifyUnchanged(w);
+        QVERIFY(Read(path) == Sample(size));
+        QCOMPARE(FilesIn(folder), QStringList{"plan.doc"});  // no backup, no temporary file
+    }
+
+    // A close while the work runs stops it first; the window closes after
+    // the outcome.
+    void closeWhileWorking() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("plan.doc"));
+        QVERIFY(Write(path, Sample(30000)));
+        HeldFileOps files;
+        Driver w(&files);
+        Prepare(w, path, false, true, true);
+        files.WhenHeld = [&] {
+            QVERIFY(!w.Window->close());
+            QVERIFY(w.Window->isVisible());
+            files.Release();
+        };
+        Run(w);
+        QCOMPARE(w.Dialogs.Messages(), QStringList{CancelledMessage(path)});
+        QVERIFY(!w.Window->isVisible());
+        QVERIFY(Read(path) == Sample(30000));
+        QCOMPARE(FilesIn(folder), QStringList{"plan.doc"});
+    }
+
+    // The program's own dialog: every way of closing it asks to cancel, and
+    // it stays open until the window drops it.
+    void qtProgressDialog() {
+        QWidget owner;
+        owner.show();
+        quarnix::QtModalDialogs dialogs(&owner);
+        int cancels = 0;
+        auto display = dialogs.OpenProgress(QStringLiteral("Quarnix 3.3"), [&] { ++cancels; });
+        auto* dialog = owner.findChild<QDialog*>();
+        QVERIFY(dialog != nullptr && dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Quarnix 3.3"));
+        display->Update(QStringLiteral("正在备份…"), 42);
+        QCOMPARE(dialog->findChild<QLabel*>()->text(), QStringLiteral("正在备份…"));
+        QCOMPARE(dialog->findChild<QProgressBar*>()->value(), 42);
+        auto* cancel = dialog->findChild<QPushButton*>();
+        QCOMPARE(cancel->text(), QStringLiteral("取消"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(!dialog->close());
+        QCOMPARE(cancels, 3);
+        QVERIFY(dialog->isVisible());
+        display->DisableCancel();
+        QVERIFY(!cancel->isEnabled());
+        display.reset();
+        QVERIFY(owner.findChild<QDialog*>() == nullptr);
+    }
+};
+
+QTEST_MAIN(MainWindowProgressTest)
+#include "main_window_progress_test.moc"

@@ -1,0 +1,132 @@
+#include "command_work.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include "input_blocker.h"
+#include "main_window_texts.h"
+
+namespace quarnix {
+
+namespace {
+
+// The worker's last report in one word, so that the user-interface thread
+// never reads a phase with another phase's percentage: phase * 1000 + percent.
+constexpr int NoReport = -1;
+// Below every report: nothing is shown yet.
+constexpr int NothingShown = -2;
+
+int PackReport(WorkPhase phase, std::uint64_t done, std::uint64_t total) {
+    const int percent =
+        total == 0 ? 0 : static_cast<int>(static_cast<double>(std::min(done, total)) * 100 / total);
+    return static_cast<int>(phase) * 1000 + percent;
+}
+
+WorkPhase ReportPhase(int report) {
+    return static_cast<WorkPhase>(report / 1000);
+}
+
+int ReportPercent(int report) {
+    return report % 1000;
+}
+
+}  // namespace
+
+CommandWork::CommandWork(QWidget& window, ModalDialogs& dialogs)
+    : window_(window), dialogs_(dialogs) {}
+
+CommandWork::~CommandWork() = default;
+
+CommandOutcome CommandWork::Run(Command command, const CryptRequest& request, FileOps* files,
+                                const QString& rewriteText) {
+    Q_ASSERT(!running_);
+    running_ = true;
+    rewriteText_ = rewriteText;
+    shownReport_ = NothingShown;
+    cancel_.store(false);
+    report_.store(NoReport);
+
+    // Called on the worker thread between chunks: one store, one load.
+    CommandHooks hooks;
+    hooks.Progress = [this](WorkPhase phase, std::uint64_t done, std::uint64_t total) {
+        report_.store(PackReport(phase, done, total), std::memory_order_relaxed);
+    };
+    hooks.CancelRequested = [this] { return cancel_.load(std::memory_order_relaxed); };
+
+    CommandOutcome outcome;
+    const std::unique_ptr<QThread> worker(
+        QThread::create([&outcome, &hooks, &request, command, files] {
+            outcome = command(request, hooks, files);
+        }));
+    const InputBlocker blocker(&window_);
+    QEventLoop loop;
+    bool ended = false;
+    QObject::connect(worker.get(), &QThread::finished, &loop, [&ended, &loop] {
+        ended = true;
+        loop.quit();
+    });
+    QTimer showTimer;
+    showTimer.setSingleShot(true);
+    QObject::connect(&showTimer, &QTimer::timeout, &showTimer, [this] { OpenProgress(); });
+    QTimer refreshTimer;
+    QObject::connect(&refreshTimer, &QTimer::timeout, &refreshTimer, [this] { RefreshProgress(); });
+
+    worker->start();
+    showTimer.start(ShowProgressAfter);
+    refreshTimer.start(RefreshEvery);
+    loop.exec();
+    if (!ended) {
+        // The event loop was ended from outside (the program is quitting):
+        // stop the work safely and wait for it.
+        RequestCancel();
+    }
+    worker->wait();  // the outcome is complete once the thread has ended
+    display_.reset();
+    running_ = false;
+    return outcome;
+}
+
+void CommandWork::RequestCancel() {
+    if (!running_) {
+        return;
+    }
+    cancel_.store(true, std::memory_order_relaxed);
+    if (display_ != nullptr) {
+        display_->DisableCancel();
+        RefreshProgress();
+    }
+}
+
+void CommandWork::OpenProgress() {
+    display_ = dialogs_.OpenProgress(window_.windowTitle(), [this] { RequestCancel(); });
+    if (cancel_.load(std::memory_order_relaxed)) {
+        display_->DisableCancel();  // asked before the dialog opened (the window's close box)
+    }
+    RefreshProgress();
+}
+
+// Shows the worker's last report when it has changed since the last look.
+void CommandWork::RefreshProgress() {
+    if (display_ == nullptr) {
+        return;
+    }
+    const int report = report_.load(std::memory_order_relaxed);
+    const bool cancelling = cancel_.load(std::memory_order_relaxed);
+    if (report == shownReport_ && cancelling == shownCancelling_) {
+        return;
+    }
+    shownReport_ = report;
+    shownCancelling_ = cancelling;
+    const int percent = report == NoReport ? 0 : ReportPercent(report);
+    QString text = rewriteText_;  // before the first report: what the command does
+    if (cancelling) {
+        text = texts::Q(texts::ProgressCancelling);
+    } else if (report != NoReport && ReportPhase(report) == WorkPhase::BackupCopy) {
+        text = texts::Q(texts::ProgressBackup);
+    }
+    display_->Update(text, percent);
+}
+
+}  // namespace quarnix

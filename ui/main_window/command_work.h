@@ -1,0 +1,61 @@
+#pragma once
+// One command's file work, run on a thread of its own while the user-interface
+// thread keeps the window drawn. The window takes no input meanwhile, so that
+// the request stays the one handed over; when the work lasts longer than
+// ShowProgressAfter, a modal progress dialog shows the phase, the percentage
+// and a "取消" button until the work ends.
+
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+#include "engine/commands.h"
+#include "modal_dialogs.h"
+
+class QWidget;
+
+namespace quarnix {
+
+class CommandWork {
+  public:
+    using Command = CommandOutcome (*)(const CryptRequest&, const CommandHooks&, FileOps*);
+
+    static constexpr std::chrono::milliseconds ShowProgressAfter{500};
+    static constexpr std::chrono::milliseconds RefreshEvery{50};
+
+    // `window` is the one kept still and owning the progress dialog.
+    CommandWork(QWidget& window, ModalDialogs& dialogs);
+    ~CommandWork();
+
+    // Runs `command` on another thread and answers its outcome once it has
+    // ended, the user-interface events handled meanwhile. `rewriteText` names
+    // the rewrite phase in the progress dialog. The command is given no
+    // ConfirmDecrypt: the caller asks that before.
+    CommandOutcome Run(Command command, const CryptRequest& request, FileOps* files,
+                       const QString& rewriteText);
+
+    bool Running() const { return running_; }
+
+    // The work stops at its next check, leaving the file unchanged, unless it
+    // is already past its last check. User-interface thread only.
+    void RequestCancel();
+
+  private:
+    void OpenProgress();
+    void RefreshProgress();
+
+    QWidget& window_;
+    ModalDialogs& dialogs_;
+    bool running_ = false;
+    QString rewriteText_;
+    std::unique_ptr<ProgressDisplay> display_;
+    int shownReport_ = 0;
+    bool shownCancelling_ = false;
+
+    // Shared with the worker thread; each word on its own.
+    std::atomic<bool> cancel_{false};
+    std::atomic<int> report_{-1};  // see PackReport in command_work.cpp
+};
+
+}  // namespace quarnix

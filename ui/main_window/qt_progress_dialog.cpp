@@ -1,0 +1,63 @@
+#include "qt_progress_dialog.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "main_window_texts.h"
+
+namespace quarnix {
+
+QtProgressDialog::QtProgressDialog(QWidget* owner, const QString& title,
+                                   std::function<void()> cancel)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint),
+      cancel_(std::move(cancel)) {
+    setWindowTitle(title);
+    setWindowModality(Qt::WindowModal);
+
+    phase_ = new QLabel(this);
+    bar_ = new QProgressBar(this);
+    bar_->setRange(0, 100);
+    bar_->setMinimumWidth(280);
+    cancelButton_ = new QPushButton(texts::Q(texts::ProgressCancel), this);
+    cancelButton_->setAutoDefault(false);
+    connect(cancelButton_, &QPushButton::clicked, this, &QtProgressDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancelButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(phase_);
+    layout->addWidget(bar_);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    show();
+}
+
+void QtProgressDialog::Update(const QString& text, int percent) {
+    phase_->setText(text);
+    bar_->setValue(percent);
+}
+
+void QtProgressDialog::DisableCancel() {
+    cancelButton_->setEnabled(false);
+}
+
+// The button and Esc: ask the work to stop; the dialog stays until it has.
+void QtProgressDialog::reject() {
+    if (cancel_) {
+        cancel_();
+    }
+}
+
+void QtProgressDialog::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    reject();
+}
+
+}  // namespace quarnix
