@@ -63,11 +63,7 @@ WorkResult FileWork(FileOps& files, const CryptRequest& request, Direction way,
     const auto fileLength = static_cast<std::uint64_t>(info.st_size);
     std::string target;
     if (keys.Level == Level::TopSecret && fileLength > 0) {
-        if (info.st_nlink > 1) {
-            return Failure(OutcomeKind::HardLinkRefused, FailedStep::HardLinked,
-                           static_cast<int>(info.st_nlink), {});
-        }
-        // A symbolic link stays a link: the file it points to is replaced.
+        // A symbolic link stays a link: the file it points to is rewritten.
         if (const int resolved = files.RealPath(path, &target); resolved < 0) {
             return Failure(OutcomeKind::ReadFailed, FailedStep::ResolvePath, resolved, {});
         }
@@ -85,10 +81,15 @@ WorkResult FileWork(FileOps& files, const CryptRequest& request, Direction way,
     }
 
     if (fileLength > 0) {
-        WorkResult rewritten =
-            keys.Level == Level::TopSecret
-                ? RewriteThroughTemp(files, file.get(), info, target, way, keys, hooks)
-                : RewriteWindow(files, file.get(), fileLength, way, keys, hooks);
+        WorkResult rewritten;
+        if (keys.Level != Level::TopSecret) {
+            rewritten = RewriteWindow(files, file.get(), fileLength, way, keys, hooks);
+        } else if (info.st_nlink > 1) {
+            // Replacing the file would leave its other links on the old content.
+            rewritten = RewriteInPlace(files, file.get(), info, target, way, keys, hooks);
+        } else {
+            rewritten = RewriteThroughTemp(files, file.get(), info, target, way, keys, hooks);
+        }
         if (rewritten) {
             return rewritten;
         }

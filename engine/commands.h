@@ -36,6 +36,12 @@ CommandOutcome DecryptCommand(const CryptRequest& request, const CommandHooks& h
 inline constexpr char16_t EncryptBackupSuffix[] = u".备份";
 inline constexpr char16_t DecryptBackupSuffix[] = u".BAK";
 
+// TopSecret rewrites a file with several hard links in place, so that every
+// link sees the new content. While the new content is copied over the file, it
+// stands complete beside it under the file's real path followed by this
+// suffix, and stays there if the copy is cut short.
+inline constexpr char16_t RecoverySuffix[] = u".新内容";
+
 // The confirmation DecryptCommand asks for before anything else.
 inline constexpr char16_t DecryptConfirmationTitle[] = u"友情提示";
 inline constexpr char16_t DecryptConfirmationText[] =

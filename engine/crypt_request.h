@@ -34,9 +34,6 @@ enum class OutcomeKind {
     // A password that cannot become key bytes; the file is untouched.
     PasswordCharacterRefused,
     PasswordTooLong,
-    // TopSecret refuses a file with several hard links: replacing it would
-    // leave the other links on the old content. The file is untouched.
-    HardLinkRefused,
     // File-system failures; the message says what state the file is in.
     BackupFailed,
     ReadFailed,

@@ -1,6 +1,8 @@
 #pragma once
 // The file steps of a command, each keeping the promise that the file is at
-// every moment wholly its old or wholly its new content.
+// every moment wholly its old or wholly its new content, or, while a file with
+// several hard links is rewritten in place, that its complete new content
+// stands on disk under a name of its own.
 
 #include <sys/stat.h>
 
@@ -32,6 +34,17 @@ WorkResult RewriteWindow(FileOps& files, int fd, std::uint64_t fileLength, Direc
 WorkResult RewriteThroughTemp(FileOps& files, int fd, const struct stat& info,
                               const std::string& target, Direction way, const CipherKeys& keys,
                               const CommandHooks& hooks);
+
+// TopSecret on a file with several hard links, so that all of them see the new
+// content: streams the transformed file into a temporary file beside `target`,
+// flushes it and names it `target` + RecoverySuffix, then copies it over the
+// open file `fd` in place, flushes `fd` and removes the recovery file. Until
+// the copy begins a failure or cancel leaves the file untouched and nothing
+// behind; once it has begun it runs to its end, and a failure keeps the
+// recovery file. Progress covers both writes: twice the file's length.
+WorkResult RewriteInPlace(FileOps& files, int fd, const struct stat& info,
+                          const std::string& target, Direction way, const CipherKeys& keys,
+                          const CommandHooks& hooks);
 
 // Renames `from` to `to` without ever replacing a file at `to`; a rename to
 // the same path succeeds at once.

@@ -1,5 +1,6 @@
 #include "outcome_texts.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "product.h"
@@ -43,10 +44,6 @@ std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
             return u"文件" + path + u"在处理期间被其他程序改动或替换。";
         case FailedStep::ResolvePath:
             return u"无法找到文件" + path + u"的实际位置：" + reason + u"。";
-        case FailedStep::HardLinked:
-            return u"文件" + path + u"有 " + Number(static_cast<std::uint64_t>(f.Error)) +
-                   u" 个硬链接。绝密级要整体重写文件，那样其他链接会仍指向旧内容，所以没有处理。"
-                   u"请先复制出一个单独的文件再加密或解密。";
         case FailedStep::CreateBackup:
             return u"无法在文件夹" + path + u"中创建备份文件：" + reason + u"。";
         case FailedStep::CopyBackup:
@@ -67,10 +64,20 @@ std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
             return u"无法用新内容替换文件" + path + u"：" + reason + u"。";
         case FailedStep::FlushFolder:
             return u"无法确认文件夹" + path + u"的改动已写入磁盘：" + reason + u"。";
+        case FailedStep::NameRecovery:
+            if (f.Error == EEXIST) {
+                return u"无法创建恢复文件" + path + u"：已有同名文件，没有覆盖它。";
+            }
+            return u"无法创建恢复文件" + path + u"：" + reason + u"。";
+        case FailedStep::ReadRecovery:
+            return u"读取恢复文件" + path + u"失败：" + reason + u"。";
         case FailedStep::WriteFile:
             return u"写入文件" + path + u"失败：" + reason + u"。";
         case FailedStep::FlushFile:
             return u"文件" + path + u"无法写入磁盘：" + reason + u"。";
+        case FailedStep::DropRecovery:
+            return u"无法删除恢复文件" + path + u"：" + reason + u"。它的内容与文件" +
+                   Quoted(context.FilePath) + u"现在的内容相同，可以删除。";
         case FailedStep::Rename: {
             const std::u16string lead =
                 u"无法把文件" + path + u"改名为" + QuotedPath(f.OtherPath) + u"：";
@@ -88,16 +95,23 @@ std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
     return reason;
 }
 
-std::u16string StateText(FileState state, const FailureContext& context) {
+std::u16string StateText(const WorkFailure& f, const FailureContext& context) {
     const std::u16string file = u"文件" + Quoted(context.FilePath);
-    switch (state) {
+    const bool encrypt = context.Way == Direction::Encrypt;
+    switch (f.State) {
         case FileState::Untouched:
             return file + u"未改动。";
         case FileState::TransformedNotRenamed:
-            return file + (context.Way == Direction::Encrypt ? u"的内容已加密，但文件名未改。"
-                                                             : u"的内容已解密，但文件名未改。");
+            return file +
+                   (encrypt ? u"的内容已加密，但文件名未改。" : u"的内容已解密，但文件名未改。");
         case FileState::PartlyWritten:
             return file + u"的开头部分可能只写入了一半，请用备份恢复。";
+        case FileState::PartlyRewritten:
+            return file + u"可能只改写了一部分。完整的" + (encrypt ? u"加密" : u"解密") +
+                   u"后内容保存在恢复文件" + QuotedPath(f.OtherPath) +
+                   u"中：请把它的内容复制回该文件"
+                   u"（例如用 cp，这样文件的每个硬链接都会得到新内容），"
+                   u"然后删除恢复文件。";
     }
     return {};
 }
@@ -168,7 +182,7 @@ CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureConte
         }
         return Make(OutcomeKind::WorkCancelled, message, ApplicationTitle, OutcomeIcon::None);
     }
-    std::u16string message = StepText(failure, context) + StateText(failure.State, context);
+    std::u16string message = StepText(failure, context) + StateText(failure, context);
     if (!context.BackupPath.empty()) {
         message += u"备份文件" + Quoted(context.BackupPath) + u"已保存。";
     }

@@ -2,11 +2,9 @@
 // temporary file beside the target and renamed over it once it is on disk, so
 // that the file is at every moment wholly old or wholly new.
 
-#include <cassert>
-#include <vector>
-
 #include "file_io.h"
 #include "file_steps.h"
+#include "stream_transform.h"
 #include "temp_file.h"
 
 namespace quarnix {
@@ -47,43 +45,9 @@ WorkResult RewriteThroughTemp(FileOps& files, int fd, const struct stat& info,
         return Failure(OutcomeKind::WriteFailed, FailedStep::SetMode, moded, {});
     }
 
-    const TransformPlan plan = PlanTransform(way, keys, fileLength);
-    assert(!plan.Reversed && plan.WindowLength == fileLength);
-    const KeyStream stream = MakeKeyStream(keys, plan.WindowLength);
-    std::vector<std::uint8_t> buffer(WorkChunkSize);
-    std::uint64_t written = 0;
-    for (const Segment& segment : plan.Segments) {
-        for (std::uint64_t done = 0; done < segment.Length;) {
-            if (progress.CancelRequested()) {
-                return CancelledWork();
-            }
-            const auto chunk = static_cast<std::size_t>(
-                std::min<std::uint64_t>(segment.Length - done, WorkChunkSize));
-            const int read = ReadFully(files, fd, buffer.data(), chunk,
-                                       static_cast<std::int64_t>(segment.SourceOffset + done));
-            if (read < 0) {
-                return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, read, {});
-            }
-            if (read > 0) {
-                return Failure(OutcomeKind::ReadFailed, FailedStep::FileChanged, 0, {});
-            }
-            stream.Apply(buffer.data(), chunk, segment.KeyPosition + done);
-            const int wrote = WriteFully(files, temp.fd(), buffer.data(), chunk,
-                                         static_cast<std::int64_t>(written));
-            if (wrote < 0) {
-                return Failure(OutcomeKind::WriteFailed, FailedStep::WriteTemp, wrote, folder);
-            }
-            // Writing to disk as the work goes keeps the progress honest and
-            // the final flush (which no cancel can interrupt) short.
-            files.StartWriteback(temp.fd(), static_cast<std::int64_t>(written),
-                                 static_cast<std::int64_t>(chunk));
-            done += chunk;
-            written += chunk;
-            progress.Report(written);
-        }
-    }
-    if (progress.CancelRequested()) {
-        return CancelledWork();
+    if (auto failed =
+            StreamTransformed(files, fd, fileLength, temp.fd(), folder, way, keys, progress)) {
+        return failed;
     }
     if (!Unchanged(files, fd, info, target)) {
         return Failure(OutcomeKind::ReadFailed, FailedStep::FileChanged, 0, {});

@@ -79,15 +79,51 @@ int TempFile::Replace(const std::string& target, FailedStep* step) {
     return FlushFolder(files_, folder_);
 }
 
-void TempFile::Discard() {
+int TempFile::Publish(const std::string& path, FailedStep* step) {
+    *step = FailedStep::FlushTemp;
+    if (const int flushed = files_.Fsync(fd_); flushed < 0) {
+        return flushed;
+    }
+    *step = FailedStep::NameRecovery;
+    if (name_.empty()) {
+        if (const int linked = files_.LinkOpenFile(fd_, path); linked < 0) {
+            return linked;
+        }
+    } else {
+        // A hard link never replaces either; the hidden name goes once the
+        // visible one stands.
+        if (const int linked = files_.Link(name_, path); linked < 0) {
+            return linked;
+        }
+        if (const int unlinked = files_.Unlink(name_); unlinked < 0) {
+            files_.Unlink(path);
+            return unlinked;
+        }
+    }
+    name_ = path;
+    *step = FailedStep::FlushFolder;
+    return FlushFolder(files_, folder_);
+}
+
+void TempFile::Keep() {
     if (fd_ >= 0) {
         files_.Close(fd_);
         fd_ = -1;
     }
+    name_.clear();
+}
+
+int TempFile::Discard() {
+    if (fd_ >= 0) {
+        files_.Close(fd_);
+        fd_ = -1;
+    }
+    int removed = 0;
     if (!name_.empty()) {
-        files_.Unlink(name_);
+        removed = files_.Unlink(name_);
         name_.clear();
     }
+    return removed;
 }
 
 }  // namespace quarnix

@@ -3,6 +3,9 @@
 // complete and on disk. Until then it has no name where the file system
 // allows it (O_TMPFILE), so that nothing is left behind even when the process
 // is killed; elsewhere it has a hidden name that every failure removes.
+// A file with several hard links is not replaced but rewritten in place: the
+// new file then gets a visible name first, under which the complete new
+// content can be found should the copy over the target be cut short.
 
 #include <string>
 
@@ -29,8 +32,18 @@ class TempFile {
     // or FlushFolder; only after FlushFolder does the new file stand at `target`.
     int Replace(const std::string& target, FailedStep* step);
 
-    // Discards the file now.
-    void Discard();
+    // Flushes the file, gives it the visible name `path` in its folder without
+    // ever replacing a file of that name (-EEXIST), and flushes the folder so
+    // that the name survives a crash. On failure `*step` is FlushTemp,
+    // NameRecovery or FlushFolder. The file stays open; Discard and the
+    // destructor remove that name again unless Keep was called.
+    int Publish(const std::string& path, FailedStep* step);
+
+    // Closes the file and leaves its name in place.
+    void Keep();
+
+    // Discards the file now. Answers 0 or the -errno of removing its name.
+    int Discard();
 
   private:
     // A hidden name in the folder that is free at the moment.

@@ -15,7 +15,6 @@ enum class FailedStep {
     ReadFile,      // reading the file
     FileChanged,   // another program shortened or replaced the file meanwhile
     ResolvePath,   // resolving the symbolic links of the path
-    HardLinked,    // TopSecret on a file with several names (Error holds the count)
     CreateBackup,  // making the backup's temporary file (Path: its folder)
     CopyBackup,    // copying into it (Path: the backup)
     FlushBackup,   // flushing it to disk
@@ -25,9 +24,12 @@ enum class FailedStep {
     WriteTemp,     // writing into it
     FlushTemp,     // flushing it to disk
     ReplaceFile,   // renaming it over the file
-    FlushFolder,   // flushing the folder after the rename (Path: the folder)
-    WriteFile,     // writing the window in place
-    FlushFile,     // flushing the window to disk
+    FlushFolder,   // flushing the folder after a rename or link (Path: the folder)
+    NameRecovery,  // giving the rewrite's temporary file its recovery name (Path: that name)
+    ReadRecovery,  // reading the recovery file back (Path: the recovery file)
+    WriteFile,     // writing in place: the window, or the recovery file's content
+    FlushFile,     // flushing that write to disk
+    DropRecovery,  // removing the recovery file once the file is rewritten (Path: it)
     Rename,        // the marker rename (Path: old path, OtherPath: new path)
     Cancelled,     // the user asked to stop
 };
@@ -36,6 +38,8 @@ enum class FileState {
     Untouched,              // content and name as before the command
     TransformedNotRenamed,  // new content under the old name
     PartlyWritten,          // an in-place write failed and could not be undone
+    PartlyRewritten,        // copying the new content over the file stopped part way;
+                            // the recovery file (OtherPath) holds the whole new content
 };
 
 struct WorkFailure {
@@ -43,7 +47,7 @@ struct WorkFailure {
     FailedStep Step = FailedStep::ReadFile;
     int Error = 0;          // errno, 0 when there is none
     std::string Path;       // UTF-8: the file, folder or backup the step worked on
-    std::string OtherPath;  // UTF-8: the rename's target
+    std::string OtherPath;  // UTF-8: the rename's target, or the recovery file
     FileState State = FileState::Untouched;
 };
 

@@ -20,9 +20,20 @@ void FaultyFileOps::FailAt(Step step, int index, int error, bool torn) {
     torn_ = torn;
 }
 
+int FaultyFileOps::Position(Step step, int index) const {
+    int seen = 0;
+    for (std::size_t at = 0; at < order_.size(); ++at) {
+        if (order_[at] == step && seen++ == index) {
+            return static_cast<int>(at);
+        }
+    }
+    return -1;
+}
+
 int FaultyFileOps::Enter(Step step) {
     const int s = static_cast<int>(step);
     const int call = calls_[s]++;
+    order_.push_back(step);
     if (lacking_[s] != 0) {
         return -lacking_[s];
     }
@@ -55,7 +66,11 @@ int FaultyFileOps::RealPath(const std::string& p, std::string* r) {
 }
 int FaultyFileOps::Open(const std::string& p, int flags, mode_t mode) {
     QUARNIX_FAULT(Open);
-    return inner().Open(p, flags, mode);
+    const int fd = inner().Open(p, flags, mode);
+    if (fd >= 0 && !watched_.empty() && p == watched_) {
+        watchedFd_ = fd;
+    }
+    return fd;
 }
 int FaultyFileOps::OpenUnnamed(const std::string& folder, mode_t mode) {
     QUARNIX_FAULT(OpenUnnamed);
@@ -67,6 +82,9 @@ int FaultyFileOps::MakeTemp(std::string* t) {
 }
 int FaultyFileOps::Close(int fd) {
     const int closed = inner().Close(fd);  // the descriptor is gone either way
+    if (fd == watchedFd_) {
+        watchedFd_ = -1;
+    }
     QUARNIX_FAULT(Close);
     return closed;
 }
@@ -75,7 +93,11 @@ std::int64_t FaultyFileOps::Pread(int fd, void* b, std::size_t n, std::int64_t a
     return inner().Pread(fd, b, n, at);
 }
 std::int64_t FaultyFileOps::Pwrite(int fd, const void* b, std::size_t n, std::int64_t at) {
-    if (const int fault = Enter(Step::Pwrite); fault < 0) {
+    const int fault = Enter(Step::Pwrite);
+    if (fd == watchedFd_ && firstWatchedWrite_ < 0) {
+        firstWatchedWrite_ = static_cast<int>(order_.size()) - 1;
+    }
+    if (fault < 0) {
         if (torn_ && !lacking_[static_cast<int>(Step::Pwrite)]) {
             inner().Pwrite(fd, b, n / 2, at);
         }

@@ -1,8 +1,11 @@
 #pragma once
-// The real file system with one chosen call made to fail, and call counts.
+// The real file system with one chosen call made to fail, call counts, and
+// the order of the calls.
 
 #include <array>
 #include <cerrno>
+#include <string>
+#include <vector>
 
 #include "engine/forwarding_file_ops.h"
 
@@ -47,6 +50,14 @@ class FaultyFileOps : public ForwardingFileOps {
     int Calls(Step step) const { return calls_[static_cast<int>(step)]; }
     bool Fired() const { return fired_; }
 
+    // Where the call number `index` of `step` came among all calls, from 0;
+    // -1 when it was not made.
+    int Position(Step step, int index) const;
+    // Notes the position of the first write through the descriptor that Open
+    // answers for `path`, in FirstWatchedWrite (-1 until then).
+    void WatchWrites(const std::string& path) { watched_ = path; }
+    int FirstWatchedWrite() const { return firstWatchedWrite_; }
+
     int Stat(const std::string& path, struct stat* info) override;
     int Lstat(const std::string& path, struct stat* info) override;
     int Fstat(int fd, struct stat* info) override;
@@ -81,6 +92,10 @@ class FaultyFileOps : public ForwardingFileOps {
     int failError_ = EIO;
     bool torn_ = false;
     bool fired_ = false;
+    std::vector<Step> order_;
+    std::string watched_;
+    int watchedFd_ = -1;
+    int firstWatchedWrite_ = -1;
 };
 
 }  // namespace quarnix::test

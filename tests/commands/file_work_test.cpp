@@ -132,21 +132,42 @@ TEST_P(Links, SymbolicLinkStaysALinkToTheNewContent) {
     EXPECT_EQ(FolderNames("store"), std::set<std::string>{"real.bin"});
 }
 
-TEST_P(Links, HardLinksAllSeeTheNewContentOrTheFileIsRefused) {
+TEST_P(Links, HardLinksAllSeeTheNewContentBothWays) {
     const Level level = GetParam();
-    WriteBytes("a.doc", Pattern(30000));
+    // TopSecret rewrites in chunks of 4 MiB: make it take several.
+    const Bytes plain = Pattern(level == Level::TopSecret ? (9u << 20) + 7 : 30000);
+    const Bytes encrypted = Transformed(plain, level, true, u"abc", u"hello");
+    WriteBytes("a.doc", plain);
     ASSERT_EQ(::link("a.doc", "b.doc"), 0);
-    const CommandOutcome outcome = EncryptCommand(Request("a.doc", level));
-    if (level == Level::TopSecret) {
-        EXPECT_EQ(outcome.Kind, OutcomeKind::HardLinkRefused);
-        EXPECT_NE(outcome.Message.find(u"“a.doc”未改动"), std::u16string::npos);
-        EXPECT_EQ(FolderNames(), (std::set<std::string>{"a.doc", "b.doc"}));
-        EXPECT_EQ(ReadBytes("a.doc"), Pattern(30000));
-    } else {
-        EXPECT_EQ(outcome.Kind, OutcomeKind::Done);
-        EXPECT_EQ(ReadBytes("b.doc"), Transformed(Pattern(30000), level, true, u"abc", u""));
-        EXPECT_EQ(std::filesystem::hard_link_count("b.doc"), 2u);
-    }
+    const std::string marked = level == Level::Secret      ? "a(秘密).doc"
+                               : level == Level::Secretter ? "a(机密).doc"
+                                                           : "a(绝密).doc";
+    ASSERT_EQ(EncryptCommand(Request("a.doc", level)).Kind, OutcomeKind::Done);
+    EXPECT_EQ(ReadBytes(marked), encrypted);
+    EXPECT_EQ(ReadBytes("b.doc"), encrypted);
+    EXPECT_EQ(std::filesystem::hard_link_count("b.doc"), 2u);
+    EXPECT_EQ(std::filesystem::equivalent(marked, "b.doc"), true);
+
+    ASSERT_EQ(DecryptCommand(Request("b.doc", level)).Kind, OutcomeKind::Done);
+    EXPECT_EQ(ReadBytes(marked), plain);
+    EXPECT_EQ(ReadBytes("b.doc"), plain);
+    EXPECT_EQ(std::filesystem::hard_link_count("b.doc"), 2u);
+    EXPECT_EQ(FolderNames(), (std::set<std::string>{marked, "b.doc", "a.doc.备份", "b.doc.BAK"}));
+    EXPECT_EQ(ReadBytes("b.doc.BAK"), encrypted);
+}
+
+TEST_P(Links, SymbolicLinkToAHardLinkedFileRewritesItBesideItsRealName) {
+    const Level level = GetParam();
+    ::mkdir("store", 0700);
+    WriteBytes("store/real.bin", Pattern(70000));
+    ASSERT_EQ(::link("store/real.bin", "store/other.bin"), 0);
+    ASSERT_EQ(::symlink("store/real.bin", "f.doc"), 0);
+    ASSERT_EQ(EncryptCommand(Request("f.doc", level)).Kind, OutcomeKind::Done);
+    EXPECT_EQ(std::filesystem::read_symlink(Marked(level)), "store/real.bin");
+    EXPECT_EQ(ReadBytes("store/other.bin"),
+              Transformed(Pattern(70000), level, true, u"abc", u"hello"));
+    EXPECT_EQ(FolderNames("store"), (std::set<std::string>{"real.bin", "other.bin"}));
+    EXPECT_EQ(FolderNames(), (std::set<std::string>{"store", Marked(level), "f.doc.备份"}));
 }
 
 TEST_P(Links, PermissionBitsOwnerAndGroupStay) {
@@ -175,6 +196,25 @@ TEST_P(Links, PermissionBitsOwnerAndGroupStay) {
 
 INSTANTIATE_TEST_SUITE_P(Commands, Links,
                          ::testing::Values(Level::Secret, Level::Secretter, Level::TopSecret));
+
+class RecoveryFile : public FileFixture {};
+
+TEST_F(RecoveryFile, AnExistingFileUnderItsNameIsNeverReplaced) {
+    WriteBytes("a.doc", Pattern(30000));
+    ASSERT_EQ(::link("a.doc", "b.doc"), 0);
+    const std::string recovery = "a.doc" + Utf16ToUtf8(RecoverySuffix);
+    WriteBytes(recovery, Pattern(9, 2));
+    const CommandOutcome outcome = EncryptCommand(Request("a.doc", Level::TopSecret));
+    EXPECT_EQ(outcome.Kind, OutcomeKind::WriteFailed);
+    EXPECT_NE(outcome.Message.find(u"无法创建恢复文件“" + Utf8ToUtf16(folder_) + u"/" +
+                                   Utf8ToUtf16(recovery) +
+                                   u"”：已有同名文件，没有覆盖它。"
+                                   u"文件“a.doc”未改动。"),
+              std::u16string::npos);
+    EXPECT_EQ(ReadBytes("b.doc"), Pattern(30000));
+    EXPECT_EQ(ReadBytes(recovery), Pattern(9, 2));
+    EXPECT_EQ(FolderNames(), (std::set<std::string>{"a.doc", "b.doc", "a.doc.备份", recovery}));
+}
 
 class Backups : public FileFixture {};
 

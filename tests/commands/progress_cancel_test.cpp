@@ -1,6 +1,10 @@
 // Progress rises to the total in each phase; a cancel at any phase leaves the
 // file byte for byte as it was, with no temporary or partial backup file.
 
+#include <unistd.h>
+
+#include "engine/commands.h"
+#include "engine/text_codec.h"
 #include "faulty_file_ops.h"
 #include "file_fixture.h"
 
@@ -12,12 +16,20 @@ struct Event {
     std::uint64_t done, total;
 };
 
-class Progress : public FileFixture, public ::testing::WithParamInterface<Level> {};
+struct ProgressCase {
+    Level level;
+    bool hardLinked;  // TopSecret writes a hard-linked file twice: temporary file, then in place
+};
+
+class Progress : public FileFixture, public ::testing::WithParamInterface<ProgressCase> {};
 
 TEST_P(Progress, RisesInEachPhaseAndEndsAtTheTotal) {
-    const Level level = GetParam();
+    const auto [level, hardLinked] = GetParam();
     const std::size_t size = (9u << 20) + 3;
     WriteBytes("f.doc", Pattern(size));
+    if (hardLinked) {
+        ASSERT_EQ(::link("f.doc", "g.doc"), 0);
+    }
     std::vector<Event> events;
     CommandHooks hooks;
     hooks.Progress = [&](WorkPhase p, std::uint64_t d, std::uint64_t t) {
@@ -25,7 +37,9 @@ TEST_P(Progress, RisesInEachPhaseAndEndsAtTheTotal) {
     };
     ASSERT_EQ(EncryptCommand(Request("f.doc", level), hooks).Kind, OutcomeKind::Done);
 
-    const std::uint64_t rewritten = level == Level::TopSecret ? size : 20481;
+    const std::uint64_t rewritten = level != Level::TopSecret ? 20481
+                                    : hardLinked              ? 2 * std::uint64_t{size}
+                                                              : size;
     const Event expected[] = {{WorkPhase::BackupCopy, 0, size}, {WorkPhase::Rewrite, 0, rewritten}};
     std::size_t at = 0;
     for (const Event& phase : expected) {
@@ -44,7 +58,10 @@ TEST_P(Progress, RisesInEachPhaseAndEndsAtTheTotal) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, Progress,
-                         ::testing::Values(Level::Secret, Level::Secretter, Level::TopSecret));
+                         ::testing::Values(ProgressCase{Level::Secret, false},
+                                           ProgressCase{Level::Secretter, false},
+                                           ProgressCase{Level::TopSecret, false},
+                                           ProgressCase{Level::TopSecret, true}));
 
 struct CancelCase {
     const char* name;
@@ -52,6 +69,11 @@ struct CancelCase {
     bool encrypt;
     WorkPhase phase;  // cancel once this phase reported bytes (or began, for a window)
     bool unnamedTemp;
+    // "f.doc" has a second name, "g.doc"; with `onceNamed` the cancel comes
+    // only when the new content stands complete under its recovery name, just
+    // before it is copied over the file.
+    bool hardLinked = false;
+    bool onceNamed = false;
 };
 
 class Cancel : public FileFixture, public ::testing::WithParamInterface<CancelCase> {};
@@ -60,12 +82,17 @@ TEST_P(Cancel, LeavesTheFileAsItWasAndNoPartialFile) {
     const CancelCase& c = GetParam();
     const Bytes plain = Pattern((9u << 20) + 3);
     WriteBytes("f.doc", plain);
+    if (c.hardLinked) {
+        ASSERT_EQ(::link("f.doc", "g.doc"), 0);
+    }
+    const std::string recovery = folder_ + "/f.doc" + Utf16ToUtf8(RecoverySuffix);
     bool cancel = false;
     CommandHooks hooks;
     hooks.Progress = [&](WorkPhase p, std::uint64_t done, std::uint64_t) {
-        cancel = cancel || (p == c.phase && (done > 0 || c.level != Level::TopSecret));
+        cancel =
+            cancel || (!c.onceNamed && p == c.phase && (done > 0 || c.level != Level::TopSecret));
     };
-    hooks.CancelRequested = [&] { return cancel; };
+    hooks.CancelRequested = [&] { return cancel || (c.onceNamed && Exists(recovery)); };
     FaultyFileOps files;
     if (!c.unnamedTemp) {
         files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
@@ -78,12 +105,16 @@ TEST_P(Cancel, LeavesTheFileAsItWasAndNoPartialFile) {
     EXPECT_NE(outcome.Message.find(u"已取消。文件“f.doc”未改动。"), std::u16string::npos);
     EXPECT_EQ(ReadBytes("f.doc"), plain);
     const std::string backup = c.encrypt ? "f.doc.备份" : "f.doc.BAK";
-    if (c.phase == WorkPhase::BackupCopy) {
-        EXPECT_EQ(FolderNames(), std::set<std::string>{"f.doc"});
-    } else {
-        EXPECT_EQ(FolderNames(), (std::set<std::string>{"f.doc", backup}));
+    std::set<std::string> names{"f.doc"};
+    if (c.hardLinked) {
+        names.insert("g.doc");
+        EXPECT_EQ(ReadBytes("g.doc"), plain);
+    }
+    if (c.phase != WorkPhase::BackupCopy) {
+        names.insert(backup);
         EXPECT_EQ(ReadBytes(backup), plain);
     }
+    EXPECT_EQ(FolderNames(), names);
 }
 
 const CancelCase CancelCases[] = {
@@ -92,6 +123,10 @@ const CancelCase CancelCases[] = {
     {"WindowRewrite", Level::Secretter, true, WorkPhase::Rewrite, true},
     {"TopSecretRewrite", Level::TopSecret, true, WorkPhase::Rewrite, true},
     {"TopSecretRewriteNamedTemp", Level::TopSecret, false, WorkPhase::Rewrite, false},
+    {"HardLinkedRewrite", Level::TopSecret, true, WorkPhase::Rewrite, true, true},
+    {"HardLinkedRecoveryNamed", Level::TopSecret, true, WorkPhase::Rewrite, true, true, true},
+    {"HardLinkedRecoveryNamedNamedTemp", Level::TopSecret, false, WorkPhase::Rewrite, false, true,
+     true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Commands, Cancel, ::testing::ValuesIn(CancelCases),

@@ -1,0 +1,24 @@
+#pragma once
+// TopSecret's transform streamed from one open file into another, chunk by
+// chunk, so that memory stays bounded whatever the file's size.
+
+#include <cstdint>
+#include <string>
+
+#include "cipher.h"
+#include "file_io.h"
+#include "file_ops.h"
+#include "work_failure.h"
+
+namespace quarnix {
+
+// Writes the transformed content of the open file `source` (`fileLength`
+// bytes) from offset 0 of the open file `target`, a temporary file in
+// `targetFolder`. Reports the bytes written through `progress` and stops at a
+// cancel request. The transform rotates the whole file, so `target` holds the
+// complete new content only once this answers success.
+WorkResult StreamTransformed(FileOps& files, int source, std::uint64_t fileLength, int target,
+                             const std::string& targetFolder, Direction way, const CipherKeys& keys,
+                             const PhaseProgress& progress);
+
+}  // namespace quarnix
