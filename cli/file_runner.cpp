@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <iostream>
 
 #include "engine/commands.h"
@@ -13,7 +14,29 @@
 namespace quarnix::cli {
 namespace {
 
-// "FILE：MESSAGE", and for a renamed file "FILE → NEW：MESSAGE".
+// The path handed to the engine: absolute like the window's, so that the level
+// marker lands in the file's own name rather than in a "./" or "../" the user
+// typed. Normalised lexically only: a symbolic link keeps its own name.
+std::string EnginePath(const std::string& typed) {
+    if (typed.empty()) {
+        return typed;  // no file: the engine answers that it is missing
+    }
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(typed, error);
+    return error ? typed : absolute.lexically_normal().string();
+}
+
+// The new name as the user would have typed it: the typed path with its last
+// part renamed; the whole new path when the marker landed in a folder's name.
+std::string TypedRename(const std::string& typed, const std::filesystem::path& path,
+                        const std::filesystem::path& renamed) {
+    if (renamed.parent_path() != path.parent_path()) {
+        return renamed.string();
+    }
+    return std::filesystem::path(typed).replace_filename(renamed.filename()).string();
+}
+
+// "FILE：MESSAGE", and for a renamed file "FILE → NEW：MESSAGE", both as typed.
 std::string ReportLine(const RunOptions& options, const std::string& file,
                        const CryptRequest& request, const CommandOutcome& outcome) {
     std::string line = file;
@@ -22,7 +45,7 @@ std::string ReportLine(const RunOptions& options, const std::string& file,
                                            ? MarkFileName(request.FilePath, request.Level)
                                            : UnmarkFileName(request.FilePath, request.Level);
         if (renamed != request.FilePath) {
-            line += " → " + Utf16ToUtf8(renamed);
+            line += " → " + TypedRename(file, Utf16ToUtf8(request.FilePath), Utf16ToUtf8(renamed));
         }
     }
     return line + "：" + Utf16ToUtf8(outcome.Message);
@@ -46,7 +69,7 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
         }
         const std::string& file = options.Files[i];
         CryptRequest request;
-        request.FilePath = Utf8ToUtf16(file);
+        request.FilePath = Utf8ToUtf16(EnginePath(file));
         request.Level = options.Level;
         request.Password1 = passwords.Password1;
         request.Password1Confirm = passwords.Password1Confirm;

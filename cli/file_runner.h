@@ -1,6 +1,7 @@
 #pragma once
 // Runs one command over several files in turn, each reported on its own line
 // of standard error; a failing file does not stop the others, Ctrl+C does.
+// Each file goes to the engine as an absolute path; the report names it as typed.
 
 #include <string>
 #include <vector>
