@@ -4,6 +4,8 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <cstdint>
 
 #include "input_blocker.h"
 #include "main_window_texts.h"

@@ -1,0 +1,58 @@
+#pragma once
+// A file system for tests of long work: the real one, with the work held at
+// one read of a file while the test looks at the window.
+
+#include <QCoreApplication>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+#include "engine/forwarding_file_ops.h"
+
+namespace quarnix::testing {
+
+// The real file system, with the work held at its HoldAt-th read of a file
+// (a copy_file_range or a pread) until Release.
+class HeldFileOps : public ForwardingFileOps {
+  public:
+    HeldFileOps() : ForwardingFileOps(SystemFileOps()) {}
+    ~HeldFileOps() override { Release(); }
+
+    int HoldAt = 1;
+    std::function<void()> WhenHeld;  // runs on the user-interface thread once held
+
+    void Release() {
+        const std::lock_guard lock(mutex_);
+        released_ = true;
+        wake_.notify_all();
+    }
+    std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override {
+        Hold();
+        return inner().Pread(fd, buffer, size, offset);
+    }
+    std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
+                           std::size_t size) override {
+        Hold();
+        return inner().CopyRange(from, fromOffset, to, toOffset, size);
+    }
+
+  private:
+    void Hold() {
+        if (++reads_ != HoldAt) {
+            return;
+        }
+        if (WhenHeld) {
+            QMetaObject::invokeMethod(QCoreApplication::instance(), WhenHeld, Qt::QueuedConnection);
+        }
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return released_; });
+    }
+
+    std::atomic<int> reads_{0};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool released_ = false;
+};
+
+}  // namespace quarnix::testing
