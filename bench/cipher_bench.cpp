@@ -5,7 +5,7 @@
 #include <numeric>
 #include <vector>
 
-#include "engine/cipher.h"
+#include "engine/format/cipher.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "engine/commands.h"
-#include "engine/level_marker.h"
+#include "engine/format/level_marker.h"
 #include "engine/text_codec.h"
 #include "interrupt.h"
 #include "progress_bar.h"

@@ -5,12 +5,12 @@
 
 #include <fcntl.h>
 
-#include "cipher.h"
-#include "cipher_keys.h"
-#include "file_io.h"
-#include "file_ops.h"
-#include "file_steps.h"
-#include "level_marker.h"
+#include "engine/format/cipher.h"
+#include "engine/format/cipher_keys.h"
+#include "engine/files/file_io.h"
+#include "engine/files/file_ops.h"
+#include "engine/files/file_steps.h"
+#include "engine/format/level_marker.h"
 #include "outcome_texts.h"
 #include "text_codec.h"
 

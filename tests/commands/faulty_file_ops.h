@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/forwarding_file_ops.h"
+#include "engine/files/forwarding_file_ops.h"
 
 namespace quarnix::test {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/cipher.h"
+#include "engine/format/cipher.h"
 #include "engine/text_codec.h"
 
 namespace quarnix::test {

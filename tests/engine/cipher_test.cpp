@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cipher_model.h"
-#include "engine/cipher.h"
+#include "engine/format/cipher.h"
 
 namespace quarnix {
 namespace {

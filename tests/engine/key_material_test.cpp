@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/cipher_keys.h"
-#include "engine/key_material.h"
+#include "engine/format/cipher_keys.h"
+#include "engine/format/key_material.h"
 
 namespace quarnix {
 namespace {

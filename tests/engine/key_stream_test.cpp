@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cipher_model.h"
-#include "engine/cipher.h"
-#include "engine/key_stream.h"
+#include "engine/format/cipher.h"
+#include "engine/format/key_stream.h"
 
 namespace quarnix {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/level_marker.h"
+#include "engine/format/level_marker.h"
 
 namespace quarnix {
 namespace {

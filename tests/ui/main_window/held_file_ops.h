@@ -8,7 +8,7 @@
 #include <functional>
 #include <mutex>
 
-#include "engine/forwarding_file_ops.h"
+#include "engine/files/forwarding_file_ops.h"
 
 namespace quarnix::testing {
 

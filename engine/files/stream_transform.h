@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cipher.h"
+#include "engine/format/cipher.h"
 #include "file_io.h"
 #include "file_ops.h"
 #include "work_failure.h"

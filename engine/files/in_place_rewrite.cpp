@@ -13,7 +13,7 @@
 #include "file_steps.h"
 #include "stream_transform.h"
 #include "temp_file.h"
-#include "text_codec.h"
+#include "engine/text_codec.h"
 
 namespace quarnix {
 namespace {

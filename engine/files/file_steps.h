@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "cipher.h"
-#include "commands.h"
+#include "engine/format/cipher.h"
+#include "engine/commands.h"
 #include "file_ops.h"
 #include "work_failure.h"
 

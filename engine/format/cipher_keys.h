@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "crypt_request.h"
+#include "engine/crypt_request.h"
 #include "key_material.h"
 
 namespace quarnix {

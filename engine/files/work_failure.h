@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "crypt_request.h"
+#include "engine/crypt_request.h"
 
 namespace quarnix {
 

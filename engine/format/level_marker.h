@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "crypt_request.h"
+#include "engine/crypt_request.h"
 
 namespace quarnix {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "commands.h"
+#include "engine/commands.h"
 #include "file_ops.h"
 
 namespace quarnix {
