@@ -3,8 +3,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
-#include "crypt_request.h"
+#include "engine/crypt_request.h"
 
 namespace quarnix {
 
@@ -31,6 +32,10 @@ CommandOutcome EncryptCommand(const CryptRequest& request, const CommandHooks& h
                               FileOps* files = nullptr);
 CommandOutcome DecryptCommand(const CryptRequest& request, const CommandHooks& hooks = {},
                               FileOps* files = nullptr);
+
+// The path a successful command leaves the file at: the request's path with
+// the level marker put in (encrypt) or taken out (decrypt) when MarkFile is set.
+std::u16string RenamedPath(const CryptRequest& request, bool encrypt);
 
 // The backup copy's path is the file's path followed by one of these.
 inline constexpr char16_t EncryptBackupSuffix[] = u".备份";

@@ -20,6 +20,11 @@ struct CryptRequest {
     std::u16string Password2Confirm;  // read at TopSecret only
     bool MakeBackup = true;
     bool MarkFile = true;
+    // The window marks the whole path, as its file chooser returned it (a dot
+    // in a folder's name may take the marker). quarnix-cli takes paths as
+    // typed, relative ones joined to the working folder, and marks only the
+    // path's last part: the name the user gave.
+    bool MarkNameOnly = false;
 };
 
 enum class OutcomeKind {
@@ -34,6 +39,13 @@ enum class OutcomeKind {
     // A password that cannot become key bytes; the file is untouched.
     PasswordCharacterRefused,
     PasswordTooLong,
+    // Refused before anything is written: the file is marked unchangeable
+    // (chattr +i or +a), or another program holds a lock on it.
+    FileUnchangeable,
+    FileBusy,
+    // Another program changed the file while the work ran; the work is
+    // dropped and the file stays as that program left it.
+    FileChanged,
     // File-system failures; the message says what state the file is in.
     BackupFailed,
     ReadFailed,

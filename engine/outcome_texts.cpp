@@ -1,10 +1,10 @@
-#include "outcome_texts.h"
+#include "engine/outcome_texts.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "product.h"
-#include "text_codec.h"
+#include "engine/product.h"
+#include "engine/text_codec.h"
 
 namespace quarnix {
 namespace {
@@ -38,6 +38,15 @@ std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
     switch (f.Step) {
         case FailedStep::OpenFile:
             return u"无法打开文件" + path + u"：" + reason + u"。";
+        case FailedStep::Unchangeable:
+            return u"文件" + path + u"被设为不可修改或只能追加（chattr +i 或 +a），没有处理它。";
+        case FailedStep::FileBusy:
+            if (f.Error == 0) {
+                return u"文件" + path +
+                       u"正被另一个程序锁定（也许另一个 Quarnix 正在处理它），没有处理它。"
+                       u"请等那边结束后再试。";
+            }
+            return u"无法锁定文件" + path + u"：" + reason + u"。";
         case FailedStep::ReadFile:
             return u"读取文件" + path + u"失败：" + reason + u"。";
         case FailedStep::FileChanged:
@@ -101,6 +110,8 @@ std::u16string StateText(const WorkFailure& f, const FailureContext& context) {
     switch (f.State) {
         case FileState::Untouched:
             return file + u"未改动。";
+        case FileState::LeftToOtherProgram:
+            return u"本次处理的结果已放弃，" + file + u"保持其他程序留下的样子。";
         case FileState::TransformedNotRenamed:
             return file +
                    (encrypt ? u"的内容已加密，但文件名未改。" : u"的内容已解密，但文件名未改。");

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "engine/crypt_request.h"
+#include "engine/files/work_failure.h"
 #include "engine/format/cipher.h"
 #include "engine/format/cipher_keys.h"
-#include "crypt_request.h"
-#include "engine/files/work_failure.h"
 
 namespace quarnix {
 

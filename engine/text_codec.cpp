@@ -1,4 +1,4 @@
-#include "text_codec.h"
+#include "engine/text_codec.h"
 
 #include <cstdint>
 

@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
     xvfb xauth fonts-wqy-microhei
     time dpkg-dev file
+    libacl1-dev libattr1-dev
 )
 packages+=("$@")
 

@@ -1,12 +1,16 @@
-// The backup copy: complete and on disk before it takes the backup's name.
+// The backup copy: complete and on disk before it takes the backup's name,
+// readable by nobody who could not read the file, and as sparse as the file.
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <vector>
 
-#include "file_io.h"
-#include "file_steps.h"
-#include "temp_file.h"
+#include "engine/files/file_io.h"
+#include "engine/files/file_metadata.h"
+#include "engine/files/file_steps.h"
+#include "engine/files/temp_file.h"
 
 namespace quarnix {
 namespace {
@@ -21,73 +25,140 @@ bool KernelCopyUnsupported(std::int64_t error) {
            error == -EBADF || error == -ETXTBSY;
 }
 
-}  // namespace
+// The file system cannot tell data from holes: treat the whole file as data.
+bool HolesUnknown(std::int64_t error) {
+    return error == -EINVAL || error == -EOPNOTSUPP || error == -ENOSYS;
+}
 
-WorkResult CopyToBackup(FileOps& files, int source, std::uint64_t size, mode_t mode,
-                        const std::string& backupPath, const CommandHooks& hooks) {
-    const PhaseProgress progress(hooks, WorkPhase::BackupCopy, size);
-    TempFile temp(files);
-    if (const int created = temp.Create(FolderOf(backupPath)); created < 0) {
-        return Failure(OutcomeKind::BackupFailed, FailedStep::CreateBackup, created,
-                       FolderOf(backupPath));
-    }
-    if (const int moded = files.Fchmod(temp.fd(), mode & 0777); moded < 0) {
-        return Failure(OutcomeKind::BackupFailed, FailedStep::CopyBackup, moded, backupPath);
-    }
-    bool kernelCopy = true;
-    std::vector<std::uint8_t> buffer;
-    for (std::uint64_t done = 0; done < size;) {
-        if (progress.CancelRequested()) {
-            return CancelledWork();
-        }
-        const std::size_t chunk = static_cast<std::size_t>(
-            std::min<std::uint64_t>(size - done, kernelCopy ? KernelCopyChunk : WorkChunkSize));
-        std::int64_t copied = 0;
-        if (kernelCopy) {
-            std::int64_t from = static_cast<std::int64_t>(done);
-            std::int64_t to = from;
-            copied = files.CopyRange(source, &from, temp.fd(), &to, chunk);
-            if (copied < 0 && KernelCopyUnsupported(copied)) {
-                kernelCopy = false;
+// Copies the bytes [from, to) of the source into the same place of the target.
+class RangeCopier {
+  public:
+    RangeCopier(FileOps& files, int source, int target, const PhaseProgress& progress)
+        : files_(files), source_(source), target_(target), progress_(progress) {}
+
+    // 0, 1 when the source ended early (it was shortened meanwhile), -errno,
+    // or -ECANCELED when the user asked to stop.
+    std::int64_t Copy(std::uint64_t from, std::uint64_t to) {
+        for (std::uint64_t done = from; done < to;) {
+            if (progress_.CancelRequested()) {
+                return -ECANCELED;
+            }
+            const std::size_t chunk = static_cast<std::size_t>(
+                std::min<std::uint64_t>(to - done, kernelCopy_ ? KernelCopyChunk : WorkChunkSize));
+            const std::int64_t copied = CopyChunk(done, chunk);
+            if (copied < 0 && kernelCopy_ && KernelCopyUnsupported(copied)) {
+                kernelCopy_ = false;
                 continue;
             }
-        } else {
-            buffer.resize(WorkChunkSize);
-            const auto offset = static_cast<std::int64_t>(done);
-            const int read = ReadFully(files, source, buffer.data(), chunk, offset);
-            if (read < 0) {
-                return Failure(OutcomeKind::BackupFailed, FailedStep::CopyBackup, read, backupPath);
+            if (copied <= 0) {
+                return copied == 0 ? 1 : copied;
             }
-            copied = static_cast<std::int64_t>(chunk);
-            if (read > 0) {
-                copied = 0;  // the file ended early
-            } else if (const int written =
-                           WriteFully(files, temp.fd(), buffer.data(), chunk, offset);
-                       written < 0) {
-                copied = written;
-            }
+            done += static_cast<std::uint64_t>(copied);
+            progress_.Report(done);
         }
-        if (copied < 0) {
-            return Failure(OutcomeKind::BackupFailed, FailedStep::CopyBackup,
-                           static_cast<int>(copied), backupPath);
+        return 0;
+    }
+
+  private:
+    std::int64_t CopyChunk(std::uint64_t at, std::size_t chunk) {
+        auto offset = static_cast<std::int64_t>(at);
+        if (kernelCopy_) {
+            std::int64_t to = offset;
+            return files_.CopyRange(source_, &offset, target_, &to, chunk);
         }
-        if (copied == 0) {
-            return Failure(OutcomeKind::BackupFailed, FailedStep::FileChanged, 0, {});
+        buffer_.resize(WorkChunkSize);
+        if (const int read = ReadFully(files_, source_, buffer_.data(), chunk, offset); read != 0) {
+            return read < 0 ? read : 0;
         }
-        // Writing to disk as the copy goes keeps the progress honest and the final flush short.
-        files.StartWriteback(temp.fd(), static_cast<std::int64_t>(done), copied);
-        done += static_cast<std::uint64_t>(copied);
-        progress.Report(done);
+        const int written = WriteFully(files_, target_, buffer_.data(), chunk, offset);
+        return written < 0 ? written : static_cast<std::int64_t>(chunk);
+    }
+
+    FileOps& files_;
+    int source_;
+    int target_;
+    const PhaseProgress& progress_;
+    bool kernelCopy_ = true;
+    std::vector<std::uint8_t> buffer_;
+};
+
+// Copies the data ranges of the first `size` bytes of `source`, leaving the
+// holes between them unwritten, then gives the target that length.
+std::int64_t CopySparse(FileOps& files, int source, int target, std::uint64_t size,
+                        const PhaseProgress& progress) {
+    RangeCopier copier(files, source, target, progress);
+    for (std::uint64_t at = 0; at < size;) {
+        const auto from = static_cast<std::int64_t>(at);
+        std::int64_t data = files.Seek(source, from, SEEK_DATA);
+        std::int64_t hole = static_cast<std::int64_t>(size);
+        if (data == -ENXIO) {
+            break;  // nothing but a hole up to the end
+        }
+        if (data >= 0) {
+            hole = files.Seek(source, data, SEEK_HOLE);
+        } else if (HolesUnknown(data)) {
+            data = from;
+        }
+        if (data < 0 || hole < 0) {
+            return data < 0 ? data : hole;
+        }
+        const std::uint64_t end = std::min(size, static_cast<std::uint64_t>(hole));
+        if (static_cast<std::uint64_t>(data) >= end) {
+            break;  // the data found lies past the length taken at the start
+        }
+        if (const std::int64_t copied = copier.Copy(static_cast<std::uint64_t>(data), end);
+            copied != 0) {
+            return copied;
+        }
+        at = end;
+    }
+    return files.Truncate(target, static_cast<std::int64_t>(size));
+}
+
+}  // namespace
+
+WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath,
+                        const CommandHooks& hooks) {
+    FileOps& files = file.files();
+    const PhaseProgress progress(hooks, WorkPhase::BackupCopy, file.Length());
+    const std::string folder = FolderOf(backupPath);
+    TempFile temp(files);
+    if (const int created = temp.Create(folder); created < 0) {
+        return Failure(OutcomeKind::BackupFailed, FailedStep::CreateBackup, created, folder);
+    }
+    const mode_t mode = CarryOverToBackup(file, temp.fd(), backupPath);
+    const std::int64_t copied = CopySparse(files, file.fd(), temp.fd(), file.Length(), progress);
+    if (copied == -ECANCELED) {
+        return CancelledWork();
+    }
+    if (copied == 1) {
+        return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
+                       FileState::LeftToOtherProgram);
+    }
+    if (copied < 0) {
+        return Failure(OutcomeKind::BackupFailed, FailedStep::CopyBackup, static_cast<int>(copied),
+                       backupPath);
     }
     if (progress.CancelRequested()) {
         return CancelledWork();
     }
-    FailedStep step = FailedStep::FlushBackup;
+    if (const int moded = SetFinalMode(files, temp.fd(), mode); moded < 0) {
+        return Failure(OutcomeKind::BackupFailed, FailedStep::CopyBackup, moded, backupPath);
+    }
+    if (const int flushed = temp.Flush(); flushed < 0) {
+        return Failure(OutcomeKind::BackupFailed, FailedStep::FlushBackup, flushed, backupPath);
+    }
+    // A program that takes no lock wrote to the file during the copy: the
+    // copy may mix old and new bytes, and an existing backup stays as it was.
+    if (auto changed = file.CheckUnchanged()) {
+        return changed;
+    }
+    FailedStep step = FailedStep::NameBackup;
     if (const int replaced = temp.Replace(backupPath, &step); replaced < 0) {
         // After FlushFolder the backup stands complete; only its durability is in doubt.
         return Failure(OutcomeKind::BackupFailed,
                        step == FailedStep::ReplaceFile ? FailedStep::NameBackup : step, replaced,
-                       step == FailedStep::FlushFolder ? FolderOf(backupPath) : backupPath);
+                       step == FailedStep::FlushFolder ? folder : backupPath);
     }
     return std::nullopt;
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/commands.h"
-#include "file_ops.h"
+#include "engine/files/file_ops.h"
 
 namespace quarnix {
 
@@ -35,6 +35,17 @@ class OwnedFd {
     int get() const { return fd_; }
     // Answers 0 or -errno; closing twice does nothing.
     int Close();
+    // Closes the descriptor held so far and holds `fd` instead.
+    void Reset(int fd) {
+        Close();
+        fd_ = fd;
+    }
+    // Hands the descriptor over, no longer closing it.
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
   private:
     FileOps& files_;

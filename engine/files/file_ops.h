@@ -40,6 +40,7 @@ class FileOps {
     // copy_file_range(2) with explicit offsets, which it advances.
     virtual std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to,
                                    std::int64_t* toOffset, std::size_t size) = 0;
+    virtual int Truncate(int fd, std::int64_t size) = 0;  // ftruncate(2)
     virtual int Fsync(int fd) = 0;
     virtual int Fdatasync(int fd) = 0;
     virtual int Fchmod(int fd, mode_t mode) = 0;
@@ -49,6 +50,33 @@ class FileOps {
     virtual int StartWriteback(int /*fd*/, std::int64_t /*offset*/, std::int64_t /*size*/) {
         return 0;
     }
+    // lseek(2), for SEEK_DATA and SEEK_HOLE: the offset found, or -errno
+    // (-ENXIO: no data or hole at or after `offset`).
+    virtual std::int64_t Seek(int fd, std::int64_t offset, int whence) = 0;
+
+    // An exclusive lock on the whole open file, held by its open file
+    // description until it is closed (an OFD lock, F_OFD_SETLK). Does not
+    // wait: -EAGAIN or -EACCES when another holds a lock on the file.
+    virtual int Lock(int fd) = 0;
+
+    // The inode flags of chattr(1) (FS_IOC_GETFLAGS / FS_IOC_SETFLAGS).
+    virtual int GetFlags(int fd, unsigned* flags) = 0;
+    virtual int SetFlags(int fd, unsigned flags) = 0;
+    // Gives `to` the permission bits and the access control list of `from`
+    // (perm_copy_fd of libacl). The paths only name the files in reports.
+    virtual int CopyAccessControl(int from, const std::string& fromPath, int to,
+                                  const std::string& toPath) = 0;
+    // Gives `to` every extended attribute of `from` that this process may
+    // read, but for the access control lists (attr_copy_fd of libattr).
+    // Fails when any of them cannot be set.
+    virtual int CopyAttributes(int from, const std::string& fromPath, int to,
+                               const std::string& toPath) = 0;
+
+    // faccessat(2) with the effective user and groups: 0 when `mode`
+    // (R_OK, W_OK, X_OK) is granted on `path`.
+    virtual int Access(const std::string& path, int mode) = 0;
+    // The longest file name the folder takes, in bytes (pathconf _PC_NAME_MAX).
+    virtual long NameMax(const std::string& folder) = 0;
 
     // Gives the open file `fd` (made by OpenUnnamed) the name `path`;
     // fails with -EEXIST when that name is taken.
@@ -78,11 +106,22 @@ class PosixFileOps : public FileOps {
     std::int64_t Pwrite(int fd, const void* buffer, std::size_t size, std::int64_t offset) override;
     std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
                            std::size_t size) override;
+    int Truncate(int fd, std::int64_t size) override;
     int Fsync(int fd) override;
     int Fdatasync(int fd) override;
     int Fchmod(int fd, mode_t mode) override;
     int Fchown(int fd, uid_t owner, gid_t group) override;
     int StartWriteback(int fd, std::int64_t offset, std::int64_t size) override;
+    std::int64_t Seek(int fd, std::int64_t offset, int whence) override;
+    int Lock(int fd) override;
+    int GetFlags(int fd, unsigned* flags) override;
+    int SetFlags(int fd, unsigned flags) override;
+    int CopyAccessControl(int from, const std::string& fromPath, int to,
+                          const std::string& toPath) override;
+    int CopyAttributes(int from, const std::string& fromPath, int to,
+                       const std::string& toPath) override;
+    int Access(const std::string& path, int mode) override;
+    long NameMax(const std::string& folder) override;
     int LinkOpenFile(int fd, const std::string& path) override;
     int Link(const std::string& from, const std::string& to) override;
     int Rename(const std::string& from, const std::string& to) override;

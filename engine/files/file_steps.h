@@ -9,42 +9,54 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/format/cipher.h"
 #include "engine/commands.h"
-#include "file_ops.h"
-#include "work_failure.h"
+#include "engine/files/file_ops.h"
+#include "engine/files/work_failure.h"
+#include "engine/files/work_file.h"
+#include "engine/format/cipher.h"
 
 namespace quarnix {
 
-// Copies `size` bytes of the open file `source` to `backupPath` through a
-// temporary file in the backup's folder, which replaces an existing backup
-// only once complete. Permission bits follow `mode`. Cancellable.
-WorkResult CopyToBackup(FileOps& files, int source, std::uint64_t size, mode_t mode,
-                        const std::string& backupPath, const CommandHooks& hooks);
+// Copies the file to `backupPath` through a temporary file in the backup's
+// folder, which replaces an existing backup only once it is complete, on
+// disk, and known to hold the file as found. It keeps the file's holes and
+// takes what it may of the file's ownership and permissions, never more
+// readers than the file had. Cancellable.
+WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath,
+                        const CommandHooks& hooks);
 
-// Secret and Secretter: reads the cipher window of the open file `fd`,
-// transforms it and writes it back in place with one write and a flush. Put
-// back the old bytes when the write or the flush fails.
-WorkResult RewriteWindow(FileOps& files, int fd, std::uint64_t fileLength, Direction way,
-                         const CipherKeys& keys, const CommandHooks& hooks);
+// Secret and Secretter: reads the cipher window of the file, transforms it
+// and writes it back in place with one write and a flush. Puts back the old
+// bytes when the write or the flush fails.
+WorkResult RewriteWindow(WorkFile& file, Direction way, const CipherKeys& keys,
+                         const CommandHooks& hooks);
 
 // TopSecret: streams the transformed file into a temporary file beside
-// `target` (the open file `fd`, described by `info`, symbolic links resolved)
-// and renames it over the target. Cancellable until the rename.
-WorkResult RewriteThroughTemp(FileOps& files, int fd, const struct stat& info,
-                              const std::string& target, Direction way, const CipherKeys& keys,
-                              const CommandHooks& hooks);
+// `target` (the file's real path, symbolic links resolved), which takes the
+// file's ownership, permissions, attributes and flags, and renames it over
+// the target once flushed; `file` then holds the new file. Where the new file
+// cannot take all of it, sets *inPlaceInstead and does nothing: the caller
+// then rewrites the file's own inode (RewriteInPlace). Cancellable until the
+// rename.
+WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Direction way,
+                              const CipherKeys& keys, const CommandHooks& hooks,
+                              bool* inPlaceInstead);
 
-// TopSecret on a file with several hard links, so that all of them see the new
-// content: streams the transformed file into a temporary file beside `target`,
-// flushes it and names it `target` + RecoverySuffix, then copies it over the
-// open file `fd` in place, flushes `fd` and removes the recovery file. Until
-// the copy begins a failure or cancel leaves the file untouched and nothing
-// behind; once it has begun it runs to its end, and a failure keeps the
-// recovery file. Progress covers both writes: twice the file's length.
-WorkResult RewriteInPlace(FileOps& files, int fd, const struct stat& info,
-                          const std::string& target, Direction way, const CipherKeys& keys,
-                          const CommandHooks& hooks);
+// TopSecret on a file with several hard links (so that all of them see the
+// new content), or whose ownership a new file could not take: streams the
+// transformed file into a temporary file beside `target`, flushes it and names
+// it `target` + RecoverySuffix, then copies it over the file in place, flushes
+// the file and removes the recovery file. Until the copy begins a failure or
+// cancel leaves the file untouched and nothing behind; once it has begun it
+// runs to its end, and a failure keeps the recovery file. Progress covers both
+// writes: twice the file's length.
+WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction way,
+                          const CipherKeys& keys, const CommandHooks& hooks);
+
+// Refuses, with the file untouched, a rename of `from` to `to` that is bound
+// to fail: `to` taken by a file, link or folder; its folder missing; a name
+// too long; a folder this user may not change.
+WorkResult CheckRename(FileOps& files, const std::string& from, const std::string& to);
 
 // Renames `from` to `to` without ever replacing a file at `to`; a rename to
 // the same path succeeds at once.

@@ -3,7 +3,7 @@
 // override one step to make that step fail, pause or count its calls, while
 // the others reach the real file system.
 
-#include "file_ops.h"
+#include "engine/files/file_ops.h"
 
 namespace quarnix {
 
@@ -40,6 +40,7 @@ class ForwardingFileOps : public FileOps {
                            std::size_t size) override {
         return inner_.CopyRange(from, fromOffset, to, toOffset, size);
     }
+    int Truncate(int fd, std::int64_t size) override { return inner_.Truncate(fd, size); }
     int Fsync(int fd) override { return inner_.Fsync(fd); }
     int Fdatasync(int fd) override { return inner_.Fdatasync(fd); }
     int Fchmod(int fd, mode_t mode) override { return inner_.Fchmod(fd, mode); }
@@ -49,6 +50,22 @@ class ForwardingFileOps : public FileOps {
     int StartWriteback(int fd, std::int64_t offset, std::int64_t size) override {
         return inner_.StartWriteback(fd, offset, size);
     }
+    std::int64_t Seek(int fd, std::int64_t offset, int whence) override {
+        return inner_.Seek(fd, offset, whence);
+    }
+    int Lock(int fd) override { return inner_.Lock(fd); }
+    int GetFlags(int fd, unsigned* flags) override { return inner_.GetFlags(fd, flags); }
+    int SetFlags(int fd, unsigned flags) override { return inner_.SetFlags(fd, flags); }
+    int CopyAccessControl(int from, const std::string& fromPath, int to,
+                          const std::string& toPath) override {
+        return inner_.CopyAccessControl(from, fromPath, to, toPath);
+    }
+    int CopyAttributes(int from, const std::string& fromPath, int to,
+                       const std::string& toPath) override {
+        return inner_.CopyAttributes(from, fromPath, to, toPath);
+    }
+    int Access(const std::string& path, int mode) override { return inner_.Access(path, mode); }
+    long NameMax(const std::string& folder) override { return inner_.NameMax(folder); }
     int LinkOpenFile(int fd, const std::string& path) override {
         return inner_.LinkOpenFile(fd, path);
     }

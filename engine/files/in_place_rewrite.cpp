@@ -9,10 +9,11 @@
 #include <cerrno>
 #include <vector>
 
-#include "file_io.h"
-#include "file_steps.h"
-#include "stream_transform.h"
-#include "temp_file.h"
+#include "engine/files/file_io.h"
+#include "engine/files/file_metadata.h"
+#include "engine/files/file_steps.h"
+#include "engine/files/stream_transform.h"
+#include "engine/files/temp_file.h"
 #include "engine/text_codec.h"
 
 namespace quarnix {
@@ -61,10 +62,10 @@ WorkResult CopyBack(FileOps& files, int from, int fd, std::uint64_t length,
 
 }  // namespace
 
-WorkResult RewriteInPlace(FileOps& files, int fd, const struct stat& info,
-                          const std::string& target, Direction way, const CipherKeys& keys,
-                          const CommandHooks& hooks) {
-    const auto fileLength = static_cast<std::uint64_t>(info.st_size);
+WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction way,
+                          const CipherKeys& keys, const CommandHooks& hooks) {
+    FileOps& files = file.files();
+    const std::uint64_t fileLength = file.Length();
     // The new content is written twice: into the temporary file, then over the file.
     const PhaseProgress progress(hooks, WorkPhase::Rewrite, 2 * fileLength);
     const std::string folder = FolderOf(target);
@@ -73,8 +74,8 @@ WorkResult RewriteInPlace(FileOps& files, int fd, const struct stat& info,
     if (const int created = temp.Create(folder); created < 0) {
         return Failure(OutcomeKind::WriteFailed, FailedStep::CreateTemp, created, folder);
     }
-    if (auto failed =
-            StreamTransformed(files, fd, fileLength, temp.fd(), folder, way, keys, progress)) {
+    if (auto failed = StreamTransformed(files, file.fd(), fileLength, temp.fd(), folder, way, keys,
+                                        progress)) {
         return failed;
     }
     FailedStep step = FailedStep::FlushTemp;
@@ -82,26 +83,28 @@ WorkResult RewriteInPlace(FileOps& files, int fd, const struct stat& info,
         return Failure(OutcomeKind::WriteFailed, step, published,
                        step == FailedStep::NameRecovery ? recovery : folder);
     }
-    // The last moment to stop with the file unchanged; the destructor removes
-    // the recovery file.
+    // The last moment to stop with the file unchanged, and to notice another
+    // program's work on it, which is then kept; the destructor removes the
+    // recovery file.
     if (progress.CancelRequested()) {
         return CancelledWork();
     }
-    struct stat now {};
-    if (const int found = files.Fstat(fd, &now); found < 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
-    }
-    if (now.st_size != info.st_size) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::FileChanged, 0, {});
+    if (auto changed = file.CheckUnchanged()) {
+        return changed;
     }
 
     // From here on the copy runs to its end. Once it has written to the file, a
     // failure keeps the recovery file.
-    if (auto failed = CopyBack(files, temp.fd(), fd, fileLength, recovery, progress)) {
+    if (auto failed = CopyBack(files, temp.fd(), file.fd(), fileLength, recovery, progress)) {
         if (failed->State == FileState::PartlyRewritten) {
             temp.Keep();
         }
         return failed;
+    }
+    if (RestoreMode(file)) {
+        if (const int flushed = files.Fsync(file.fd()); flushed < 0) {
+            return PartlyRewritten(FailedStep::FlushFile, flushed, {}, recovery);
+        }
     }
     if (const int removed = temp.Discard(); removed < 0) {
         return Failure(OutcomeKind::WriteFailed, FailedStep::DropRecovery, removed, recovery,

@@ -1,9 +1,14 @@
-// The marker rename: never replaces a file that already has the new name.
+// The marker rename: checked before anything is written, so that a rename
+// bound to fail refuses the command with the file untouched; and done without
+// ever replacing a file that has the new name meanwhile.
+
+#include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
-#include "file_io.h"
-#include "file_steps.h"
+#include "engine/files/file_io.h"
+#include "engine/files/file_steps.h"
 
 namespace quarnix {
 namespace {
@@ -39,7 +44,73 @@ int RenameByLink(FileOps& files, const std::string& from, const std::string& to)
     return files.Rename(from, to);
 }
 
+WorkFailure RenameFailure(OutcomeKind kind, int error, const std::string& from,
+                          const std::string& to, FileState state) {
+    WorkFailure failure = Failure(kind, FailedStep::Rename, error, from, state);
+    failure.OtherPath = to;
+    return failure;
+}
+
+std::string LastPart(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// 0 when this user may take the entry `path` out of its folder and put one
+// into `folder`, else the -errno a rename would give.
+int MayRename(FileOps& files, const std::string& path, const std::string& folder) {
+    const std::string from = FolderOf(path);
+    for (const std::string& each : {from, folder}) {
+        if (const int allowed = files.Access(each, W_OK | X_OK); allowed < 0) {
+            return allowed;
+        }
+    }
+    // In a sticky folder (such as /tmp) only the entry's owner, the folder's
+    // owner or root may move an entry out.
+    struct stat fromInfo {};
+    struct stat entry {};
+    if (files.Stat(from, &fromInfo) == 0 && (fromInfo.st_mode & S_ISVTX) != 0 &&
+        files.Lstat(path, &entry) == 0) {
+        const uid_t user = ::geteuid();
+        if (user != 0 && user != entry.st_uid && user != fromInfo.st_uid) {
+            return -EPERM;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
+
+WorkResult CheckRename(FileOps& files, const std::string& from, const std::string& to) {
+    if (from == to) {
+        return std::nullopt;
+    }
+    const auto refuse = [&](OutcomeKind kind, int error) {
+        return RenameFailure(kind, error, from, to, FileState::Untouched);
+    };
+    const std::string folder = FolderOf(to);
+    struct stat folderInfo {};
+    const int found = files.Stat(folder, &folderInfo);
+    if (found == -ENOENT || found == -ENOTDIR || (found == 0 && !S_ISDIR(folderInfo.st_mode))) {
+        return refuse(OutcomeKind::RenameTargetFolderMissing, ENOENT);
+    }
+    if (found < 0) {
+        return refuse(OutcomeKind::RenameFailed, found);
+    }
+    if (LastPart(to).size() > static_cast<std::size_t>(files.NameMax(folder)) ||
+        to.size() >= PATH_MAX) {
+        return refuse(OutcomeKind::RenameFailed, ENAMETOOLONG);
+    }
+    struct stat existing {};
+    if (const int taken = files.Lstat(to, &existing); taken != -ENOENT) {
+        return taken == 0 ? refuse(OutcomeKind::RenameTargetExists, EEXIST)
+                          : refuse(OutcomeKind::RenameFailed, taken);
+    }
+    if (const int allowed = MayRename(files, from, folder); allowed < 0) {
+        return refuse(OutcomeKind::RenameFailed, allowed);
+    }
+    return std::nullopt;
+}
 
 WorkResult RenameWithoutReplacing(FileOps& files, const std::string& from, const std::string& to) {
     if (from == to) {
@@ -50,8 +121,11 @@ WorkResult RenameWithoutReplacing(FileOps& files, const std::string& from, const
         renamed = RenameByLink(files, from, to);
     }
     if (renamed == 0) {
-        // The name is changed; flushing the folder only makes it durable sooner.
+        // The name is changed; flushing the folders only makes it durable sooner.
         FlushFolder(files, FolderOf(to));
+        if (FolderOf(from) != FolderOf(to)) {
+            FlushFolder(files, FolderOf(from));
+        }
         return std::nullopt;
     }
     OutcomeKind kind = OutcomeKind::RenameFailed;
@@ -61,10 +135,7 @@ WorkResult RenameWithoutReplacing(FileOps& files, const std::string& from, const
     } else if ((renamed == -ENOENT || renamed == -ENOTDIR) && files.Lstat(from, &source) == 0) {
         kind = OutcomeKind::RenameTargetFolderMissing;
     }
-    WorkFailure failure =
-        Failure(kind, FailedStep::Rename, renamed, from, FileState::TransformedNotRenamed);
-    failure.OtherPath = to;
-    return failure;
+    return RenameFailure(kind, renamed, from, to, FileState::TransformedNotRenamed);
 }
 
 }  // namespace quarnix

@@ -1,15 +1,19 @@
 // The real file system behind FileOps: thin wrappers that answer -errno.
 
+#include <acl/libacl.h>
+#include <attr/libattr.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <memory>
 
-#include "file_ops.h"
+#include "engine/files/file_ops.h"
 
 namespace quarnix {
 namespace {
@@ -95,6 +99,10 @@ std::int64_t PosixFileOps::CopyRange(int from, std::int64_t* fromOffset, int to,
     }));
 }
 
+int PosixFileOps::Truncate(int fd, std::int64_t size) {
+    return Answer(Retrying([&] { return ::ftruncate(fd, size); }));
+}
+
 int PosixFileOps::Fsync(int fd) {
     return Answer(Retrying([&] { return ::fsync(fd); }));
 }
@@ -113,6 +121,60 @@ int PosixFileOps::Fchown(int fd, uid_t owner, gid_t group) {
 
 int PosixFileOps::StartWriteback(int fd, std::int64_t offset, std::int64_t size) {
     return Answer(::sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE));
+}
+
+std::int64_t PosixFileOps::Seek(int fd, std::int64_t offset, int whence) {
+    return Answer64(::lseek(fd, offset, whence));
+}
+
+int PosixFileOps::Lock(int fd) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;  // l_start and l_len 0: the whole file, however long
+    return Answer(Retrying([&] { return ::fcntl(fd, F_OFD_SETLK, &lock); }));
+}
+
+int PosixFileOps::GetFlags(int fd, unsigned* flags) {
+    int value = 0;  // the kernel reads and writes an int, whatever the ioctl's name says
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &value) < 0) {
+        return -errno;
+    }
+    *flags = static_cast<unsigned>(value);
+    return 0;
+}
+
+int PosixFileOps::SetFlags(int fd, unsigned flags) {
+    int value = static_cast<int>(flags);
+    return Answer(::ioctl(fd, FS_IOC_SETFLAGS, &value));
+}
+
+int PosixFileOps::CopyAccessControl(int from, const std::string& fromPath, int to,
+                                    const std::string& toPath) {
+    errno = 0;
+    if (::perm_copy_fd(fromPath.c_str(), from, toPath.c_str(), to, nullptr) == 0) {
+        return 0;
+    }
+    return errno != 0 ? -errno : -EPERM;
+}
+
+int PosixFileOps::CopyAttributes(int from, const std::string& fromPath, int to,
+                                 const std::string& toPath) {
+    // The default check leaves out the access control lists (CopyAccessControl
+    // carries them) and what /etc/xattr.conf marks as not to be copied.
+    errno = 0;
+    if (::attr_copy_fd(fromPath.c_str(), from, toPath.c_str(), to, nullptr, nullptr) == 0) {
+        return 0;
+    }
+    return errno != 0 ? -errno : -EPERM;
+}
+
+int PosixFileOps::Access(const std::string& path, int mode) {
+    return Answer(::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS));
+}
+
+long PosixFileOps::NameMax(const std::string& folder) {
+    const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return max > 0 ? max : NAME_MAX;
 }
 
 int PosixFileOps::LinkOpenFile(int fd, const std::string& path) {

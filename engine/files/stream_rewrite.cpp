@@ -1,65 +1,63 @@
 // TopSecret: the whole file changes. The new content is streamed into a
 // temporary file beside the target and renamed over it once it is on disk, so
-// that the file is at every moment wholly old or wholly new.
+// that the file is at every moment wholly old or wholly new. The new file takes
+// everything that decides who may read the old one; where it cannot, the old
+// file's own inode is rewritten instead.
 
-#include "file_io.h"
-#include "file_steps.h"
-#include "stream_transform.h"
-#include "temp_file.h"
+#include "engine/files/file_io.h"
+#include "engine/files/file_metadata.h"
+#include "engine/files/file_steps.h"
+#include "engine/files/stream_transform.h"
+#include "engine/files/temp_file.h"
 
 namespace quarnix {
-namespace {
 
-// Gives the temporary file the target's owner, group (where allowed) and
-// permission bits. The owner first: changing it clears the set-id bits.
-int CopyOwnerAndMode(FileOps& files, int fd, const struct stat& info) {
-    if (files.Fchown(fd, info.st_uid, info.st_gid) < 0) {
-        // Not the owner's to give away: keep at least the group when allowed.
-        files.Fchown(fd, static_cast<uid_t>(-1), info.st_gid);
-    }
-    return files.Fchmod(fd, info.st_mode & 07777);
-}
-
-// The target is still the file that was opened and has its length.
-bool Unchanged(FileOps& files, int fd, const struct stat& info, const std::string& target) {
-    struct stat now {};
-    struct stat named {};
-    return files.Fstat(fd, &now) == 0 && now.st_size == info.st_size &&
-           files.Stat(target, &named) == 0 && named.st_dev == info.st_dev &&
-           named.st_ino == info.st_ino;
-}
-
-}  // namespace
-
-WorkResult RewriteThroughTemp(FileOps& files, int fd, const struct stat& info,
-                              const std::string& target, Direction way, const CipherKeys& keys,
-                              const CommandHooks& hooks) {
-    const auto fileLength = static_cast<std::uint64_t>(info.st_size);
-    const PhaseProgress progress(hooks, WorkPhase::Rewrite, fileLength);
+WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Direction way,
+                              const CipherKeys& keys, const CommandHooks& hooks,
+                              bool* inPlaceInstead) {
+    FileOps& files = file.files();
+    *inPlaceInstead = false;
     const std::string folder = FolderOf(target);
     TempFile temp(files);
     if (const int created = temp.Create(folder); created < 0) {
         return Failure(OutcomeKind::WriteFailed, FailedStep::CreateTemp, created, folder);
     }
-    if (const int moded = CopyOwnerAndMode(files, temp.fd(), info); moded < 0) {
-        return Failure(OutcomeKind::WriteFailed, FailedStep::SetMode, moded, {});
+    // Nobody else can open the new file before it has its name; the lock then
+    // keeps the file held for the rest of the command.
+    LockForWork(files, temp.fd());
+    if (!CarryOverAll(file, temp.fd(), target)) {
+        *inPlaceInstead = true;
+        return std::nullopt;
     }
 
-    if (auto failed =
-            StreamTransformed(files, fd, fileLength, temp.fd(), folder, way, keys, progress)) {
+    const PhaseProgress progress(hooks, WorkPhase::Rewrite, file.Length());
+    if (auto failed = StreamTransformed(files, file.fd(), file.Length(), temp.fd(), folder, way,
+                                        keys, progress)) {
         return failed;
     }
-    if (!Unchanged(files, fd, info, target)) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::FileChanged, 0, {});
+    if (const int moded = SetFinalMode(files, temp.fd(), file.Found().st_mode & 07777); moded < 0) {
+        return Failure(OutcomeKind::WriteFailed, FailedStep::SetMode, moded, {});
     }
-    FailedStep step = FailedStep::FlushTemp;
+    if (const int flushed = temp.Flush(); flushed < 0) {
+        return Failure(OutcomeKind::WriteFailed, FailedStep::FlushTemp, flushed, folder);
+    }
+    // The last moment to notice another program's work on the file before the
+    // new content replaces it: that work is kept and this one dropped.
+    if (auto changed = file.CheckUnchanged()) {
+        return changed;
+    }
+    FailedStep step = FailedStep::ReplaceFile;
     if (const int replaced = temp.Replace(target, &step); replaced < 0) {
         if (step == FailedStep::FlushFolder) {
+            file.Adopt(temp.Release());
             return Failure(OutcomeKind::WriteFailed, step, replaced, folder,
                            FileState::TransformedNotRenamed);
         }
-        return Failure(OutcomeKind::WriteFailed, step, replaced,
-                       step == FailedStep::FlushTemp ? folder : std::string{});
+        return Failure(OutcomeKind::WriteFailed, step, replaced, {});
+    }
+    if (const int adopted = file.Adopt(temp.Release()); adopted < 0) {
+        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, adopted, {},
+                       FileState::TransformedNotRenamed);
     }
     return std::nullopt;
 }

@@ -1,4 +1,4 @@
-#include "stream_transform.h"
+#include "engine/files/stream_transform.h"
 
 #include <algorithm>
 #include <cassert>

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/files/file_io.h"
+#include "engine/files/file_ops.h"
+#include "engine/files/work_failure.h"
 #include "engine/format/cipher.h"
-#include "file_io.h"
-#include "file_ops.h"
-#include "work_failure.h"
 
 namespace quarnix {
 

@@ -1,9 +1,9 @@
-#include "temp_file.h"
+#include "engine/files/temp_file.h"
 
 #include <cerrno>
 #include <random>
 
-#include "file_io.h"
+#include "engine/files/file_io.h"
 
 namespace quarnix {
 namespace {
@@ -49,11 +49,17 @@ std::string TempFile::CandidateName() const {
     return name;
 }
 
+int TempFile::Flush() {
+    return files_.Fsync(fd_);
+}
+
+int TempFile::Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
 int TempFile::Replace(const std::string& target, FailedStep* step) {
-    *step = FailedStep::FlushTemp;
-    if (const int flushed = files_.Fsync(fd_); flushed < 0) {
-        return flushed;
-    }
     *step = FailedStep::ReplaceFile;
     // Linux cannot link an unnamed file over an existing name: it gets a
     // hidden name first, and the rename below replaces the target atomically.
@@ -65,11 +71,6 @@ int TempFile::Replace(const std::string& target, FailedStep* step) {
         } else if (linked != -EEXIST || attempt == 16) {
             return linked;
         }
-    }
-    const int closed = files_.Close(fd_);
-    fd_ = -1;
-    if (closed < 0) {
-        return closed;
     }
     if (const int renamed = files_.Rename(name_, target); renamed < 0) {
         return renamed;

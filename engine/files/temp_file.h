@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "file_ops.h"
-#include "work_failure.h"
+#include "engine/files/file_ops.h"
+#include "engine/files/work_failure.h"
 
 namespace quarnix {
 
@@ -27,10 +27,18 @@ class TempFile {
     int Create(const std::string& folder);
     int fd() const { return fd_; }
 
-    // Flushes the file, puts it in place of `target` (replacing a file of that
-    // name) and flushes the folder. On failure `*step` is FlushTemp, ReplaceFile
-    // or FlushFolder; only after FlushFolder does the new file stand at `target`.
+    // Flushes the file's content and inode to disk. Call it after the last
+    // change, before Replace.
+    int Flush();
+
+    // Puts the flushed file in place of `target` (replacing a file of that
+    // name) and flushes the folder. On failure `*step` is ReplaceFile or
+    // FlushFolder; only after FlushFolder does the new file stand at `target`.
+    // The file stays open: Release hands its descriptor over.
     int Replace(const std::string& target, FailedStep* step);
+
+    // The descriptor, no longer closed by this object.
+    int Release();
 
     // Flushes the file, gives it the visible name `path` in its folder without
     // ever replacing a file of that name (-EEXIST), and flushes the folder so

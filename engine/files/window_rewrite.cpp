@@ -3,14 +3,17 @@
 
 #include <vector>
 
-#include "file_io.h"
-#include "file_steps.h"
+#include "engine/files/file_io.h"
+#include "engine/files/file_metadata.h"
+#include "engine/files/file_steps.h"
 
 namespace quarnix {
 
-WorkResult RewriteWindow(FileOps& files, int fd, std::uint64_t fileLength, Direction way,
-                         const CipherKeys& keys, const CommandHooks& hooks) {
-    const std::uint64_t w = CipherWindow(keys.Level, fileLength);
+WorkResult RewriteWindow(WorkFile& file, Direction way, const CipherKeys& keys,
+                         const CommandHooks& hooks) {
+    FileOps& files = file.files();
+    const int fd = file.fd();
+    const std::uint64_t w = CipherWindow(keys.Level, file.Length());
     const PhaseProgress progress(hooks, WorkPhase::Rewrite, w);
     std::vector<std::uint8_t> old(w);
     const int read = ReadFully(files, fd, old.data(), old.size(), 0);
@@ -18,12 +21,18 @@ WorkResult RewriteWindow(FileOps& files, int fd, std::uint64_t fileLength, Direc
         return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, read, {});
     }
     if (read > 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::FileChanged, 0, {});
+        return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
+                       FileState::LeftToOtherProgram);
     }
     std::vector<std::uint8_t> window(w);
     TransformImage(way, old, keys, window);
     if (progress.CancelRequested()) {
         return CancelledWork();
+    }
+    // Another program's work on the file since it was opened is kept, and
+    // this one dropped.
+    if (auto changed = file.CheckUnchanged()) {
+        return changed;
     }
 
     FailedStep step = FailedStep::WriteFile;
@@ -38,6 +47,13 @@ WorkResult RewriteWindow(FileOps& files, int fd, std::uint64_t fileLength, Direc
             WriteFully(files, fd, old.data(), old.size(), 0) == 0 && files.Fdatasync(fd) == 0;
         return Failure(OutcomeKind::WriteFailed, step, error, {},
                        restored ? FileState::Untouched : FileState::PartlyWritten);
+    }
+    // The set-id bits the write cleared, and their flush.
+    if (RestoreMode(file)) {
+        if (const int flushed = files.Fsync(fd); flushed < 0) {
+            return Failure(OutcomeKind::WriteFailed, FailedStep::FlushFile, flushed, {},
+                           FileState::TransformedNotRenamed);
+        }
     }
     progress.Report(w);
     return std::nullopt;

@@ -12,8 +12,10 @@ namespace quarnix {
 
 enum class FailedStep {
     OpenFile,      // opening the file for reading and writing
+    Unchangeable,  // the file is marked immutable or append-only (chattr +i, +a)
+    FileBusy,      // another program holds a lock on the file
     ReadFile,      // reading the file
-    FileChanged,   // another program shortened or replaced the file meanwhile
+    FileChanged,   // another program changed, shortened or replaced the file meanwhile
     ResolvePath,   // resolving the symbolic links of the path
     CreateBackup,  // making the backup's temporary file (Path: its folder)
     CopyBackup,    // copying into it (Path: the backup)
@@ -36,6 +38,7 @@ enum class FailedStep {
 
 enum class FileState {
     Untouched,              // content and name as before the command
+    LeftToOtherProgram,     // as another program left it; this command's work is dropped
     TransformedNotRenamed,  // new content under the old name
     PartlyWritten,          // an in-place write failed and could not be undone
     PartlyRewritten,        // copying the new content over the file stopped part way;

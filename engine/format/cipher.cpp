@@ -1,4 +1,4 @@
-#include "cipher.h"
+#include "engine/format/cipher.h"
 
 #include <algorithm>
 #include <cassert>

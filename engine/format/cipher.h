@@ -13,8 +13,8 @@
 #include <span>
 #include <vector>
 
-#include "cipher_keys.h"
-#include "key_stream.h"
+#include "engine/format/cipher_keys.h"
+#include "engine/format/key_stream.h"
 
 namespace quarnix {
 
@@ -49,8 +49,7 @@ struct TransformPlan {
     std::array<Segment, 2> Segments{};
 };
 
-TransformPlan PlanTransform(Direction direction, const CipherKeys& keys,
-                            std::uint64_t fileLength);
+TransformPlan PlanTransform(Direction direction, const CipherKeys& keys, std::uint64_t fileLength);
 
 // The fused XOR passes of the level, for runs of at most `windowLength` bytes.
 KeyStream MakeKeyStream(const CipherKeys& keys, std::uint64_t windowLength);
@@ -62,10 +61,8 @@ void RunPlan(const TransformPlan& plan, Direction direction, const KeyStream& st
 
 // The transformed window of a whole file image (w bytes; the commands write
 // them over the start of the file and leave later bytes as they are).
-std::vector<std::uint8_t> EncryptImage(std::span<const std::uint8_t> image,
-                                       const CipherKeys& keys);
-std::vector<std::uint8_t> DecryptImage(std::span<const std::uint8_t> image,
-                                       const CipherKeys& keys);
+std::vector<std::uint8_t> EncryptImage(std::span<const std::uint8_t> image, const CipherKeys& keys);
+std::vector<std::uint8_t> DecryptImage(std::span<const std::uint8_t> image, const CipherKeys& keys);
 
 // The same into a caller's buffer of at least CipherWindow(level, image.size()) bytes.
 void TransformImage(Direction direction, std::span<const std::uint8_t> image,

@@ -1,4 +1,4 @@
-#include "cipher_keys.h"
+#include "engine/format/cipher_keys.h"
 
 namespace quarnix {
 

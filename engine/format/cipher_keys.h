@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "engine/crypt_request.h"
-#include "key_material.h"
+#include "engine/format/key_material.h"
 
 namespace quarnix {
 

@@ -1,4 +1,4 @@
-#include "key_material.h"
+#include "engine/format/key_material.h"
 
 #include <numeric>
 

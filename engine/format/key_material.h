@@ -2,8 +2,11 @@
 // Key material: how a text becomes the byte array that a cipher pass cycles
 // over, and the two numbers derived from a password that steer the rotations.
 
+#include <string.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -16,8 +19,27 @@ inline constexpr std::u16string_view KeyConstant = u"#qTe%358!MRW";
 // The longest text that can become a key array (its length is a signed 16-bit count).
 inline constexpr std::size_t MaxKeyTextLength = 32767;
 
+// Memory for key material, wiped before it is given back, so that no key byte
+// outlives its command in freed memory.
+template <typename T>
+struct WipingAllocator {
+    using value_type = T;
+    WipingAllocator() = default;
+    template <typename U>
+    explicit WipingAllocator(const WipingAllocator<U>& /*other*/) noexcept {}
+    T* allocate(std::size_t n) { return std::allocator<T>{}.allocate(n); }
+    void deallocate(T* p, std::size_t n) noexcept {
+        ::explicit_bzero(p, n * sizeof(T));
+        std::allocator<T>{}.deallocate(p, n);
+    }
+    friend bool operator==(const WipingAllocator&, const WipingAllocator&) { return true; }
+};
+
+// Bytes of key material: wiped when dropped.
+using KeyBytesBuffer = std::vector<std::uint8_t, WipingAllocator<std::uint8_t>>;
+
 // One byte per character of the text, then one zero element: L + 1 elements.
-using KeyArray = std::vector<std::uint8_t>;
+using KeyArray = KeyBytesBuffer;
 
 struct KeyError {
     enum class Kind { UnmappableCharacter, TooLong };

@@ -1,4 +1,4 @@
-#include "key_stream.h"
+#include "engine/format/key_stream.h"
 
 #include <algorithm>
 #include <cassert>

@@ -12,12 +12,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "key_material.h"
+#include "engine/format/key_material.h"
 
 namespace quarnix {
 
 class KeyStream {
-public:
+  public:
     // The arrays of the XOR passes, in pass order (one to three of them).
     // `longestRun` bounds the bytes combined by one call, so that a short
     // window does not pay for building long tiles.
@@ -31,10 +31,10 @@ public:
     void ApplyTo(const std::uint8_t* source, std::uint8_t* target, std::size_t size,
                  std::uint64_t position) const;
 
-private:
+  private:
     struct Tile {
         std::size_t period = 1;
-        std::vector<std::uint8_t> bytes;  // one period plus up to one step of the cycled stream
+        KeyBytesBuffer bytes;  // one period plus up to one step of the cycled stream
     };
     std::size_t step_ = 1;  // bytes combined per step, at most the tiles' spare length
     std::vector<Tile> tiles_;

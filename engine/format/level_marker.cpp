@@ -1,4 +1,4 @@
-#include "level_marker.h"
+#include "engine/format/level_marker.h"
 
 namespace quarnix {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 // The real file system with one chosen call made to fail, call counts, and
-// the order of the calls.
+// a record of every call in order: what it worked on and what it answered.
 
 #include <array>
 #include <cerrno>
@@ -23,16 +23,34 @@ enum class Step {
     Pread,
     Pwrite,
     CopyRange,
+    Truncate,
     Fsync,
     Fdatasync,
     Fchmod,
     Fchown,
+    Seek,
+    Lock,
+    GetFlags,
+    SetFlags,
+    CopyAccessControl,
+    CopyAttributes,
+    Access,
     LinkOpenFile,
     Link,
     Rename,
     RenameNoReplace,
     Unlink,
     Count
+};
+
+// One call as it was made: the descriptors and paths it named (-1 and empty
+// where it named none) and its answer.
+struct Call {
+    Step step = Step::Count;
+    int fd = -1;        // the descriptor worked on; for CopyRange and the copies, the target
+    std::string path;   // the path worked on; for renames and links, the source
+    std::string other;  // for renames and links, the target
+    std::int64_t result = 0;
 };
 
 const char* StepName(Step step);
@@ -53,6 +71,7 @@ class FaultyFileOps : public ForwardingFileOps {
     // Where the call number `index` of `step` came among all calls, from 0;
     // -1 when it was not made.
     int Position(Step step, int index) const;
+    const std::vector<Call>& Trace() const { return trace_; }
     // Notes the position of the first write through the descriptor that Open
     // answers for `path`, in FirstWatchedWrite (-1 until then).
     void WatchWrites(const std::string& path) { watched_ = path; }
@@ -70,10 +89,20 @@ class FaultyFileOps : public ForwardingFileOps {
     std::int64_t Pwrite(int fd, const void* buffer, std::size_t size, std::int64_t offset) override;
     std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
                            std::size_t size) override;
+    int Truncate(int fd, std::int64_t size) override;
     int Fsync(int fd) override;
     int Fdatasync(int fd) override;
     int Fchmod(int fd, mode_t mode) override;
     int Fchown(int fd, uid_t owner, gid_t group) override;
+    std::int64_t Seek(int fd, std::int64_t offset, int whence) override;
+    int Lock(int fd) override;
+    int GetFlags(int fd, unsigned* flags) override;
+    int SetFlags(int fd, unsigned flags) override;
+    int CopyAccessControl(int from, const std::string& fromPath, int to,
+                          const std::string& toPath) override;
+    int CopyAttributes(int from, const std::string& fromPath, int to,
+                       const std::string& toPath) override;
+    int Access(const std::string& path, int mode) override;
     int LinkOpenFile(int fd, const std::string& path) override;
     int Link(const std::string& from, const std::string& to) override;
     int Rename(const std::string& from, const std::string& to) override;
@@ -81,8 +110,14 @@ class FaultyFileOps : public ForwardingFileOps {
     int Unlink(const std::string& path) override;
 
   private:
-    // Counts the call; answers -errno when it is to fail, else 0.
-    int Enter(Step step);
+    // Counts and records the call; answers -errno when it is to fail, else 0.
+    int Enter(Step step, int fd = -1, std::string path = {}, std::string other = {});
+    // Notes the answer of the call recorded last.
+    template <typename T>
+    T Answer(T result) {
+        trace_.back().result = result;
+        return result;
+    }
 
     static constexpr int Steps = static_cast<int>(Step::Count);
     std::array<int, Steps> calls_{};
@@ -92,7 +127,7 @@ class FaultyFileOps : public ForwardingFileOps {
     int failError_ = EIO;
     bool torn_ = false;
     bool fired_ = false;
-    std::vector<Step> order_;
+    std::vector<Call> trace_;
     std::string watched_;
     int watchedFd_ = -1;
     int firstWatchedWrite_ = -1;

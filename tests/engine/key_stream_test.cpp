@@ -23,7 +23,8 @@ std::vector<KeyArray> ArraysOfLengths(const std::vector<std::size_t>& lengths) {
     std::vector<KeyArray> arrays;
     unsigned seed = 1;
     for (std::size_t length : lengths) {
-        KeyArray array = model::RandomImage(length, seed++);
+        const Bytes bytes = model::RandomImage(length, seed++);
+        KeyArray array(bytes.begin(), bytes.end());
         array.push_back(0);
         arrays.push_back(array);
     }

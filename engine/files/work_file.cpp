@@ -1,0 +1,132 @@
+#include "engine/files/work_file.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+
+#include <cerrno>
+
+namespace quarnix {
+namespace {
+
+constexpr unsigned UnchangeableFlags = FS_IMMUTABLE_FL | FS_APPEND_FL;
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool SameState(const struct stat& a, const struct stat& b) {
+    return SameFile(a, b) && a.st_size == b.st_size && SameTime(a.st_mtim, b.st_mtim) &&
+           SameTime(a.st_ctim, b.st_ctim);
+}
+
+// The kernel refuses to open such a file for writing with EPERM: tell why.
+bool MarkedUnchangeable(FileOps& files, const std::string& path) {
+    OwnedFd fd(files, files.Open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0));
+    unsigned flags = 0;
+    return fd.get() >= 0 && files.GetFlags(fd.get(), &flags) == 0 &&
+           (flags & UnchangeableFlags) != 0;
+}
+
+}  // namespace
+
+int LockForWork(FileOps& files, int fd) {
+    const int locked = files.Lock(fd);
+    // No locks on this file system (some network and FUSE file systems).
+    if (locked == -ENOLCK || locked == -EOPNOTSUPP || locked == -ENOSYS || locked == -EINVAL) {
+        return 0;
+    }
+    return locked;
+}
+
+WorkResult WorkFile::Open() {
+    // Opening for writing up front refuses a read-only file before anything happens.
+    const int fd = files_.Open(path_, O_RDWR | O_NOCTTY, 0);
+    if (fd < 0) {
+        if (fd == -EPERM && MarkedUnchangeable(files_, path_)) {
+            return Failure(OutcomeKind::FileUnchangeable, FailedStep::Unchangeable, 0, {});
+        }
+        return Failure(OutcomeKind::ReadFailed, FailedStep::OpenFile, fd, {});
+    }
+    fd_.Reset(fd);
+    if (const int locked = LockForWork(files_, fd); locked < 0) {
+        const bool busy = locked == -EAGAIN || locked == -EACCES;
+        return Failure(busy ? OutcomeKind::FileBusy : OutcomeKind::ReadFailed, FailedStep::FileBusy,
+                       busy ? 0 : locked, {});
+    }
+    if (const int found = files_.Fstat(fd, &found_); found < 0) {
+        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
+    }
+    if (!S_ISREG(found_.st_mode)) {
+        // Swapped for something else since the existence test.
+        return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
+                       FileState::LeftToOtherProgram);
+    }
+    if (files_.GetFlags(fd, &flags_) < 0) {
+        flags_ = 0;
+    }
+    if ((flags_ & UnchangeableFlags) != 0) {
+        return Failure(OutcomeKind::FileUnchangeable, FailedStep::Unchangeable, 0, {});
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+WorkFailure ChangedByAnother() {
+    return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
+                   FileState::LeftToOtherProgram);
+}
+
+// Describes the open file and the file at the path; a path that names nothing
+// any more was moved away or removed by another program.
+WorkResult Look(FileOps& files, int fd, const std::string& path, struct stat* now,
+                struct stat* named) {
+    if (const int found = files.Fstat(fd, now); found < 0) {
+        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
+    }
+    const int found = files.Stat(path, named);
+    if (found == -ENOENT || found == -ENOTDIR) {
+        return ChangedByAnother();
+    }
+    if (found < 0) {
+        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+WorkResult WorkFile::CheckUnchanged() const {
+    struct stat now {};
+    struct stat named {};
+    if (auto failed = Look(files_, fd_.get(), path_, &now, &named)) {
+        return failed;
+    }
+    if (!SameState(now, found_) || !SameState(named, found_)) {
+        return ChangedByAnother();
+    }
+    return std::nullopt;
+}
+
+WorkResult WorkFile::CheckStillAtPath() const {
+    struct stat now {};
+    struct stat named {};
+    if (auto failed = Look(files_, fd_.get(), path_, &now, &named)) {
+        return failed;
+    }
+    if (!SameFile(named, found_)) {
+        return ChangedByAnother();
+    }
+    return std::nullopt;
+}
+
+int WorkFile::Adopt(int fd) {
+    fd_.Reset(fd);
+    return files_.Fstat(fd, &found_);
+}
+
+}  // namespace quarnix

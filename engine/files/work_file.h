@@ -1,0 +1,58 @@
+#pragma once
+// The file of one command, held from its opening to the command's end: open
+// for reading and writing, locked so that a second run of the program on it
+// (under any name or link) is refused, and described as it was found, so that
+// a change by a program that takes no lock is noticed before it could be lost.
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "engine/files/file_io.h"
+#include "engine/files/file_ops.h"
+#include "engine/files/work_failure.h"
+
+namespace quarnix {
+
+class WorkFile {
+  public:
+    WorkFile(FileOps& files, std::string path)
+        : files_(files), path_(std::move(path)), fd_(files, -1) {}
+
+    // Opens, locks and describes the file; refuses a file marked unchangeable
+    // (chattr +i or +a) and one that another program holds locked.
+    WorkResult Open();
+
+    FileOps& files() const { return files_; }
+    const std::string& Path() const { return path_; }  // as the request names it
+    int fd() const { return fd_.get(); }
+    const struct stat& Found() const { return found_; }
+    std::uint64_t Length() const { return static_cast<std::uint64_t>(found_.st_size); }
+    unsigned Flags() const { return flags_; }  // 0 where the file system keeps none
+
+    // The open file and the file at the path are still the one found: same
+    // device, inode, length, and times of the last change to content and
+    // inode. Else a FileChanged failure: this command's work is to be dropped.
+    WorkResult CheckUnchanged() const;
+
+    // The path still names the open file, whatever was written to it since.
+    WorkResult CheckStillAtPath() const;
+
+    // The open file `fd`, locked by the caller, has just replaced the file at
+    // the path: hold it instead, described anew.
+    int Adopt(int fd);
+
+  private:
+    FileOps& files_;
+    std::string path_;
+    OwnedFd fd_;
+    struct stat found_ {};
+    unsigned flags_ = 0;
+};
+
+// Takes the lock of a command on an open file: 0, or the -errno of a lock that
+// another holds (-EAGAIN, -EACCES) or that failed. Where the file system cannot
+// lock at all, answers 0: the checks of WorkFile::Unchanged still hold.
+int LockForWork(FileOps& files, int fd);
+
+}  // namespace quarnix
