@@ -1,12 +1,14 @@
 #include "file_runner.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
+#include <map>
+#include <utility>
 
 #include "engine/commands.h"
-#include "engine/format/level_marker.h"
 #include "engine/text_codec.h"
 #include "interrupt.h"
 #include "progress_bar.h"
@@ -14,41 +16,50 @@
 namespace quarnix::cli {
 namespace {
 
-// The path handed to the engine: absolute like the window's, so that the level
-// marker lands in the file's own name rather than in a "./" or "../" the user
-// typed. Normalised lexically only: a symbolic link keeps its own name.
+// The path handed to the engine means what the kernel makes of the typed
+// one: a relative path gets the working folder in front and nothing more.
+// Folding "a/b/../c" as text would name another file where b is a link.
 std::string EnginePath(const std::string& typed) {
-    if (typed.empty()) {
-        return typed;  // no file: the engine answers that it is missing
+    if (typed.empty() || typed.front() == '/') {
+        return typed;  // no file (the engine answers that it is missing), or absolute
     }
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(typed, error);
-    return error ? typed : absolute.lexically_normal().string();
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? typed : folder.string() + "/" + typed;
 }
 
-// The new name as the user would have typed it: the typed path with its last
-// part renamed; the whole new path when the marker landed in a folder's name.
-std::string TypedRename(const std::string& typed, const std::filesystem::path& path,
-                        const std::filesystem::path& renamed) {
-    if (renamed.parent_path() != path.parent_path()) {
-        return renamed.string();
-    }
-    return std::filesystem::path(typed).replace_filename(renamed.filename()).string();
-}
-
-// "FILE：MESSAGE", and for a renamed file "FILE → NEW：MESSAGE", both as typed.
-std::string ReportLine(const RunOptions& options, const std::string& file,
-                       const CryptRequest& request, const CommandOutcome& outcome) {
+// "FILE：MESSAGE", and for a renamed file "FILE → NEW：MESSAGE", both as typed:
+// the marker changes only the last part of the path.
+std::string ReportLine(const std::string& file, const CryptRequest& request, bool encrypt,
+                       const CommandOutcome& outcome) {
+    const auto lastPart = [](const std::string& path) {
+        return path.substr(path.find_last_of('/') + 1);  // the whole path when it has no "/"
+    };
     std::string line = file;
-    if (outcome.Succeeded() && request.MarkFile) {
-        const std::u16string renamed = options.Encrypt
-                                           ? MarkFileName(request.FilePath, request.Level)
-                                           : UnmarkFileName(request.FilePath, request.Level);
-        if (renamed != request.FilePath) {
-            line += " → " + TypedRename(file, Utf16ToUtf8(request.FilePath), Utf16ToUtf8(renamed));
-        }
+    const std::string renamed = Utf16ToUtf8(RenamedPath(request, encrypt));
+    if (outcome.Succeeded() && renamed != Utf16ToUtf8(request.FilePath)) {
+        line += " → " + file.substr(0, file.size() - lastPart(file).size()) + lastPart(renamed);
     }
     return line + "：" + Utf16ToUtf8(outcome.Message);
+}
+
+// The same file named twice in one call (through a link, say) would be worked
+// on twice: at 秘密 the second run undoes the first. Answers, for each file, the
+// earlier name of the same file, or an empty text.
+std::vector<std::string> EarlierNames(const std::vector<std::string>& files) {
+    std::map<std::pair<dev_t, ino_t>, std::string> seen;
+    std::vector<std::string> earlier(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        struct stat info {};
+        if (::stat(files[i].c_str(), &info) != 0) {
+            continue;  // the command tells what is wrong with it
+        }
+        const auto [at, fresh] = seen.emplace(std::make_pair(info.st_dev, info.st_ino), files[i]);
+        if (!fresh) {
+            earlier[i] = at->second;
+        }
+    }
+    return earlier;
 }
 
 }  // namespace
@@ -62,12 +73,19 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
     hooks.CancelRequested = [] { return InterruptRequested(); };
 
     int status = 0;
+    const std::vector<std::string> earlierNames = EarlierNames(options.Files);
     for (std::size_t i = 0; i < options.Files.size(); ++i) {
         if (InterruptRequested()) {
             std::cerr << "已中断：其余 " << options.Files.size() - i << " 个文件未处理。\n";
             return 1;
         }
         const std::string& file = options.Files[i];
+        if (!earlierNames[i].empty()) {
+            std::cerr << file << "：与前面的“" << earlierNames[i]
+                      << "”是同一个文件，没有再处理一次。\n";
+            status = 1;
+            continue;
+        }
         CryptRequest request;
         request.FilePath = Utf8ToUtf16(EnginePath(file));
         request.Level = options.Level;
@@ -77,12 +95,13 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
         request.Password2Confirm = passwords.Password2Confirm;
         request.MakeBackup = options.MakeBackup;
         request.MarkFile = options.MarkFile;
+        request.MarkNameOnly = true;
 
         bar.Start(options.Encrypt);
         const CommandOutcome outcome =
             options.Encrypt ? EncryptCommand(request, hooks) : DecryptCommand(request, hooks);
         bar.Finish();
-        std::cerr << ReportLine(options, file, request, outcome) << '\n' << std::flush;
+        std::cerr << ReportLine(file, request, options.Encrypt, outcome) << '\n' << std::flush;
         if (!outcome.Succeeded()) {
             status = 1;
         }

@@ -39,7 +39,7 @@ int FaultyFileOps::Position(Step step, int index) const {
 int FaultyFileOps::Enter(Step step, int fd, std::string path, std::string other) {
     const int s = static_cast<int>(step);
     const int call = calls_[s]++;
-    trace_.push_back(Call{step, fd, std::move(path), std::move(other), 0});
+    trace_.push_back(Call{step, fd, std::move(path), std::move(other), 0, 0});
     int fault = 0;
     if (lacking_[s] != 0) {
         fault = -lacking_[s];
@@ -73,6 +73,7 @@ int FaultyFileOps::RealPath(const std::string& p, std::string* r) {
 }
 int FaultyFileOps::Open(const std::string& p, int flags, mode_t mode) {
     QUARNIX_FAULT(Open, -1, p);
+    trace_.back().flags = flags;
     const int fd = Answer(inner().Open(p, flags, mode));
     if (fd >= 0 && !watched_.empty() && p == watched_) {
         watchedFd_ = fd;

@@ -50,6 +50,7 @@ struct Call {
     int fd = -1;        // the descriptor worked on; for CopyRange and the copies, the target
     std::string path;   // the path worked on; for renames and links, the source
     std::string other;  // for renames and links, the target
+    int flags = 0;      // for Open, its flags
     std::int64_t result = 0;
 };
 

@@ -101,9 +101,9 @@ TEST_P(MarkerRename, FollowsTheNameRulesAndNeverReplaces) {
     EXPECT_EQ(outcome.Kind, c.kind);
     const bool done = c.kind == OutcomeKind::Done;
     // A rename bound to fail is refused before anything is written, backup included.
-    EXPECT_EQ(ReadBytes(c.expected),
-              done ? Transformed(Pattern(500), c.level, c.encrypt, u"abc", u"hello")
-                   : Pattern(500));
+    EXPECT_EQ(
+        ReadBytes(c.expected),
+        done ? Transformed(Pattern(500), c.level, c.encrypt, u"abc", u"hello") : Pattern(500));
     EXPECT_EQ(ReadBytes("taken(绝密).doc"), Pattern(9));
     EXPECT_EQ(Exists(std::string(c.path) + (c.encrypt ? ".备份" : ".BAK")), done);
     if (!done) {

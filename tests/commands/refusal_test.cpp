@@ -112,9 +112,15 @@ TEST_F(Checks, DeclinedDecryptAsksFirstAndChangesNothing) {
     EXPECT_EQ(asked, 2);  // encryption asks nothing
 }
 
-TEST_F(Checks, FolderCountsAsMissing) {
+TEST_F(Checks, FoldersAndPathsThatNameFoldersCountAsMissing) {
     ASSERT_EQ(::mkdir("folder.doc", 0755), 0);
-    EXPECT_EQ(EncryptCommand(Request("folder.doc", Level::Secret)).Kind, OutcomeKind::FileMissing);
+    WriteBytes("folder.doc/plan.doc", Pattern(100));
+    for (const char* path : {"folder.doc", "folder.doc/plan.doc/", "folder.doc/plan.doc/.",
+                             "folder.doc/.", "folder.doc/plan.doc/.."}) {
+        EXPECT_EQ(EncryptCommand(Request(path, Level::Secret)).Kind, OutcomeKind::FileMissing)
+            << path;
+    }
+    EXPECT_EQ(FolderNames("folder.doc"), std::set<std::string>{"plan.doc"});
 }
 
 TEST_F(Checks, PasswordThatCannotBecomeKeyLeavesNoTrace) {

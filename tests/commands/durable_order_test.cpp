@@ -1,0 +1,204 @@
+// The order that makes a command's result survive a power loss, read off the
+// recorded calls of real runs: new content is flushed before it gets a name, a
+// folder is flushed after a name in it changes, and nothing written is left
+// unflushed when the command ends.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <map>
+#include <set>
+
+#include "engine/files/file_io.h"
+#include "engine/text_codec.h"
+#include "faulty_file_ops.h"
+#include "file_fixture.h"
+
+namespace quarnix::test {
+namespace {
+
+// Replays a trace and names every break of the order.
+class OrderChecker {
+  public:
+    std::vector<std::string> Check(const std::vector<Call>& trace) {
+        for (std::size_t at = 0; at < trace.size(); ++at) {
+            const Call& call = trace[at];
+            if (call.result < 0) {
+                continue;  // changed nothing
+            }
+            Replay(call, at);
+        }
+        for (const auto& [fd, file] : open_) {
+            NoteIfDirty(file, "still open at the end");
+        }
+        for (const auto& [folder, at] : unflushedFolders_) {
+            problems_.push_back("folder " + folder + " not flushed after call " +
+                                std::to_string(at));
+        }
+        return problems_;
+    }
+
+  private:
+    struct OpenFile {
+        std::set<std::string> names;  // empty for a file made without a name
+        bool dataDirty = false;
+        bool inodeDirty = false;
+        std::size_t opened = 0;
+    };
+
+    void Replay(const Call& call, std::size_t at) {
+        switch (call.step) {
+            case Step::Open:
+                if ((call.flags & O_DIRECTORY) != 0) {
+                    folders_[static_cast<int>(call.result)] = call.path;
+                }
+                open_[static_cast<int>(call.result)] = OpenFile{{call.path}, false, false, at};
+                break;
+            case Step::OpenUnnamed:
+                open_[static_cast<int>(call.result)] = OpenFile{{}, false, false, at};
+                break;
+            case Step::MakeTemp:
+                open_[static_cast<int>(call.result)] = OpenFile{{call.path}, false, false, at};
+                NameChanged(call.path, at);
+                break;
+            case Step::Close:
+                if (const auto it = open_.find(call.fd); it != open_.end()) {
+                    NoteIfDirty(it->second, "closed");
+                    open_.erase(it);
+                }
+                folders_.erase(call.fd);
+                break;
+            case Step::Pwrite:
+            case Step::CopyRange:
+            case Step::Truncate:
+                open_[call.fd].dataDirty = true;
+                break;
+            case Step::Fchmod:
+            case Step::Fchown:
+            case Step::SetFlags:
+            case Step::CopyAccessControl:
+            case Step::CopyAttributes:
+                open_[call.fd].inodeDirty = true;
+                break;
+            case Step::Fdatasync:
+                open_[call.fd].dataDirty = false;
+                break;
+            case Step::Fsync:
+                open_[call.fd].dataDirty = open_[call.fd].inodeDirty = false;
+                if (const auto folder = folders_.find(call.fd); folder != folders_.end()) {
+                    unflushedFolders_.erase(folder->second);
+                }
+                break;
+            case Step::LinkOpenFile:
+                GiveName(open_[call.fd], call.path, at);
+                break;
+            case Step::Link:
+                GiveName(FileNamed(call.path), call.other, at);
+                NameChanged(call.path, at);
+                break;
+            case Step::Rename:
+            case Step::RenameNoReplace: {
+                OpenFile& file = FileNamed(call.path);
+                file.names.erase(call.path);
+                GiveName(file, call.other, at);
+                NameChanged(call.path, at);
+                break;
+            }
+            case Step::Unlink:
+                FileNamed(call.path).names.erase(call.path);
+                NameChanged(call.path, at);
+                break;
+            default:
+                break;
+        }
+    }
+
+    OpenFile& FileNamed(const std::string& path) {
+        for (auto& [fd, file] : open_) {
+            if (file.names.count(path) != 0) {
+                return file;
+            }
+        }
+        static OpenFile notOpen;  // a file no descriptor of the command holds
+        notOpen = {};
+        return notOpen;
+    }
+
+    void GiveName(OpenFile& file, const std::string& name, std::size_t at) {
+        if (file.dataDirty || file.inodeDirty) {
+            problems_.push_back("call " + std::to_string(at) + " names " + name +
+                                " before its content is on disk");
+        }
+        file.names.insert(name);
+        NameChanged(name, at);
+    }
+
+    void NameChanged(const std::string& path, std::size_t at) {
+        unflushedFolders_[FolderOf(path)] = at;
+    }
+
+    void NoteIfDirty(const OpenFile& file, const char* when) {
+        if (!file.names.empty() && (file.dataDirty || file.inodeDirty)) {
+            problems_.push_back(*file.names.begin() + " " + when + " with unflushed changes");
+        }
+    }
+
+    std::map<int, OpenFile> open_;
+    std::map<int, std::string> folders_;                   // descriptors opened on folders
+    std::map<std::string, std::size_t> unflushedFolders_;  // folder: its last name change
+    std::vector<std::string> problems_;
+};
+
+struct OrderCase {
+    Level level;
+    bool encrypt;
+    bool backup;
+    bool mark;
+    bool unnamedTemp;
+    bool hardLinked;
+};
+
+class DurableOrder : public FileFixture, public ::testing::WithParamInterface<OrderCase> {};
+
+TEST_P(DurableOrder, EveryNameAndEveryEndFollowsItsFlush) {
+    const OrderCase& c = GetParam();
+    // TopSecret streams in chunks of 4 MiB: make it take two.
+    WriteBytes("f.doc", Pattern(c.level == Level::TopSecret ? (4u << 20) + 5000 : 30000));
+    if (c.hardLinked) {
+        ASSERT_EQ(::link("f.doc", "g.doc"), 0);
+    }
+    FaultyFileOps files;
+    if (!c.unnamedTemp) {
+        files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
+    }
+    CryptRequest request = Request(std::string(folder_) + "/f.doc", c.level);
+    request.MakeBackup = c.backup;
+    request.MarkFile = c.mark;
+    const CommandOutcome outcome =
+        c.encrypt ? EncryptCommand(request, {}, &files) : DecryptCommand(request, {}, &files);
+    ASSERT_EQ(outcome.Kind, OutcomeKind::Done) << Utf16ToUtf8(outcome.Message);
+    EXPECT_EQ(OrderChecker().Check(files.Trace()), std::vector<std::string>{});
+}
+
+std::vector<OrderCase> OrderCases() {
+    std::vector<OrderCase> cases;
+    for (const Level level : {Level::Secret, Level::Secretter, Level::TopSecret}) {
+        for (const bool backup : {false, true}) {
+            for (const bool mark : {false, true}) {
+                for (const bool unnamed : {false, true}) {
+                    cases.push_back(
+                        {level, level != Level::Secretter, backup, mark, unnamed, false});
+                }
+                if (level == Level::TopSecret) {
+                    cases.push_back({level, false, backup, mark, true, true});
+                }
+            }
+        }
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, DurableOrder, ::testing::ValuesIn(OrderCases()));
+
+}  // namespace
+}  // namespace quarnix::test
