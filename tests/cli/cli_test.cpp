@@ -91,13 +91,10 @@ TEST_F(Cli, ExitStatuses) {
     EXPECT_EQ(ReadBytes("f.doc"), Pattern(10));
 }
 
-// Relative paths reach the engine as absolute ones, so that the level marker
-// lands in the file's own name and never in a "./" or "../" typed before it.
-// A symbolic link keeps its own name and stays a link.
+// The level marker lands in the path's last part, never in a "./" or "../"
+// typed before it nor in the working folder's name. A symbolic link keeps its
+// own name and stays a link.
 TEST_F(Cli, RelativePathsAreMarkedInTheFileNameAndReportedAsTyped) {
-    if (folder_.find('.') != std::string::npos) {
-        GTEST_SKIP() << "the marker of a name without a dot goes to the folder " << folder_;
-    }
     ::mkdir("sub", 0755);
     const std::string up = "../" + folder_.substr(folder_.find_last_of('/') + 1) + "/c";
     const std::vector<std::string> names = {"name", "other", "a.doc", "b.txt", "c"};
@@ -136,6 +133,34 @@ TEST_F(Cli, RelativePathsAreMarkedInTheFileNameAndReportedAsTyped) {
               "./b(秘密).txt → ./b.txt：操作成功！\n");
     EXPECT_EQ(ReadBytes("a.doc"), Pattern(300, 2));
     EXPECT_EQ(ReadBytes("b.txt"), Pattern(300, 3));
+}
+
+// "a/b/../c" is the file the kernel finds, whatever b is; a file named twice
+// in one call, through a link say, is worked on once.
+TEST_F(Cli, PathsMeanWhatTheKernelMakesOfThemAndAFileIsDoneOnce) {
+    ::mkdir("elsewhere", 0755);
+    ::mkdir("elsewhere/inner", 0755);
+    ASSERT_EQ(::symlink("elsewhere/inner", "link"), 0);
+    WriteBytes("elsewhere/v.txt", Pattern(300, 1));
+    WriteBytes("v.txt", Pattern(300, 2));
+    WriteBytes("b.txt", Pattern(300, 3));
+    WriteBytes("report.doc", Pattern(300, 4));
+    ASSERT_EQ(::link("report.doc", "latest.doc"), 0);
+    const CliResult result = RunCli(
+        {"encrypt", "--no-backup", "link/../v.txt", "nosuch/../b.txt", "report.doc", "latest.doc"},
+        "pw\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.errors,
+              "link/../v.txt → link/../v(秘密).txt：操作成功！\n"
+              "nosuch/../b.txt：你指定的文件不存在！\n"
+              "report.doc → report(秘密).doc：操作成功！\n"
+              "latest.doc：与前面的“report.doc”是同一个文件，没有再处理一次。\n");
+    EXPECT_EQ(ReadBytes("elsewhere/v(秘密).txt"),
+              Transformed(Pattern(300, 1), Level::Secret, true, u"pw", u""));
+    EXPECT_EQ(ReadBytes("v.txt"), Pattern(300, 2));
+    EXPECT_EQ(ReadBytes("b.txt"), Pattern(300, 3));
+    EXPECT_EQ(ReadBytes("latest.doc"),
+              Transformed(Pattern(300, 4), Level::Secret, true, u"pw", u""));
 }
 
 // A terminal: the prompts come, the typing is not echoed, each password twice.
