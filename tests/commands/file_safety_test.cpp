@@ -1,0 +1,340 @@
+// A file keeps who may read it and what others wrote to it. Other users are
+// played, as root, by a child process with their user and group ids; other
+// programs act at a chosen call of the file work.
+
+#include <acl/libacl.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <linux/fs.h>
+#include <sys/acl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "engine/files/forwarding_file_ops.h"
+#include "engine/text_codec.h"
+#include "file_fixture.h"
+
+namespace quarnix::test {
+namespace {
+
+constexpr uid_t Alice = 5001;
+constexpr uid_t Bob = 5003;
+constexpr gid_t Secret = 6001;
+constexpr gid_t Staff = 6002;  // Alice's own group
+constexpr gid_t Bobs = 6003;
+
+// Runs `work` in a child process as `user` with primary group `group` and
+// the supplementary `groups`; answers what it returned.
+int RunAs(uid_t user, gid_t group, const std::vector<gid_t>& groups,
+          const std::function<int()>& work) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgroups(groups.size(), groups.data()) != 0 ||
+            ::setresgid(group, group, group) != 0 || ::setresuid(user, user, user) != 0) {
+            ::_exit(99);
+        }
+        ::_exit(work());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The command's outcome kind as an exit status.
+int RunCommand(bool encrypt, const CryptRequest& request) {
+    return static_cast<int>((encrypt ? EncryptCommand(request) : DecryptCommand(request)).Kind);
+}
+
+constexpr int Done = static_cast<int>(OutcomeKind::Done);
+
+std::string AclText(const std::string& path) {
+    const acl_t acl = ::acl_get_file(path.c_str(), ACL_TYPE_ACCESS);
+    char* text = ::acl_to_any_text(acl, nullptr, ',', 0);
+    std::string result = text != nullptr ? text : "";
+    ::acl_free(text);
+    ::acl_free(acl);
+    return result;
+}
+
+struct stat StatOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+unsigned FlagsOf(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    int flags = 0;
+    ::ioctl(fd, FS_IOC_GETFLAGS, &flags);
+    ::close(fd);
+    return static_cast<unsigned>(flags);
+}
+
+bool SetFlags(const std::string& path, unsigned flags) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    int value = static_cast<int>(flags);
+    const bool set = ::ioctl(fd, FS_IOC_SETFLAGS, &value) == 0;
+    ::close(fd);
+    return set;
+}
+
+class OtherUsers : public FileFixture {
+  protected:
+    void SetUp() override {
+        FileFixture::SetUp();
+        if (::geteuid() != 0) {
+            GTEST_SKIP() << "other users are played as root";
+        }
+        ASSERT_EQ(::chmod(folder_.c_str(), 0777), 0);
+    }
+
+    void MakeFile(const std::string& name, uid_t user, gid_t group, mode_t mode) {
+        WriteBytes(name, plain_);
+        ASSERT_EQ(::chown(name.c_str(), user, group), 0);
+        ASSERT_EQ(::chmod(name.c_str(), mode), 0);
+    }
+
+    const Bytes plain_ = Pattern(30000);
+};
+
+// The backup never reaches readers the file did not have.
+TEST_F(OtherUsers, BackupTakesTheFilesGroupOrNoGroupAtAll) {
+    struct Case {
+        std::vector<gid_t> aliceGroups;
+        gid_t backupGroup;
+        mode_t backupMode;
+    };
+    for (const Case& c : {Case{{Staff, Secret}, Secret, 0640}, Case{{Staff}, Staff, 0600}}) {
+        MakeFile("f.doc", Alice, Secret, 0640);
+        CryptRequest request = Request("f.doc", Level::Secret);
+        request.MarkFile = false;
+        ASSERT_EQ(RunAs(Alice, Staff, c.aliceGroups, [&] { return RunCommand(true, request); }),
+                  Done);
+        const struct stat backup = StatOf("f.doc.备份");
+        EXPECT_EQ(backup.st_gid, c.backupGroup);
+        EXPECT_EQ(backup.st_mode & 07777, c.backupMode);
+        EXPECT_EQ(ReadBytes("f.doc.备份"), plain_);
+        ClearFolder();
+    }
+}
+
+// Owner, group, mode with set-id bits, ACL, extended attributes and inode
+// flags stay, whether a new file takes the old one's place (its owner) or its
+// own inode is rewritten (another user who may write to it).
+TEST_F(OtherUsers, EveryLevelKeepsEverythingThatDecidesWhoMayRead) {
+    struct Case {
+        uid_t runner;
+        gid_t runnerGroup;
+        mode_t mode;
+        bool acl;
+    };
+    const Case cases[] = {
+        {Alice, Staff, 0600, true},  // bob may read and write through the ACL only
+        {Alice, Staff, 04755, false},
+        {Alice, Staff, 02750, false},
+        {Bob, Bobs, 0666, false},  // not the owner
+    };
+    for (const Case& c : cases) {
+        for (const Level level : {Level::TopSecret, Level::Secret}) {
+            MakeFile("f.doc", Alice, Staff, c.mode);
+            if (c.acl) {
+                const acl_t acl = ::acl_from_text("u::rw-,u:5003:rw-,g::---,m::rw-,o::---");
+                ASSERT_EQ(::acl_set_file("f.doc", ACL_TYPE_ACCESS, acl), 0);
+                ::acl_free(acl);
+            }
+            ASSERT_EQ(::setxattr("f.doc", "user.origin", "mail", 4, 0), 0);
+            ASSERT_TRUE(SetFlags("f.doc", FS_NODUMP_FL));
+            const struct stat before = StatOf("f.doc");
+            const std::string acl = AclText("f.doc");
+            CryptRequest request = Request("f.doc", level);
+            request.MarkFile = false;
+            for (const bool encrypt : {true, false}) {
+                ASSERT_EQ(RunAs(c.runner, c.runnerGroup, {},
+                                [&] { return RunCommand(encrypt, request); }),
+                          Done)
+                    << c.mode << (encrypt ? " encrypt" : " decrypt");
+                const struct stat after = StatOf("f.doc");
+                EXPECT_EQ(after.st_uid, before.st_uid);
+                EXPECT_EQ(after.st_gid, before.st_gid);
+                EXPECT_EQ(after.st_mode, before.st_mode) << std::oct << after.st_mode;
+                EXPECT_EQ(AclText("f.doc"), acl);
+                char origin[8] = {};
+                EXPECT_EQ(::getxattr("f.doc", "user.origin", origin, sizeof origin), 4);
+                EXPECT_EQ(FlagsOf("f.doc") & FS_NODUMP_FL, FS_NODUMP_FL);
+            }
+            EXPECT_EQ(ReadBytes("f.doc"), plain_);
+            ClearFolder();
+        }
+    }
+}
+
+// A rename that cannot happen is found before anything is written.
+TEST_F(OtherUsers, MarkerRenameInAFolderBobMayNotChangeIsRefusedFirst) {
+    ASSERT_EQ(::mkdir("ro", 0755), 0);
+    ASSERT_EQ(::chown("ro", Alice, Staff), 0);
+    MakeFile("ro/f.doc", Alice, Staff, 0666);
+    const CryptRequest request = Request("ro/f.doc", Level::TopSecret);
+    EXPECT_EQ(RunAs(Bob, Bobs, {}, [&] { return RunCommand(true, request); }),
+              static_cast<int>(OutcomeKind::RenameFailed));
+    EXPECT_EQ(FolderNames("ro"), std::set<std::string>{"f.doc"});
+    EXPECT_EQ(ReadBytes("ro/f.doc"), plain_);
+}
+
+class OtherPrograms : public FileFixture {
+  protected:
+    // The file as last changed long ago, so that any write now changes its times.
+    void MakeFile(const std::string& name, const Bytes& content) {
+        WriteBytes(name, content);
+        const struct timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, name.c_str(), past, 0), 0);
+    }
+};
+
+// Runs `meddle` once, just before call number `index` (from 0) of Fsync or Pread.
+class MeddlingFileOps : public ForwardingFileOps {
+  public:
+    MeddlingFileOps(bool atFlush, int index, std::function<void()> meddle)
+        : ForwardingFileOps(SystemFileOps()),
+          atFlush_(atFlush),
+          index_(index),
+          meddle_(std::move(meddle)) {}
+
+    int Fsync(int fd) override {
+        Maybe(true);
+        return inner().Fsync(fd);
+    }
+    std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override {
+        Maybe(false);
+        return inner().Pread(fd, buffer, size, offset);
+    }
+
+  private:
+    void Maybe(bool flush) {
+        if (flush == atFlush_ && (flush ? flushes_++ : reads_++) == index_) {
+            meddle_();
+        }
+    }
+
+    bool atFlush_;
+    int index_;
+    std::function<void()> meddle_;
+    int flushes_ = 0;
+    int reads_ = 0;
+};
+
+TEST_F(OtherPrograms, AChangeWhileTheWorkRunsIsKeptAndTheWorkDropped) {
+    struct Case {
+        const char* what;
+        Level level;
+        bool hardLinked;
+        bool backup;
+        bool atFlush;
+        int index;
+        bool editorSave;  // else a write of the same size into the middle
+    };
+    const Case cases[] = {
+        {"editor save during the final flush", Level::TopSecret, false, false, true, 0, true},
+        {"write into the middle during the rewrite", Level::TopSecret, false, false, false, 1,
+         false},
+        {"write before the copy over a hard-linked file", Level::TopSecret, true, false, true, 0,
+         false},
+        {"write into the window before it is written", Level::Secret, false, false, false, 0,
+         false},
+        {"editor save during the backup's flush", Level::Secretter, false, true, true, 0, true},
+    };
+    const Bytes old = Pattern((4u << 20) + 5000, 1);
+    const Bytes saved = Pattern(1000, 2);
+    for (const Case& c : cases) {
+        MakeFile("f.doc", old);
+        if (c.hardLinked) {
+            ASSERT_EQ(::link("f.doc", "g.doc"), 0);
+        }
+        Bytes left = old;
+        MeddlingFileOps files(c.atFlush, c.index, [&] {
+            if (c.editorSave) {
+                WriteBytes("f.doc.new", saved);
+                ASSERT_EQ(::rename("f.doc.new", "f.doc"), 0);
+                left = saved;
+            } else {
+                const int fd = ::open("f.doc", O_WRONLY);
+                ASSERT_EQ(::pwrite(fd, saved.data(), 100, 10000), 100);
+                ::close(fd);
+                std::copy_n(saved.begin(), 100, left.begin() + 10000);
+            }
+        });
+        CryptRequest request = Request("f.doc", c.level);
+        request.MakeBackup = c.backup;
+        const CommandOutcome outcome = EncryptCommand(request, {}, &files);
+        EXPECT_EQ(outcome.Kind, OutcomeKind::FileChanged) << c.what;
+        EXPECT_NE(outcome.Message.find(u"在处理期间被其他程序改动或替换。本次处理的结果已放弃，"
+                                       u"文件“f.doc”保持其他程序留下的样子。"),
+                  std::u16string::npos)
+            << c.what;
+        EXPECT_EQ(ReadBytes("f.doc"), left) << c.what;
+        const std::set<std::string> names =
+            c.hardLinked ? std::set<std::string>{"f.doc", "g.doc"} : std::set<std::string>{"f.doc"};
+        EXPECT_EQ(FolderNames(), names) << c.what;
+        ClearFolder();
+    }
+}
+
+// Two runs on one file: the second is refused at once, under any of its
+// names, and the first goes on to its end.
+TEST_F(OtherPrograms, ASecondRunOnTheSameFileIsRefused) {
+    for (const Level level : {Level::Secret, Level::TopSecret}) {
+        MakeFile("f.doc", Pattern(30000));
+        ASSERT_EQ(::link("f.doc", "g.doc"), 0);
+        CommandOutcome second;
+        MeddlingFileOps files(false, 0, [&] {
+            second = EncryptCommand(Request("g.doc", level, u"other", u"other2"));
+        });
+        EXPECT_EQ(EncryptCommand(Request("f.doc", level), {}, &files).Kind, OutcomeKind::Done);
+        EXPECT_EQ(second.Kind, OutcomeKind::FileBusy);
+        EXPECT_NE(second.Message.find(u"正被另一个程序锁定"), std::u16string::npos);
+        EXPECT_EQ(ReadBytes("g.doc"), Transformed(Pattern(30000), level, true, u"abc", u"hello"));
+        EXPECT_EQ(FolderNames(),
+                  (std::set<std::string>{level == Level::Secret ? "f(秘密).doc" : "f(绝密).doc",
+                                         "g.doc", "f.doc.备份"}));
+        ClearFolder();
+    }
+}
+
+TEST_F(OtherPrograms, AnUnchangeableFileIsRefusedBeforeAnything) {
+    for (const unsigned flag : {FS_IMMUTABLE_FL, FS_APPEND_FL}) {
+        MakeFile("f.doc", Pattern(3000));
+        if (!SetFlags("f.doc", flag)) {
+            GTEST_SKIP() << "chattr +i and +a need root and a file system that keeps them";
+        }
+        const CommandOutcome outcome = EncryptCommand(Request("f.doc", Level::TopSecret));
+        SetFlags("f.doc", 0);
+        EXPECT_EQ(outcome.Kind, OutcomeKind::FileUnchangeable);
+        EXPECT_NE(outcome.Message.find(u"chattr +i 或 +a"), std::u16string::npos);
+        EXPECT_EQ(FolderNames(), std::set<std::string>{"f.doc"});
+        EXPECT_EQ(ReadBytes("f.doc"), Pattern(3000));
+        ClearFolder();
+    }
+}
+
+TEST_F(OtherPrograms, BackupKeepsTheHolesOfASparseFile) {
+    const int fd = ::open("f.doc", O_CREAT | O_WRONLY, 0644);
+    const Bytes data = Pattern(1 << 20);
+    ASSERT_EQ(::pwrite(fd, data.data(), data.size(), 32 << 20), 1 << 20);
+    ASSERT_EQ(::ftruncate(fd, 64 << 20), 0);
+    ::close(fd);
+    const Bytes plain = ReadBytes("f.doc");
+    CryptRequest request = Request("f.doc", Level::Secret);
+    request.MarkFile = false;
+    ASSERT_EQ(EncryptCommand(request).Kind, OutcomeKind::Done);
+    EXPECT_EQ(ReadBytes("f.doc.备份"), plain);
+    // 1 MiB of data, and what the cipher window made of the first hole.
+    EXPECT_LE(StatOf("f.doc.备份").st_blocks * 512, StatOf("f.doc").st_blocks * 512);
+    EXPECT_LT(StatOf("f.doc.备份").st_blocks * 512, 4 << 20);
+}
+
+}  // namespace
+}  // namespace quarnix::test
