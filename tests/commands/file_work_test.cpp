@@ -66,6 +66,9 @@ struct NameCase {
     OutcomeKind kind;
 };
 
+// 250 bytes: fits, but not with the marker's 8 more.
+const std::string LongName = std::string(246, 'a') + ".doc";
+
 const NameCase NameCases[] = {
     {"report.doc", Level::Secret, true, "report(秘密).doc", OutcomeKind::Done},
     {"x.tar.gz", Level::Secretter, true, "x.tar(机密).gz", OutcomeKind::Done},
@@ -77,6 +80,8 @@ const NameCase NameCases[] = {
     {"old.data/readme", Level::Secret, true, "old.data/readme",
      OutcomeKind::RenameTargetFolderMissing},
     {"taken.doc", Level::TopSecret, true, "taken.doc", OutcomeKind::RenameTargetExists},
+    {"dir.doc", Level::Secret, true, "dir.doc", OutcomeKind::RenameTargetExists},
+    {LongName.c_str(), Level::Secret, true, LongName.c_str(), OutcomeKind::RenameFailed},
 };
 
 // Renames on a file system with RENAME_NOREPLACE, without it, and without hard links.
@@ -86,6 +91,7 @@ class MarkerRename : public FileFixture,
 TEST_P(MarkerRename, FollowsTheNameRulesAndNeverReplaces) {
     const auto& [c, fileSystem] = GetParam();
     ::mkdir("old.data", 0755);
+    ::mkdir("dir(秘密).doc", 0755);
     WriteBytes(c.path, Pattern(500));
     WriteBytes("taken(绝密).doc", Pattern(9));
     FaultyFileOps files;
