@@ -51,13 +51,17 @@ void ProgressBar::Update(WorkPhase phase, std::uint64_t done, std::uint64_t tota
         return;
     }
     const auto now = Clock::now();
-    if (now - started_ < ShowAfter || (shown_ && now - drawn_ < RedrawEvery && done < total)) {
+    // The flush gets its line at once: it may last long and reports only once.
+    const bool flushing = phase == WorkPhase::Flush;
+    if (!flushing &&
+        (now - started_ < ShowAfter || (shown_ && now - drawn_ < RedrawEvery && done < total))) {
         return;
     }
     const char* name = phase == WorkPhase::BackupCopy ? "备份" : encrypting_ ? "加密" : "解密";
     // Built piece by piece: GCC 12 warns wrongly about a chain of + here.
     std::string text = "\r";
-    text += ProgressLine(name, done, total);
+    text +=
+        phase == WorkPhase::Flush ? std::string("正在写入磁盘…") : ProgressLine(name, done, total);
     text += "\033[K";
     WriteError(text);
     shown_ = true;

@@ -11,8 +11,10 @@ namespace quarnix {
 
 class FileOps;  // engine/file_ops.h: every system call the commands make
 
-// The two long phases of a command's file work.
-enum class WorkPhase { BackupCopy, Rewrite };
+// The long phases of a command's file work. Flush: a result is being written
+// to disk, which can be neither measured nor cancelled part way; it is
+// reported once, with done and total 0.
+enum class WorkPhase { BackupCopy, Rewrite, Flush };
 
 // What a front end supplies to a command. Every member may be left empty.
 struct CommandHooks {

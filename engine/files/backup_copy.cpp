@@ -145,8 +145,12 @@ WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath,
     if (const int moded = SetFinalMode(files, temp.fd(), mode); moded < 0) {
         return Failure(OutcomeKind::BackupFailed, FailedStep::CopyBackup, moded, backupPath);
     }
+    progress.Flushing();
     if (const int flushed = temp.Flush(); flushed < 0) {
         return Failure(OutcomeKind::BackupFailed, FailedStep::FlushBackup, flushed, backupPath);
+    }
+    if (progress.CancelRequested()) {
+        return CancelledWork();
     }
     // A program that takes no lock wrote to the file during the copy: the
     // copy may mix old and new bytes, and an existing backup stays as it was.

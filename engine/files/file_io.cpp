@@ -74,6 +74,12 @@ PhaseProgress::PhaseProgress(const CommandHooks& hooks, WorkPhase phase, std::ui
     Report(0);
 }
 
+void PhaseProgress::Flushing() const {
+    if (hooks_.Progress) {
+        hooks_.Progress(WorkPhase::Flush, 0, 0);
+    }
+}
+
 void PhaseProgress::Report(std::uint64_t done) const {
     if (hooks_.Progress) {
         hooks_.Progress(phase_, done, total_);

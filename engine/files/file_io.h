@@ -60,6 +60,8 @@ class PhaseProgress {
 
     bool CancelRequested() const { return hooks_.CancelRequested && hooks_.CancelRequested(); }
     void Report(std::uint64_t done) const;
+    // The phase's result is now being flushed to disk.
+    void Flushing() const;
 
   private:
     const CommandHooks& hooks_;

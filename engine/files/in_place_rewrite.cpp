@@ -54,6 +54,7 @@ WorkResult CopyBack(FileOps& files, int from, int fd, std::uint64_t length,
         done += chunk;
         progress.Report(length + done);
     }
+    progress.Flushing();
     if (const int flushed = files.Fdatasync(fd); flushed < 0) {
         return PartlyRewritten(FailedStep::FlushFile, flushed, {}, recovery);
     }
@@ -78,6 +79,7 @@ WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction w
                                         progress)) {
         return failed;
     }
+    progress.Flushing();
     FailedStep step = FailedStep::FlushTemp;
     if (const int published = temp.Publish(recovery, &step); published < 0) {
         return Failure(OutcomeKind::WriteFailed, step, published,

@@ -38,8 +38,12 @@ WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Directi
     if (const int moded = SetFinalMode(files, temp.fd(), file.Found().st_mode & 07777); moded < 0) {
         return Failure(OutcomeKind::WriteFailed, FailedStep::SetMode, moded, {});
     }
+    progress.Flushing();
     if (const int flushed = temp.Flush(); flushed < 0) {
         return Failure(OutcomeKind::WriteFailed, FailedStep::FlushTemp, flushed, folder);
+    }
+    if (progress.CancelRequested()) {
+        return CancelledWork();
     }
     // The last moment to notice another program's work on the file before the
     // new content replaces it: that work is kept and this one dropped.

@@ -37,6 +37,38 @@ TEST_P(Progress, RisesInEachPhaseAndEndsAtTheTotal) {
     };
     ASSERT_EQ(EncryptCommand(Request("f.doc", level), hooks).Kind, OutcomeKind::Done);
 
+    // Each flush to disk is reported once, after the bytes it flushes: after
+    // the backup, and at TopSecret after the rewrite (and after the first of
+    // the two writes of a hard-linked file).
+    std::vector<std::size_t> flushesAfter;  // how many other events came before each
+    std::erase_if(events, [&, seen = std::size_t{0}](const Event& e) mutable {
+        if (e.phase != WorkPhase::Flush) {
+            ++seen;
+            return false;
+        }
+        EXPECT_EQ(e.done + e.total, 0u);
+        flushesAfter.push_back(seen);
+        return true;
+    });
+    const auto lastOf = [&](WorkPhase phase) {
+        std::size_t last = 0;
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            last = events[i].phase == phase ? i + 1 : last;
+        }
+        return last;
+    };
+    std::vector<std::size_t> expectedFlushes{lastOf(WorkPhase::BackupCopy)};
+    if (level == Level::TopSecret) {
+        if (hardLinked) {
+            const auto half = std::find_if(events.begin(), events.end(), [&](const Event& e) {
+                return e.phase == WorkPhase::Rewrite && e.done == size;
+            });
+            expectedFlushes.push_back(static_cast<std::size_t>(half - events.begin()) + 1);
+        }
+        expectedFlushes.push_back(events.size());
+    }
+    EXPECT_EQ(flushesAfter, expectedFlushes);
+
     const std::uint64_t rewritten = level != Level::TopSecret ? 20481
                                     : hardLinked              ? 2 * std::uint64_t{size}
                                                               : size;

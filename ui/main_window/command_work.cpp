@@ -121,11 +121,15 @@ void CommandWork::RefreshProgress() {
     }
     shownReport_ = report;
     shownCancelling_ = cancelling;
-    const int percent = report == NoReport ? 0 : ReportPercent(report);
+    int percent = report == NoReport ? 0 : ReportPercent(report);
     QString text = rewriteText_;  // before the first report: what the command does
-    if (cancelling) {
+    const WorkPhase phase = report == NoReport ? WorkPhase::Rewrite : ReportPhase(report);
+    if (phase == WorkPhase::Flush) {
+        text = texts::Q(texts::ProgressFlush);
+        percent = -1;  // a flush cannot tell how far it is
+    } else if (cancelling) {
         text = texts::Q(texts::ProgressCancelling);
-    } else if (report != NoReport && ReportPhase(report) == WorkPhase::BackupCopy) {
+    } else if (phase == WorkPhase::BackupCopy) {
         text = texts::Q(texts::ProgressBackup);
     }
     display_->Update(text, percent);

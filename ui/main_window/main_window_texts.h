@@ -60,6 +60,7 @@ inline constexpr char16_t Password2TooShort[] = u"你输入的密码2太短，�
 inline constexpr char16_t ProgressBackup[] = u"正在备份…";
 inline constexpr char16_t ProgressEncrypt[] = u"正在加密…";
 inline constexpr char16_t ProgressDecrypt[] = u"正在解密…";
+inline constexpr char16_t ProgressFlush[] = u"正在写入磁盘…";
 inline constexpr char16_t ProgressCancelling[] = u"正在取消…";
 inline constexpr char16_t ProgressCancel[] = u"取消";
 

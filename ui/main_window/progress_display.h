@@ -11,7 +11,8 @@ class ProgressDisplay {
   public:
     virtual ~ProgressDisplay() = default;  // closes the dialog
 
-    // What the work is doing now, and how far it is with that, 0 to 100.
+    // What the work is doing now, and how far it is with that, 0 to 100;
+    // a negative percentage: it cannot tell (a busy bar).
     virtual void Update(const QString& text, int percent) = 0;
 
     // The cancel request has been taken: the button no longer does anything.

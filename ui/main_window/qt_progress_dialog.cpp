@@ -41,7 +41,8 @@ QtProgressDialog::QtProgressDialog(QWidget* owner, const QString& title,
 
 void QtProgressDialog::Update(const QString& text, int percent) {
     phase_->setText(text);
-    bar_->setValue(percent);
+    bar_->setRange(0, percent < 0 ? 0 : 100);
+    bar_->setValue(percent < 0 ? 0 : percent);
 }
 
 void QtProgressDialog::DisableCancel() {
