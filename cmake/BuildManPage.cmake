@@ -4,6 +4,8 @@
 # same at every build; a Chinese page loads groff's zh macros, which let a line
 # break between two Chinese characters. The page is compressed with gzip -9n.
 
+cmake_minimum_required(VERSION 3.25)
+
 foreach(var IN ITEMS SCDOC SOURCE OUTPUT DATE_EPOCH)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "${var} is not set")

@@ -61,3 +61,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-wqy-microhei | fonts-noto-cjk, xdg-utils")
 
 include(CPack)
+
+if(QUARNIX_BUILD_TESTS)
+    include(${CMAKE_CURRENT_LIST_DIR}/PackagingTests.cmake)
+endif()
