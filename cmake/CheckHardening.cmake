@@ -1,9 +1,8 @@
 # Checks with readelf that the programs were built hardened:
 #   cmake -DPROGRAMS="a|b" -P CheckHardening.cmake
 # Each program binds every symbol at start (BIND_NOW) into a read-only
-# relocation table (GNU_RELRO) and calls the stack protector. Fortified libc
-# calls show as __*_chk symbols; a program in which the compiler found nothing
-# to fortify has none, so they are looked for in the programs together.
+# relocation table (GNU_RELRO), calls the stack protector, and calls at least
+# one fortified libc function (a __*_chk symbol), the mark of _FORTIFY_SOURCE.
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -22,7 +21,6 @@ function(readelf out)
     set(${out} "${output}" PARENT_SCOPE)
 endfunction()
 
-set(fortified "")
 foreach(program IN LISTS programs)
     readelf(dynamic --dynamic ${program})
     readelf(segments --segments ${program})
@@ -38,12 +36,11 @@ foreach(program IN LISTS programs)
     if(NOT symbols MATCHES "__stack_chk_fail")
         message(FATAL_ERROR "${program} has no stack protector (no __stack_chk_fail)")
     endif()
-    string(REGEX MATCHALL "__[a-z0-9_]+_chk" checked "${symbols}")
-    list(REMOVE_ITEM checked __stack_chk_fail)
-    list(APPEND fortified ${checked})
+    # Symbols show as "name@version".
+    string(REGEX MATCHALL "__[a-z0-9_]+_chk@" checked "${symbols}")
+    string(REPLACE "@" "" checked "${checked}")
+    message(STATUS "${program}: fortified calls: ${checked}")
+    if(NOT checked)
+        message(FATAL_ERROR "${program} has no fortified libc call (__*_chk): no _FORTIFY_SOURCE")
+    endif()
 endforeach()
-list(REMOVE_DUPLICATES fortified)
-message(STATUS "fortified calls: ${fortified}")
-if(NOT fortified)
-    message(FATAL_ERROR "no fortified libc call (__*_chk) in ${programs}: no _FORTIFY_SOURCE")
-endif()
