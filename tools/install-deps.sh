@@ -1,30 +1,57 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running Quarnix need.
+# Installs the Debian 12 packages that Quarnix needs, by set:
+#
+#   tools/install-deps.sh [run] [test]
+#
+#   run    building and running the programs (the default)
+#   test   besides: the test and benchmark libraries, the package tools, the
+#          package checkers (lintian, appstreamcli, desktop-file-validate) and
+#          the virtual X server of the screenshots
+#
 # Idempotent: prints nothing and touches nothing when every package is there.
+# As root it calls apt-get itself; otherwise it goes through sudo.
 set -euo pipefail
 
-packages=(
+run_packages=(
     g++ cmake ninja-build make pkgconf
-    qt6-base-dev qt6-base-dev-tools
-    libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-    xvfb xauth fonts-wqy-microhei
-    time dpkg-dev file
-    libacl1-dev libattr1-dev
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libcli11-dev
+    libacl1-dev libattr1-dev scdoc fonts-wqy-microhei
 )
-packages+=("$@")
+test_packages=(
+    libgtest-dev libgmock-dev libbenchmark-dev
+    dpkg-dev file lintian appstream desktop-file-utils
+    xvfb xauth time
+)
+
+[ $# -eq 0 ] && set -- run
+packages=()
+for name in "$@"; do
+    case "$name" in
+        run) packages+=("${run_packages[@]}") ;;
+        test) packages+=("${run_packages[@]}" "${test_packages[@]}") ;;
+        *)
+            echo "usage: $0 [run] [test]" >&2
+            exit 2
+            ;;
+    esac
+done
 
 missing=()
-for p in "${packages[@]}"; do
+for p in $(printf '%s\n' "${packages[@]}" | sort -u); do
     status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
     [ "$status" = "installed" ] || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing packages: ${missing[*]}; run as root or install them with apt-get." >&2
-    exit 1
+    if ! command -v sudo >/dev/null; then
+        echo "Missing packages: ${missing[*]}; run as root, or install them with apt-get." >&2
+        exit 1
+    fi
+    as_root=(sudo)
 fi
 echo "Installing: ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -26,7 +26,7 @@ if [ $# -ne 1 ]; then
 fi
 
 if [ -z "${QUARNIX_SCREENSHOTS_ON_XVFB:-}" ]; then
-    bash "$root/tools/install-deps.sh"
+    bash "$root/tools/install-deps.sh" run test
     needed=()
     for p in xdotool imagemagick; do
         status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)

@@ -1,16 +1,30 @@
 // Quarnix: opens the main window and runs until the last window has closed.
-// The program takes no arguments and reads no settings.
+// `quarnix FILE` starts with FILE chosen; the program reads no settings.
 
 #include <QApplication>
+#include <QDir>
+#include <iostream>
 
+#include "command_line_file.h"
 #include "engine/product.h"
 #include "frm_main.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf16(quarnix::ProductName));
+    // The desktop entry's ID, by which Wayland compositors find the icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quarnix"));
+
+    const quarnix::CommandLineFile start =
+        quarnix::ReadCommandLine(QApplication::arguments(), QDir::currentPath());
+    for (const QString& note : start.Notes) {
+        std::cerr << note.toStdString() << '\n';
+    }
 
     quarnix::FrmMain window;
+    if (!start.Path.isEmpty()) {
+        window.ChooseFile(start.Path);
+    }
     window.show();
     return QApplication::exec();
 }

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -23,6 +24,7 @@ FrmMain::FrmMain(ModalDialogs* dialogs, FileOps* files, QWidget* parent)
     work_ = std::make_unique<CommandWork>(*this, *dialogs_);
     BuildControls();
     ConnectHandlers();
+    AcceptFileDrops();
 }
 
 FrmMain::~FrmMain() {
@@ -94,6 +96,12 @@ void FrmMain::OptTopSecret_Click() {
     TxtPass4->show();
     LblPass3->show();
     LblPass4->show();
+}
+
+void FrmMain::ChooseFile(const QString& path) {
+    CmnOpenDialog.SetFileName(path);
+    TxtFileName->setText(path);
+    chosenPath_ = path;
 }
 
 void FrmMain::PicInfor_Click() {

@@ -15,6 +15,9 @@
 class QButtonGroup;
 class QCheckBox;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -40,10 +43,21 @@ class FrmMain : public QWidget {
     // The path last taken from the file chooser; the file the commands act on.
     const QString& ChosenPath() const { return chosenPath_; }
 
+    // Chooses `path` exactly as if the file chooser's dialog had returned it:
+    // the file named on the command line or dropped onto the window.
+    void ChooseFile(const QString& path);
+
   protected:
     // While a command's file work runs, a close asks it to stop and the
     // window closes once it has ended and its outcome is shown.
     void closeEvent(QCloseEvent* event) override;
+
+    // Drops onto the window (frm_main_drop.cpp): one local file is chosen;
+    // anything else changes nothing and a message says why.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // Building the window (frm_main_layout.cpp).
@@ -66,6 +80,7 @@ class FrmMain : public QWidget {
     void CmdQuit_Click();
 
     void ConnectHandlers();
+    void AcceptFileDrops();
     void ApplyTaskCaptions(const texts::TaskCaptions& captions);
     CryptRequest BuildRequest() const;
     void ShowOutcome(const CommandOutcome& outcome);

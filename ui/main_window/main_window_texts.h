@@ -64,6 +64,11 @@ inline constexpr char16_t ProgressFlush[] = u"正在写入磁盘…";
 inline constexpr char16_t ProgressCancelling[] = u"正在取消…";
 inline constexpr char16_t ProgressCancel[] = u"取消";
 
+// Drops onto the window that choose nothing, and why.
+inline constexpr char16_t DropFolder[] = u"拖入的是文件夹。请拖入一个文件。";
+inline constexpr char16_t DropSeveral[] = u"一次只能拖入一个文件。";
+inline constexpr char16_t DropNotLocalFile[] = u"拖入的不是本机上的文件。请拖入一个文件。";
+
 inline QString Q(const char16_t* text) {
     return QString::fromUtf16(text);
 }

@@ -20,6 +20,9 @@ class OpenFileDialog {
     // Empty until the first file has been chosen.
     const QString& FileName() const { return fileName_; }
 
+    // A file chosen without the dialog; the dialog opens with it next time.
+    void SetFileName(const QString& fileName) { fileName_ = fileName; }
+
   private:
     QString dialogTitle_;
     QString filter_;

@@ -103,6 +103,15 @@ class AboutTextsTest : public QObject {
         QVERIFY(text.contains(QStringLiteral(u"不能代替成熟的强加密软件")));
     }
 
+    // The program's licence, and no prohibition of what the licence allows.
+    void agreementGrantsTheLicence() {
+        const QString text = about::UsageAgreement();
+        QVERIFY(text.contains(QStringLiteral("GPL-3.0-or-later")));
+        QVERIFY(text.contains(QStringLiteral(u"也可以修改它")));
+        QVERIFY(text.contains(QStringLiteral(u"也可以收费")));
+        QVERIFY2(!text.contains(QStringLiteral(u"不得")), "the agreement forbids something");
+    }
+
     void desktopOpenerHandsTheAddressToQDesktopServices() {
         UrlSink sink;
         const QString scheme = QStringLiteral("quarnix-test");

@@ -1,0 +1,38 @@
+# Builds one manual page, run by the build as
+#   cmake -DSCDOC=... -DSOURCE=page.1.scd -DOUTPUT=page.1.gz -DDATE_EPOCH=... [-DCJK=ON] -P BuildManPage.cmake
+# scdoc turns the source into roff, dated DATE_EPOCH so that the page is the
+# same at every build; a Chinese page loads groff's zh macros, which let a line
+# break between two Chinese characters. The page is compressed with gzip -9n.
+
+cmake_minimum_required(VERSION 3.25)
+
+foreach(var IN ITEMS SCDOC SOURCE OUTPUT DATE_EPOCH)
+    if(NOT DEFINED ${var})
+        message(FATAL_ERROR "${var} is not set")
+    endif()
+endforeach()
+
+set(ENV{SOURCE_DATE_EPOCH} ${DATE_EPOCH})
+execute_process(
+    COMMAND ${SCDOC}
+    INPUT_FILE ${SOURCE}
+    OUTPUT_VARIABLE roff
+    ERROR_VARIABLE errors
+    RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "scdoc failed on ${SOURCE}:\n${errors}")
+endif()
+
+if(CJK)
+    string(REGEX REPLACE "(\n\\.TH [^\n]*\n)" "\\1.mso zh.tmac\n" roff "${roff}")
+endif()
+
+string(REGEX REPLACE "\\.gz$" "" uncompressed "${OUTPUT}")
+file(WRITE ${uncompressed} "${roff}")
+execute_process(
+    COMMAND gzip -9nf ${uncompressed}
+    ERROR_VARIABLE errors
+    RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "gzip failed on ${uncompressed}:\n${errors}")
+endif()

@@ -1,0 +1,206 @@
+// The two ways into the window besides the file chooser: `quarnix FILE` and a
+// drop. Both choose the file as the chooser's dialog does when it returns one.
+
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QWindow>
+
+#include "command_line_file.h"
+#include "main_window_texts.h"
+#include "window_driver.h"
+
+using quarnix::OutcomeIcon;
+using quarnix::testing::Driver;
+
+namespace {
+
+QString Ignored(const QString& argument) {
+    return QStringLiteral(u"quarnix：忽略参数“%1”。").arg(argument);
+}
+const QString Usage = QStringLiteral(u"用法：quarnix [文件]");
+
+// What a drag brings: addresses, also as text as file managers give them, or
+// only plain text when `urls` is empty.
+std::unique_ptr<QMimeData> Items(const QStringList& urls, const QString& text) {
+    auto items = std::make_unique<QMimeData>();
+    if (!urls.isEmpty()) {
+        items->setUrls(QUrl::fromStringList(urls));
+        items->setText(urls.join(u'\n'));
+    } else {
+        items->setText(text);
+    }
+    return items;
+}
+
+struct DropResult {
+    bool Entered = false;
+    bool Dropped = false;
+    Qt::DropAction Action = Qt::IgnoreAction;
+    int MessagesDuringDrop = 0;
+};
+
+// A drag that enters the window over `control` and is dropped there, delivered
+// to the window as the window system delivers it. Shift is held, so the drag
+// proposes a move, as a file manager's drag then does.
+DropResult Drop(Driver& w, const char* control, const QMimeData& items) {
+    QWidget* target = w.Find(control);
+    const QPointF at = target->mapTo(w.Window.get(), target->rect().center());
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QWindow* window = w.Window->windowHandle();
+
+    DropResult result;
+    QDragEnterEvent enter(at.toPoint(), actions, &items, Qt::LeftButton, Qt::ShiftModifier);
+    if (enter.proposedAction() != Qt::MoveAction) {
+        qFatal("the drag does not propose a move");
+    }
+    QCoreApplication::sendEvent(window, &enter);
+    result.Entered = enter.isAccepted();
+    if (result.Entered) {
+        QDropEvent drop(at, actions, &items, Qt::LeftButton, Qt::ShiftModifier);
+        QCoreApplication::sendEvent(window, &drop);
+        result.Dropped = drop.isAccepted();
+        result.Action = drop.dropAction();
+    }
+    result.MessagesDuringDrop = static_cast<int>(w.Dialogs.Log.size());
+    QCoreApplication::sendPostedEvents(w.Window.get());
+    return result;
+}
+
+}  // namespace
+
+class MainWindowOpenTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("notes");
+        const QStringList none;
+        QTest::newRow("no argument") << QStringList{"quarnix"} << "/w"
+                                     << "" << none;
+        QTest::newRow("absolute") << QStringList{"quarnix", "/d/../a.doc"} << "/w"
+                                  << "/d/../a.doc" << none;
+        QTest::newRow("relative, joined as it is")
+            << QStringList{"quarnix", "../x/./a b.doc"} << "/home/u/w"
+            << "/home/u/w/../x/./a b.doc" << none;
+        QTest::newRow("in the root folder") << QStringList{"quarnix", "a"} << "/"
+                                            << "/a" << none;
+        QTest::newRow("more than one")
+            << QStringList{"quarnix", "a", "b", "--opt"} << "/w"
+            << "/w/a" << QStringList{Ignored("b"), Ignored("--opt"), Usage};
+        QTest::newRow("an option first") << QStringList{"quarnix", "--help", "a"} << "/w"
+                                         << "/w/a" << QStringList{Ignored("--help"), Usage};
+        QTest::newRow("a name after --") << QStringList{"quarnix", "--", "-a.doc", "--"} << "/w"
+                                         << "/w/-a.doc" << QStringList{Ignored("--"), Usage};
+        QTest::newRow("empty") << QStringList{"quarnix", ""} << "/w"
+                               << "" << QStringList{Ignored(""), Usage};
+    }
+
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, folder);
+        QFETCH(QString, path);
+        QFETCH(QStringList, notes);
+        const quarnix::CommandLineFile file = quarnix::ReadCommandLine(arguments, folder);
+        QCOMPARE(file.Path, path);
+        QCOMPARE(file.Notes, notes);
+    }
+
+    // As if the dialog had returned it: the box shows it, the commands act on
+    // it, and the dialog opens with it, so a cancel brings it back.
+    void aFileNamedAtStartIsChosen() {
+        Driver w;
+        const QString path = QStringLiteral("/data/../report(秘密).doc");
+        w.Window->ChooseFile(path);
+        QCOMPARE(w.Box("TxtFileName")->text(), path);
+        QCOMPARE(w.Window->ChosenPath(), path);
+        QVERIFY(w.Dialogs.Log.isEmpty());
+
+        w.Type("TxtFileName", QStringLiteral("junk"));
+        w.ChooseFile(QString());  // cancelled
+        QCOMPARE(w.Dialogs.Log.size(), 1);
+        QCOMPARE(w.Dialogs.Log[0].CurrentName, path);
+        QCOMPARE(w.Box("TxtFileName")->text(), path);
+        QCOMPARE(w.Window->ChosenPath(), path);
+    }
+
+    void drops_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QStringList>("urls");  // "$dir" is a folder holding "a.doc" and "sub"
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("chosen");  // "" when the earlier choice stays
+        QTest::addColumn<QString>("message");
+        const QString file = QStringLiteral("file://$dir/a.doc");
+        const QString none;
+        QTest::newRow("a file onto the window")
+            << "LblLevel" << QStringList{file} << none << "$dir/a.doc" << none;
+        QTest::newRow("onto a button")
+            << "CmdEncrypt" << QStringList{file} << none << "$dir/a.doc" << none;
+        QTest::newRow("onto the file name box")
+            << "TxtFileName" << QStringList{file} << none << "$dir/a.doc" << none;
+        QTest::newRow("onto a password box")
+            << "TxtPass1" << QStringList{file} << none << "$dir/a.doc" << none;
+        QTest::newRow("from localhost") << "LblLevel" << QStringList{"file://localhost$dir/a.doc"}
+                                        << none << "$dir/a.doc" << none;
+        QTest::newRow("a folder") << "TxtPass1" << QStringList{"file://$dir/sub"} << none << none
+                                  << QString::fromUtf16(quarnix::texts::DropFolder);
+        QTest::newRow("two files") << "LblLevel" << QStringList{file, "file://$dir/sub"} << none
+                                   << none << QString::fromUtf16(quarnix::texts::DropSeveral);
+        QTest::newRow("a web address")
+            << "TxtFileName" << QStringList{"https://quarnix.example.org/a.doc"} << none << none
+            << QString::fromUtf16(quarnix::texts::DropNotLocalFile);
+        QTest::newRow("a file of another machine")
+            << "LblLevel" << QStringList{"file://server$dir/a.doc"} << none << none
+            << QString::fromUtf16(quarnix::texts::DropNotLocalFile);
+        QTest::newRow("plain text") << "LblLevel" << QStringList() << "$dir/a.doc" << none
+                                    << QString::fromUtf16(quarnix::texts::DropNotLocalFile);
+    }
+
+    void drops() {
+        QFETCH(QString, control);
+        QFETCH(QStringList, urls);
+        QFETCH(QString, text);
+        QFETCH(QString, chosen);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(quarnix::testing::Write(dir.filePath("a.doc"), "x"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        for (QString& url : urls) {
+            url.replace(QStringLiteral("$dir"), dir.path());
+        }
+        text.replace(QStringLiteral("$dir"), dir.path());
+        chosen.replace(QStringLiteral("$dir"), dir.path());
+
+        Driver w;
+        const QString before = QStringLiteral("/data/before.doc");
+        w.Window->ChooseFile(before);
+        const auto items = Items(urls, text);
+        const DropResult result = Drop(w, control.toLatin1().constData(), *items);
+
+        QVERIFY(result.Entered);
+        QCOMPARE(result.MessagesDuringDrop, 0);  // the drop has ended before any message shows
+        const QString expected = chosen.isEmpty() ? before : chosen;
+        QCOMPARE(w.Window->ChosenPath(), expected);
+        QCOMPARE(w.Box("TxtFileName")->text(), expected);
+        QVERIFY(w.Box("TxtPass1")->text().isEmpty());
+        if (message.isEmpty()) {
+            QVERIFY(w.Dialogs.Log.isEmpty());
+            QVERIFY(result.Dropped);
+            QCOMPARE(result.Action, Qt::CopyAction);  // never a move: the file stays where it is
+        } else {
+            QVERIFY(!result.Dropped);
+            QCOMPARE(w.Dialogs.Log.size(), 1);
+            QCOMPARE(w.Dialogs.Log[0].Text, message);
+            QCOMPARE(w.Dialogs.Log[0].Title, QStringLiteral(u"错误"));
+            QCOMPARE(w.Dialogs.Log[0].Icon, OutcomeIcon::Critical);
+        }
+    }
+};
+
+QTEST_MAIN(MainWindowOpenTest)
+#include "main_window_open_test.moc"
