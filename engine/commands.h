@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/crypt_request.h"
+#include "engine/format/cipher.h"
 
 namespace quarnix {
 
@@ -16,10 +18,33 @@ class FileOps;  // engine/file_ops.h: every system call the commands make
 // reported once, with done and total 0.
 enum class WorkPhase { BackupCopy, Rewrite, Flush };
 
+// The start of a file as it is and as the command's work would leave it,
+// worked out before anything touches the disk.
+struct ContentPreview {
+    Direction Way = Direction::Encrypt;
+    quarnix::Level Level = quarnix::Level::Secret;
+    std::u16string FilePath;
+    // The path whose name says what the content should be: on decrypt the
+    // path with the level's marker taken out, on encrypt the path itself.
+    std::u16string PromisedPath;
+    std::uint64_t FileLength = 0;
+    // The first bytes of the file, and the same bytes after the work: the
+    // whole cipher window at Secret and Secretter, ContentPreviewLength bytes
+    // at TopSecret (fewer for a shorter file).
+    std::vector<std::uint8_t> Current;
+    std::vector<std::uint8_t> Result;
+};
+
+inline constexpr std::uint64_t ContentPreviewLength = 4096;
+
 // What a front end supplies to a command. Every member may be left empty.
 struct CommandHooks {
     // Asked first by DecryptCommand (Yes answers true). Empty: go ahead.
     std::function<bool()> ConfirmDecrypt;
+    // Asked once the checks have passed and the file is open, before the
+    // backup or anything else is written; not asked for an empty file. False
+    // ends the command with ContentDeclined, the file untouched. Empty: go ahead.
+    std::function<bool(const ContentPreview& preview)> ConfirmContent;
     // Bytes done of bytes to do in the current phase; called between chunks.
     std::function<void(WorkPhase phase, std::uint64_t done, std::uint64_t total)> Progress;
     // Polled between chunks; true stops the work with the file unchanged.

@@ -36,6 +36,10 @@ enum class OutcomeKind {
     Password2Mismatch,
     // The user declined the decrypt confirmation: nothing is shown afterwards.
     Cancelled,
+    // The user declined to go on after a look at the file's content (a wrong
+    // password, or a file encrypted already or not at all): nothing is shown
+    // afterwards; the file is untouched.
+    ContentDeclined,
     // A password that cannot become key bytes; the file is untouched.
     PasswordCharacterRefused,
     PasswordTooLong,

@@ -152,6 +152,7 @@ CommandOutcome FixedOutcome(OutcomeKind kind) {
             return Make(kind, u"你两次输入的密码2不一致，请重新输入！", WarningTitle,
                         OutcomeIcon::Exclamation, PasswordBox::TxtPass4, PasswordBox::TxtPass4);
         case OutcomeKind::Cancelled:
+        case OutcomeKind::ContentDeclined:
             return Make(kind, {}, {}, OutcomeIcon::None);
         case OutcomeKind::Done:
             return Make(kind, u"操作成功！", ApplicationTitle, OutcomeIcon::None);
@@ -186,6 +187,9 @@ CommandOutcome KeyFailureOutcome(const CipherKeyFailure& failure, std::u16string
 }
 
 CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureContext& context) {
+    if (failure.Kind == OutcomeKind::ContentDeclined) {
+        return FixedOutcome(failure.Kind);
+    }
     if (failure.Kind == OutcomeKind::WorkCancelled) {
         std::u16string message = u"已取消。文件" + Quoted(context.FilePath) + u"未改动。";
         if (!context.BackupPath.empty()) {

@@ -12,7 +12,7 @@
 
 namespace quarnix {
 
-// FileMissing, the four password refusals, Cancelled and Done.
+// FileMissing, the four password refusals, Cancelled, ContentDeclined and Done.
 CommandOutcome FixedOutcome(OutcomeKind kind);
 
 // A password that cannot become a key array: which one, which character.

@@ -1,5 +1,6 @@
 #include "engine/files/file_work.h"
 
+#include "engine/files/content_confirmation.h"
 #include "engine/files/file_steps.h"
 #include "engine/files/work_file.h"
 
@@ -36,6 +37,9 @@ WorkResult RunFileWork(FileOps& files, const FileWorkPlan& plan, Direction way,
     }
     if (auto failed = CheckRename(files, plan.Path, plan.RenamedPath)) {
         return failed;
+    }
+    if (auto declined = ConfirmContent(file, way, keys, hooks)) {
+        return declined;
     }
     if (!plan.BackupPath.empty()) {
         if (auto failed = CopyToBackup(file, plan.BackupPath, hooks)) {

@@ -1,0 +1,84 @@
+#include "engine/files/content_confirmation.h"
+
+#include <algorithm>
+
+#include "engine/files/file_io.h"
+#include "engine/format/level_marker.h"
+#include "engine/format/result_preview.h"
+#include "engine/text_codec.h"
+
+namespace quarnix {
+namespace {
+
+// How many leading bytes the preview shows: all that Secret and Secretter
+// change, and a few KiB at TopSecret, where the whole file changes.
+std::uint64_t PreviewLength(Level level, std::uint64_t fileLength) {
+    if (level == Level::TopSecret) {
+        return std::min(fileLength, ContentPreviewLength);
+    }
+    return CipherWindow(level, fileLength);
+}
+
+// The path with the level's marker taken out of its last part, the file's
+// own name, which says what the content should be.
+std::u16string Unmarked(const std::u16string& path, Level level) {
+    const std::size_t slash = path.find_last_of(u'/');
+    const std::size_t start = slash == std::u16string::npos ? 0 : slash + 1;
+    return path.substr(0, start) + UnmarkFileName(path.substr(start), level);
+}
+
+}  // namespace
+
+WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys& keys,
+                          const CommandHooks& hooks) {
+    const std::uint64_t fileLength = file.Length();
+    if (!hooks.ConfirmContent || fileLength == 0) {
+        return std::nullopt;
+    }
+    ContentPreview preview;
+    preview.Way = way;
+    preview.Level = keys.Level;
+    preview.FilePath = Utf8ToUtf16(file.Path());
+    preview.PromisedPath =
+        way == Direction::Decrypt ? Unmarked(preview.FilePath, keys.Level) : preview.FilePath;
+    preview.FileLength = fileLength;
+    const auto length = static_cast<std::size_t>(PreviewLength(keys.Level, fileLength));
+    preview.Current.resize(length);
+    preview.Result.resize(length);
+
+    bool shortened = false;
+    const InputReader read = [&](std::uint64_t offset, std::span<std::uint8_t> bytes) {
+        const int answer = ReadFully(file.files(), file.fd(), bytes.data(), bytes.size(),
+                                     static_cast<std::int64_t>(offset));
+        shortened = shortened || answer > 0;
+        return answer > 0 ? -1 : answer;
+    };
+    // Where the result's input lies in the bytes read already (always at
+    // Secret and Secretter), it is not read again.
+    const InputReader readAgain = [&](std::uint64_t offset, std::span<std::uint8_t> bytes) {
+        if (offset + bytes.size() <= preview.Current.size()) {
+            std::copy_n(preview.Current.begin() + static_cast<std::ptrdiff_t>(offset), bytes.size(),
+                        bytes.begin());
+            return 0;
+        }
+        return read(offset, bytes);
+    };
+    int failed = read(0, preview.Current);
+    if (failed == 0) {
+        failed = TransformedPrefix(way, keys, fileLength, preview.Result, readAgain);
+    }
+    if (shortened) {
+        return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
+                       FileState::LeftToOtherProgram);
+    }
+    if (failed < 0) {
+        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, failed, {});
+    }
+    if (!hooks.ConfirmContent(preview)) {
+        return WorkFailure{OutcomeKind::ContentDeclined, FailedStep::Cancelled, 0, {}, {},
+                           FileState::Untouched};
+    }
+    return std::nullopt;
+}
+
+}  // namespace quarnix

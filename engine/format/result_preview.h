@@ -1,0 +1,28 @@
+#pragma once
+// The first bytes of a file as a transform would leave it, worked out without
+// touching the file. The transform's plan says which input offsets feed each
+// output byte, so at TopSecret a few KiB of input give the first few KiB of
+// output, whatever the file's size and rotation.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "cipher.h"
+
+namespace quarnix {
+
+// Fills `bytes` with the input's bytes from `offset` on; answers 0, or a
+// negative value that the caller passes on.
+using InputReader = std::function<int(std::uint64_t offset, std::span<std::uint8_t> bytes)>;
+
+// Fills `prefix` (at most `fileLength` bytes) with the first prefix.size()
+// bytes of a file of `fileLength` bytes after the transform, reading the
+// input through `read`. Bytes beyond the cipher window are copied unchanged.
+// Reads prefix.size() bytes, except where Secretter reverses its window,
+// which takes the whole window (at most CipherWindowLimit bytes). Answers 0,
+// or the first negative answer of `read`.
+int TransformedPrefix(Direction way, const CipherKeys& keys, std::uint64_t fileLength,
+                      std::span<std::uint8_t> prefix, const InputReader& read);
+
+}  // namespace quarnix
