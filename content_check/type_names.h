@@ -1,0 +1,13 @@
+#pragma once
+// The Chinese description of a type, as the shared MIME database has it.
+
+#include <QMimeType>
+#include <QString>
+
+namespace quarnix {
+
+// The database's Chinese (zh_CN) comment on `type`, e.g. "PDF 文档"; without
+// one, the upper-case `suffix` followed by " 文件".
+QString TypeDescription(const QMimeType& type, const QString& suffix);
+
+}  // namespace quarnix
