@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <utility>
 
+#include "content_check/content_verdict.h"
+#include "content_check/marked_name.h"
 #include "engine/commands.h"
 #include "engine/text_codec.h"
 #include "interrupt.h"
@@ -64,6 +67,18 @@ std::vector<std::string> EarlierNames(const std::vector<std::string>& files) {
 
 }  // namespace
 
+Level FileLevel(const RunOptions& options, const std::string& file) {
+    return options.Level.value_or(MarkedLevel(Utf8ToUtf16(file)).value_or(Level::Secret));
+}
+
+Level PasswordLevel(const RunOptions& options) {
+    const bool topSecret = std::any_of(options.Files.begin(), options.Files.end(),
+                                       [&options](const std::string& file) {
+                                           return FileLevel(options, file) == Level::TopSecret;
+                                       });
+    return topSecret ? Level::TopSecret : Level::Secret;
+}
+
 int RunFiles(const RunOptions& options, const Passwords& passwords) {
     ProgressBar bar(::isatty(STDERR_FILENO) != 0);
     CommandHooks hooks;
@@ -71,6 +86,13 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
         bar.Update(phase, done, total);
     };
     hooks.CancelRequested = [] { return InterruptRequested(); };
+    QString concern;  // why the last file was left untouched
+    if (options.CheckContent) {
+        hooks.ConfirmContent = [&concern](const ContentPreview& preview) {
+            concern = ConcernText(JudgeContent(preview));
+            return concern.isEmpty();
+        };
+    }
 
     int status = 0;
     const std::vector<std::string> earlierNames = EarlierNames(options.Files);
@@ -88,7 +110,7 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
         }
         CryptRequest request;
         request.FilePath = Utf8ToUtf16(EnginePath(file));
-        request.Level = options.Level;
+        request.Level = FileLevel(options, file);
         request.Password1 = passwords.Password1;
         request.Password1Confirm = passwords.Password1Confirm;
         request.Password2 = passwords.Password2;
@@ -101,7 +123,13 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
         const CommandOutcome outcome =
             options.Encrypt ? EncryptCommand(request, hooks) : DecryptCommand(request, hooks);
         bar.Finish();
-        std::cerr << ReportLine(file, request, options.Encrypt, outcome) << '\n' << std::flush;
+        if (outcome.Kind == OutcomeKind::ContentDeclined) {
+            std::cerr << file << "：" << concern.toStdString()
+                      << "文件未改动；确认无误时可加 --force 照常处理。\n"
+                      << std::flush;
+        } else {
+            std::cerr << ReportLine(file, request, options.Encrypt, outcome) << '\n' << std::flush;
+        }
         if (!outcome.Succeeded()) {
             status = 1;
         }

@@ -3,6 +3,7 @@
 // of standard error; a failing file does not stop the others, Ctrl+C does.
 // Each file goes to the engine as an absolute path; the report names it as typed.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,21 @@ namespace quarnix::cli {
 
 struct RunOptions {
     bool Encrypt = true;
-    quarnix::Level Level = quarnix::Level::Secret;
+    // None: each file at the level of the marker in its name, Secret without one.
+    std::optional<quarnix::Level> Level = quarnix::Level::Secret;
     bool MakeBackup = true;
     bool MarkFile = true;
+    // Look at each file's content first (the engine's ConfirmContent): a file
+    // whose content speaks against the work is reported and left untouched.
+    bool CheckContent = true;
     std::vector<std::string> Files;  // as given on the command line
 };
+
+// The level `file` is worked at.
+quarnix::Level FileLevel(const RunOptions& options, const std::string& file);
+
+// TopSecret when any file is worked at TopSecret, so that password 2 is read.
+quarnix::Level PasswordLevel(const RunOptions& options);
 
 // The exit status: 0 when every file is done, 1 otherwise.
 int RunFiles(const RunOptions& options, const Passwords& passwords);

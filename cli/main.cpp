@@ -1,7 +1,7 @@
 // quarnix-cli: the encrypt and decrypt commands from a terminal or a script.
 //
 //   quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret]
-//               [--no-backup] [--no-mark] FILE...
+//               [--no-backup] [--no-mark] [--force] FILE...
 //
 // Exit status: 0 when every file is done, 1 when any file failed or was
 // refused (or on Ctrl+C), 2 for a usage error.
@@ -20,7 +20,7 @@ namespace {
 
 constexpr char Usage[] =
     "用法：quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret] "
-    "[--no-backup] [--no-mark] FILE...\n";
+    "[--no-backup] [--no-mark] [--force] FILE...\n";
 
 constexpr char Footer[] =
     "密码不从命令行读取：在终端上不回显地询问，每个密码输入两次；\n"
@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     std::string levelName = "secret";
     bool noBackup = false;
     bool noMark = false;
+    bool force = false;
     std::vector<std::string> files;
     const std::map<std::string, Level> levels{{"secret", Level::Secret},
                                               {"secretter", Level::Secretter},
@@ -48,11 +49,16 @@ int main(int argc, char** argv) {
     app.add_option("task", task, "encrypt（加密）或 decrypt（解密）")
         ->required()
         ->check(CLI::IsMember({"encrypt", "decrypt"}));
-    app.add_option("--level", levelName,
-                   "加密等级：secret（秘密，默认）、secretter（机密）、topsecret（绝密）")
-        ->check(CLI::IsMember({"secret", "secretter", "topsecret"}));
+    CLI::Option* levelOption =
+        app.add_option("--level", levelName,
+                       "加密等级：secret（秘密，默认）、secretter（机密）、topsecret（绝密）；"
+                       "解密时不给出则按文件名中的等级标记，没有标记为秘密")
+            ->check(CLI::IsMember({"secret", "secretter", "topsecret"}));
     app.add_flag("--no-backup", noBackup, "不做备份（默认在文件旁留一份备份）");
     app.add_flag("--no-mark", noMark, "不在文件名中加入或去掉等级标记");
+    app.add_flag("--force", force,
+                 "不看文件内容，照常处理（默认先看内容：像是密码或等级不对、"
+                 "文件没有加密或已经加密时不处理该文件）");
     app.add_option("FILE", files, "要处理的文件，可以有多个")->required();
 
     try {
@@ -66,17 +72,20 @@ int main(int argc, char** argv) {
     }
 
     quarnix::cli::InstallInterruptHandlers();
-    const Level level = levels.at(levelName);
-    const auto passwords = quarnix::cli::ReadPasswords(level);
+    quarnix::cli::RunOptions options;
+    options.Encrypt = task == "encrypt";
+    // Decrypting without --level: each file at the level its name's marker tells.
+    options.Level = options.Encrypt || levelOption->count() > 0
+                        ? std::optional(levels.at(levelName))
+                        : std::nullopt;
+    options.MakeBackup = !noBackup;
+    options.MarkFile = !noMark;
+    options.CheckContent = !force;
+    options.Files = std::move(files);
+    const auto passwords = quarnix::cli::ReadPasswords(quarnix::cli::PasswordLevel(options));
     if (!passwords) {
         std::cerr << "已取消：没有处理任何文件。\n";
         return 1;
     }
-    quarnix::cli::RunOptions options;
-    options.Encrypt = task == "encrypt";
-    options.Level = level;
-    options.MakeBackup = !noBackup;
-    options.MarkFile = !noMark;
-    options.Files = std::move(files);
     return quarnix::cli::RunFiles(options, *passwords);
 }
