@@ -42,13 +42,21 @@ CommandWork::CommandWork(QWidget& window, ModalDialogs& dialogs)
 CommandWork::~CommandWork() = default;
 
 CommandOutcome CommandWork::Run(Command command, const CryptRequest& request, FileOps* files,
-                                const QString& rewriteText) {
+                                const QString& rewriteText, const ContentQuestion& askContent) {
     Q_ASSERT(!running_);
     running_ = true;
     rewriteText_ = rewriteText;
     shownReport_ = NothingShown;
     cancel_.store(false);
     report_.store(NoReport);
+    abandoned_ = false;
+
+    QEventLoop loop;
+    QTimer showTimer;
+    showTimer.setSingleShot(true);
+    QObject::connect(&showTimer, &QTimer::timeout, &showTimer, [this] { OpenProgress(); });
+    QTimer refreshTimer;
+    QObject::connect(&refreshTimer, &QTimer::timeout, &refreshTimer, [this] { RefreshProgress(); });
 
     // Called on the worker thread between chunks: one store, one load.
     CommandHooks hooks;
@@ -56,6 +64,23 @@ CommandOutcome CommandWork::Run(Command command, const CryptRequest& request, Fi
         report_.store(PackReport(phase, done, total), std::memory_order_relaxed);
     };
     hooks.CancelRequested = [this] { return cancel_.load(std::memory_order_relaxed); };
+    if (askContent) {
+        hooks.ConfirmContent = [this, &loop, &showTimer,
+                                &askContent](const ContentPreview& preview) {
+            return AskFromWork(loop, [this, &showTimer, &askContent, &preview] {
+                if (cancel_.load(std::memory_order_relaxed)) {
+                    return false;  // asked to stop already (the window's close box)
+                }
+                // The time spent answering is no time the work takes.
+                showTimer.stop();
+                const bool yes = askContent(preview);
+                if (display_ == nullptr) {
+                    showTimer.start(ShowProgressAfter);
+                }
+                return yes;
+            });
+        };
+    }
 
     CommandOutcome outcome;
     const std::unique_ptr<QThread> worker(
@@ -63,17 +88,11 @@ CommandOutcome CommandWork::Run(Command command, const CryptRequest& request, Fi
             outcome = command(request, hooks, files);
         }));
     const InputBlocker blocker(&window_);
-    QEventLoop loop;
     bool ended = false;
     QObject::connect(worker.get(), &QThread::finished, &loop, [&ended, &loop] {
         ended = true;
         loop.quit();
     });
-    QTimer showTimer;
-    showTimer.setSingleShot(true);
-    QObject::connect(&showTimer, &QTimer::timeout, &showTimer, [this] { OpenProgress(); });
-    QTimer refreshTimer;
-    QObject::connect(&refreshTimer, &QTimer::timeout, &refreshTimer, [this] { RefreshProgress(); });
 
     worker->start();
     showTimer.start(ShowProgressAfter);
@@ -81,13 +100,35 @@ CommandOutcome CommandWork::Run(Command command, const CryptRequest& request, Fi
     loop.exec();
     if (!ended) {
         // The event loop was ended from outside (the program is quitting):
-        // stop the work safely and wait for it.
+        // stop the work safely, without an answer to a question, and wait for it.
         RequestCancel();
+        const std::lock_guard lock(questionMutex_);
+        abandoned_ = true;
+        questionDone_.notify_all();
     }
     worker->wait();  // the outcome is complete once the thread has ended
     display_.reset();
     running_ = false;
     return outcome;
+}
+
+bool CommandWork::AskFromWork(QObject& relay, const std::function<bool()>& ask) {
+    {
+        const std::lock_guard lock(questionMutex_);
+        answer_.reset();
+    }
+    QMetaObject::invokeMethod(
+        &relay,
+        [this, &ask] {
+            const bool yes = ask();
+            const std::lock_guard lock(questionMutex_);
+            answer_ = yes;
+            questionDone_.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(questionMutex_);
+    questionDone_.wait(lock, [this] { return answer_.has_value() || abandoned_; });
+    return answer_.value_or(false);
 }
 
 void CommandWork::RequestCancel() {

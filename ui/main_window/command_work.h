@@ -8,11 +8,16 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 #include "engine/commands.h"
 #include "modal_dialogs.h"
 
+class QObject;
 class QWidget;
 
 namespace quarnix {
@@ -20,6 +25,10 @@ namespace quarnix {
 class CommandWork {
   public:
     using Command = CommandOutcome (*)(const CryptRequest&, const CommandHooks&, FileOps*);
+    // Asked on the user-interface thread while the work waits, when the command
+    // shows the start of the file as it is and as the work would leave it
+    // (CommandHooks::ConfirmContent); true goes on.
+    using ContentQuestion = std::function<bool(const ContentPreview&)>;
 
     static constexpr std::chrono::milliseconds ShowProgressAfter{500};
     static constexpr std::chrono::milliseconds RefreshEvery{50};
@@ -31,9 +40,11 @@ class CommandWork {
     // Runs `command` on another thread and answers its outcome once it has
     // ended, the user-interface events handled meanwhile. `rewriteText` names
     // the rewrite phase in the progress dialog. The command is given no
-    // ConfirmDecrypt: the caller asks that before.
+    // ConfirmDecrypt: the caller asks that before. `askContent`, when given,
+    // answers the command's ConfirmContent; the progress dialog does not
+    // open while it asks.
     CommandOutcome Run(Command command, const CryptRequest& request, FileOps* files,
-                       const QString& rewriteText);
+                       const QString& rewriteText, const ContentQuestion& askContent = {});
 
     bool Running() const { return running_; }
 
@@ -44,6 +55,10 @@ class CommandWork {
   private:
     void OpenProgress();
     void RefreshProgress();
+    // Worker thread: has `ask` answered through `relay`, an object of the
+    // user-interface thread, and waits for the answer. No when Run stops
+    // waiting for the work first.
+    bool AskFromWork(QObject& relay, const std::function<bool()>& ask);
 
     QWidget& window_;
     ModalDialogs& dialogs_;
@@ -56,6 +71,12 @@ class CommandWork {
     // Shared with the worker thread; each word on its own.
     std::atomic<bool> cancel_{false};
     std::atomic<int> report_{-1};  // see PackReport in command_work.cpp
+
+    // A question the worker waits on, answered by the user-interface thread.
+    std::mutex questionMutex_;
+    std::condition_variable questionDone_;
+    std::optional<bool> answer_;
+    bool abandoned_ = false;
 };
 
 }  // namespace quarnix

@@ -83,6 +83,8 @@ class FrmMain : public QWidget {
     void AcceptFileDrops();
     void ApplyTaskCaptions(const texts::TaskCaptions& captions);
     CryptRequest BuildRequest() const;
+    // Asks whether to go on when the file's content speaks against the work.
+    bool ConfirmContent(const ContentPreview& preview);
     void ShowOutcome(const CommandOutcome& outcome);
     void CloseIfAskedDuringWork();
     QLineEdit* PasswordBoxNamed(PasswordBox box) const;

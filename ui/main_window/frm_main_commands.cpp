@@ -1,6 +1,7 @@
 // The hand-over of the window's state to the encrypt and decrypt commands, and
 // the display of what they answer. The file work runs off the user-interface
-// thread (CommandWork); the decrypt confirmation is asked here before it.
+// thread (CommandWork); the decrypt confirmation is asked here before it, the
+// question about the file's content while the work waits for it.
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include <utility>
 
 #include "command_work.h"
+#include "content_check/content_verdict.h"
 #include "frm_main.h"
 #include "password_line_edit.h"
 
@@ -37,12 +39,22 @@ CryptRequest FrmMain::BuildRequest() const {
     return request;
 }
 
+bool FrmMain::ConfirmContent(const ContentPreview& preview) {
+    const ContentVerdict verdict = JudgeContent(preview);
+    if (verdict.Concern == ContentConcern::None) {
+        return true;
+    }
+    return dialogs_->AskYesNoDefaultNo(ConcernQuestion(verdict), QString::fromUtf16(ConcernTitle));
+}
+
 void FrmMain::CmdEncrypt_Click() {
     if (work_->Running()) {
         return;  // one command at a time, however the click came
     }
     const CryptRequest request = BuildRequest();
-    ShowOutcome(work_->Run(&EncryptCommand, request, files_, texts::Q(texts::ProgressEncrypt)));
+    ShowOutcome(
+        work_->Run(&EncryptCommand, request, files_, texts::Q(texts::ProgressEncrypt),
+                   [this](const ContentPreview& preview) { return ConfirmContent(preview); }));
     CloseIfAskedDuringWork();
 }
 
@@ -57,7 +69,9 @@ void FrmMain::CmdDecrypt_Click() {
                             QString::fromUtf16(DecryptConfirmationTitle))) {
         return;
     }
-    ShowOutcome(work_->Run(&DecryptCommand, request, files_, texts::Q(texts::ProgressDecrypt)));
+    ShowOutcome(
+        work_->Run(&DecryptCommand, request, files_, texts::Q(texts::ProgressDecrypt),
+                   [this](const ContentPreview& preview) { return ConfirmContent(preview); }));
     CloseIfAskedDuringWork();
 }
 
@@ -85,7 +99,7 @@ QLineEdit* FrmMain::PasswordBoxNamed(PasswordBox box) const {
 
 void FrmMain::ShowOutcome(const CommandOutcome& outcome) {
     if (outcome.Message.empty()) {
-        return;  // the user declined the confirmation: nothing more to show
+        return;  // the user declined a question: nothing more to show
     }
     const QString title =
         outcome.Title.empty() ? windowTitle() : QString::fromStdU16String(outcome.Title);

@@ -1,8 +1,8 @@
 #pragma once
 // Every modal dialog the main window opens goes through this interface: the
-// message boxes, the decrypt confirmation, the file-open dialog and the
-// progress dialog of long work. The program uses QtModalDialogs; tests hand
-// the window a scripted stand-in.
+// message boxes, the decrypt confirmation, the question about a file's
+// content, the file-open dialog and the progress dialog of long work. The program uses
+// QtModalDialogs; tests hand the window a scripted stand-in.
 
 #include <QString>
 #include <functional>
@@ -22,6 +22,9 @@ class ModalDialogs {
 
     // A question with Yes and No buttons, Yes the default and no icon; true for Yes.
     virtual bool AskYesNo(const QString& text, const QString& title) = 0;
+
+    // The same with No the default, for going on against a warning.
+    virtual bool AskYesNoDefaultNo(const QString& text, const QString& title) = 0;
 
     // A file-open dialog. `filter` holds description and pattern pairs, every
     // item separated from the next by "|" (see FileTypeFilter); `currentName`

@@ -65,10 +65,10 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
     return MakeBox(owner, BoxIcon(icon), text, title, QMessageBox::Ok);
 }
 
-std::unique_ptr<QMessageBox> MakeYesNoBox(QWidget* owner, const QString& text,
-                                          const QString& title) {
+std::unique_ptr<QMessageBox> MakeYesNoBox(QWidget* owner, const QString& text, const QString& title,
+                                          QMessageBox::StandardButton defaultButton) {
     auto box = MakeBox(owner, QMessageBox::NoIcon, text, title, QMessageBox::Yes | QMessageBox::No);
-    box->setDefaultButton(QMessageBox::Yes);
+    box->setDefaultButton(defaultButton);
     return box;
 }
 
@@ -102,6 +102,10 @@ void QtModalDialogs::ShowMessage(const QString& text, const QString& title, Outc
 
 bool QtModalDialogs::AskYesNo(const QString& text, const QString& title) {
     return MakeYesNoBox(owner_, text, title)->exec() == QMessageBox::Yes;
+}
+
+bool QtModalDialogs::AskYesNoDefaultNo(const QString& text, const QString& title) {
+    return MakeYesNoBox(owner_, text, title, QMessageBox::No)->exec() == QMessageBox::Yes;
 }
 
 QString QtModalDialogs::GetOpenFileName(const QString& title, const QString& filter,

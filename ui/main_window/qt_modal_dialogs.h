@@ -19,6 +19,7 @@ class QtModalDialogs : public ModalDialogs {
 
     void ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) override;
     bool AskYesNo(const QString& text, const QString& title) override;
+    bool AskYesNoDefaultNo(const QString& text, const QString& title) override;
     QString GetOpenFileName(const QString& title, const QString& filter,
                             const QString& currentName) override;
     // A QtProgressDialog; it must be dropped before `owner` is deleted.
@@ -32,8 +33,9 @@ class QtModalDialogs : public ModalDialogs {
 // The dialogs as QtModalDialogs sets them up, before they are run.
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
                                             const QString& title, OutcomeIcon icon);
-std::unique_ptr<QMessageBox> MakeYesNoBox(QWidget* owner, const QString& text,
-                                          const QString& title);
+std::unique_ptr<QMessageBox> MakeYesNoBox(
+    QWidget* owner, const QString& text, const QString& title,
+    QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
 // Qt's own dialog, not the desktop's: only there can the entry "*.*" be made
 // to show every file while its description stays as written.
 std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* owner, const QString& title,

@@ -139,6 +139,8 @@ class MainWindowChecksTest : public QObject {
         QCOMPARE(question->icon(), QMessageBox::NoIcon);
         QCOMPARE(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(question->standardButton(question->defaultButton()), QMessageBox::Yes);
+        auto caution = quarnix::MakeYesNoBox(nullptr, {}, {}, QMessageBox::No);
+        QCOMPARE(caution->standardButton(caution->defaultButton()), QMessageBox::No);
     }
 
     // The box is neither cleared nor taken back; blanks are not empty.

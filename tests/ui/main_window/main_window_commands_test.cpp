@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "window_driver.h"
 
@@ -104,7 +105,8 @@ class MainWindowCommandsTest : public QObject {
         QFETCH(QString, emptied);
         QFETCH(QString, focused);
         QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("plan.doc"));
+        // Sample bytes are of no type: a ".doc" would add a question about them.
+        const QString path = folder.filePath(QStringLiteral("plan.bin"));
         QVERIFY(Write(path, Sample(100)));
         Driver w;
         if (decrypt) {
@@ -180,6 +182,63 @@ class MainWindowCommandsTest : public QObject {
         QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
         QVERIFY(Read(folder.filePath(QStringLiteral("chosen(秘密).doc"))) != Sample(100));
         QCOMPARE(Read(typed), Sample(100));
+    }
+
+    // A wrong password: after the confirmation, a question with No the
+    // default. No leaves everything as it was, without a further message.
+    void contentQuestion_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("No") << false;
+        QTest::newRow("Yes") << true;
+    }
+    void contentQuestion() {
+        QFETCH(bool, yes);
+        QTemporaryDir folder;
+        const QString plainPath = folder.filePath(QStringLiteral("notes.txt"));
+        const QString markedPath = folder.filePath(QStringLiteral("notes(秘密).txt"));
+        QString text;
+        for (int i = 1; i <= 200; ++i) {
+            text += QStringLiteral("第%1行：会议纪要。Minutes.\r\n").arg(i);
+        }
+        QVERIFY(Write(plainPath, text.toUtf8()));
+        quarnix::CryptRequest request;
+        request.FilePath = plainPath.toStdU16String();
+        request.Password1 = request.Password1Confirm = u"first1";
+        request.MakeBackup = false;
+        QVERIFY(quarnix::EncryptCommand(request).Succeeded());
+        const QByteArray encrypted = Read(markedPath);
+
+        Driver w;
+        w.Click("OptDecryptTask");
+        w.ChooseFile(markedPath);
+        TypePasswords(w, {"wrong2", "wrong2"});
+        w.Dialogs.YesNo = {true, yes};
+        // Asked on the user-interface thread, while the work waits before the backup.
+        bool askedBeforeTheWork = false;
+        w.Dialogs.WhileOpen = [&] {
+            if (w.Dialogs.Log.last().Kind == u"caution") {
+                askedBeforeTheWork =
+                    QThread::currentThread() == qApp->thread() &&
+                    QDir(folder.path()).entryList(QDir::Files) == QStringList{"notes(秘密).txt"};
+            }
+        };
+        Run(w);
+        QVERIFY(askedBeforeTheWork);
+        QCOMPARE(w.Dialogs.Log.value(1).Kind, QStringLiteral("caution"));
+        QCOMPARE(w.Dialogs.Log[1].Text,
+                 QStringLiteral("用这组密码按“秘密”等级解密后，文件内容不像纯文本文档，"
+                                "密码或加密等级可能不对。\r\n仍要解密吗？"));
+        QCOMPARE(w.Dialogs.Log[1].Title, QStringLiteral("友情提示"));
+        const QStringList files = QDir(folder.path()).entryList(QDir::Files);
+        if (yes) {
+            QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
+            QCOMPARE(files, (QStringList{"notes(秘密).txt.BAK", "notes.txt"}));
+        } else {
+            QCOMPARE(w.Dialogs.Log.size(), 2);
+            QCOMPARE(files, QStringList{"notes(秘密).txt"});  // no backup either
+            QCOMPARE(Read(markedPath), encrypted);
+        }
+        QCOMPARE(w.Focus(), QStringLiteral("CmdDecrypt"));
     }
 
     void encryptThenDecrypt_data() {

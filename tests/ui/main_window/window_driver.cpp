@@ -55,6 +55,11 @@ bool ScriptedDialogs::AskYesNo(const QString& text, const QString& title) {
     return YesNo.isEmpty() || YesNo.takeFirst();
 }
 
+bool ScriptedDialogs::AskYesNoDefaultNo(const QString& text, const QString& title) {
+    Open({QStringLiteral("caution"), text, title, OutcomeIcon::None, {}, {}});
+    return YesNo.isEmpty() || YesNo.takeFirst();
+}
+
 QString ScriptedDialogs::GetOpenFileName(const QString& title, const QString& filter,
                                          const QString& currentName) {
     Open({QStringLiteral("open"), {}, title, OutcomeIcon::None, filter, currentName});

@@ -14,7 +14,7 @@
 namespace quarnix::testing {
 
 struct ShownDialog {
-    QString Kind;  // "message", "question", "open" or "progress"
+    QString Kind;  // "message", "question", "caution" (No the default), "open" or "progress"
     QString Text;
     QString Title;
     OutcomeIcon Icon = OutcomeIcon::None;
@@ -35,7 +35,7 @@ struct ProgressScript {
 class ScriptedDialogs : public ModalDialogs {
   public:
     QList<ShownDialog> Log;
-    QList<bool> YesNo;       // answers in order; Yes when none is left
+    QList<bool> YesNo;       // answers to both kinds of question in order; Yes when none is left
     QStringList Files;       // answers in order, "" cancels; a cancel when none is left
     bool TakeFocus = false;  // a window of its own takes the focus while open, as a box does
     std::function<void()> WhileOpen;  // looks at the main window while a dialog is open
@@ -45,6 +45,7 @@ class ScriptedDialogs : public ModalDialogs {
 
     void ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) override;
     bool AskYesNo(const QString& text, const QString& title) override;
+    bool AskYesNoDefaultNo(const QString& text, const QString& title) override;
     QString GetOpenFileName(const QString& title, const QString& filter,
                             const QString& currentName) override;
     std::unique_ptr<ProgressDisplay> OpenProgress(const QString& title,
