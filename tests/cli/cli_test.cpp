@@ -49,6 +49,32 @@ TEST_F(Cli, RoundTripsAtEveryLevel) {
     }
 }
 
+// Without --level, decrypt works each file at the level of the marker in its
+// name, 秘密 without one, and reads password 2 when any file needs it.
+TEST_F(Cli, DecryptTakesEachFilesLevelFromItsMarker) {
+    const std::string input = "abc\nhello\n";
+    // c is encrypted at Secret, then at Secretter: the last marker counts.
+    const Bytes once = Transformed(Pattern(3000, 3), Level::Secret, true, u"abc", u"");
+    WriteBytes("a.bin", Pattern(3000, 1));
+    WriteBytes("b.bin", Pattern(3000, 2));
+    WriteBytes("c(秘密).bin", once);
+    WriteBytes("d.bin", Pattern(3000, 4));
+    const std::pair<const char*, const char*> encryptions[] = {
+        {"a.bin", "topsecret"}, {"b.bin", "secretter"}, {"c(秘密).bin", "secretter"}};
+    for (const auto& [name, option] : encryptions) {
+        ASSERT_EQ(RunCli({"encrypt", "--no-backup", "--level", option, name}, input).status, 0);
+    }
+    ASSERT_EQ(RunCli({"encrypt", "--no-backup", "--no-mark", "d.bin"}, input).status, 0);
+    const CliResult result = RunCli(
+        {"decrypt", "--no-backup", "a(绝密).bin", "b(机密).bin", "c(秘密)(机密).bin", "d.bin"},
+        input);
+    EXPECT_EQ(result.status, 0) << result.errors;
+    EXPECT_EQ(ReadBytes("a.bin"), Pattern(3000, 1));
+    EXPECT_EQ(ReadBytes("b.bin"), Pattern(3000, 2));
+    EXPECT_EQ(ReadBytes("c(秘密).bin"), once);
+    EXPECT_EQ(ReadBytes("d.bin"), Pattern(3000, 4));
+}
+
 TEST_F(Cli, SeveralFilesEachOnItsLineAndAFailureDoesNotStopTheOthers) {
     WriteBytes("a.txt", Pattern(10, 1));
     WriteBytes("b.txt", Pattern(10, 2));
