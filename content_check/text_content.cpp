@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace quarnix {
 namespace {
@@ -15,7 +16,7 @@ bool AllowedCharacter(char16_t c) {
         case u'\x1b':
             return true;
         default:
-            return !(c < 0x20 || (c >= 0x7f && c <= 0x9f));
+            return c >= 0x20 && c != 0x7f;
     }
 }
 
@@ -23,19 +24,13 @@ bool AllowedCharacter(char16_t c) {
 // unwanted control character. The decoder keeps an incomplete character at
 // the end to itself, without an error.
 bool DecodesCleanly(QStringDecoder decoder, QByteArrayView bytes) {
-    if (!decoder.isValid()) {
-        return false;
-    }
     const QString text = decoder.decode(bytes);
     if (decoder.hasError()) {
         return false;
     }
-    for (const QChar c : text) {
-        if (!AllowedCharacter(c.unicode())) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return AllowedCharacter(c.unicode()) && !(c >= u'\x80' && c <= u'\x9f');
+    });
 }
 
 }  // namespace
@@ -47,8 +42,8 @@ bool LooksLikeText(QByteArrayView bytes) {
     if (bytes.startsWith("\xfe\xff")) {
         return DecodesCleanly(QStringDecoder(QStringDecoder::Utf16BE), bytes);
     }
-    return DecodesCleanly(QStringDecoder(QStringDecoder::Utf8), bytes) ||
-           DecodesCleanly(QStringDecoder("GB18030"), bytes);
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char byte) { return AllowedCharacter(static_cast<std::uint8_t>(byte)); });
 }
 
 }  // namespace quarnix

@@ -41,7 +41,7 @@ TEST(MagicReach, ReadsHowFarTheRulesOfEachTypeLook) {
     EXPECT_EQ(MagicReach::Installed().Reach(QStringLiteral("application/pdf")), 1029u);
 }
 
-TEST(TextContent, UnicodeOrGbkWithoutControlCharacters) {
+TEST(TextContent, AnyEncodingWithoutControlCharacters) {
     const QString chinese = QStringLiteral("第一行：会议纪要\r\n\t第二行\f");
     QStringEncoder gbk("GBK");
     QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
@@ -55,6 +55,8 @@ TEST(TextContent, UnicodeOrGbkWithoutControlCharacters) {
         {"GBK", gbk.encode(chinese), true},
         {"UTF-16 with a byte order mark", utf16.encode(chinese), true},
         {"UTF-8 cut inside a character", utf8.left(utf8.size() - 6), true},
+        {"Latin-1, an accent before a full stop", QByteArray("r\xe9sum\xe9."), true},
+        {"UTF-16 with a control character", utf16.encode(QStringLiteral("a\ab")), false},
         {"a NUL byte", QByteArray("abc\0def", 7), false},
         {"a bell", QByteArray("abc\adef"), false},
         {"a delete", QByteArray("abc\x7f"), false},
