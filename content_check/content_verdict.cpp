@@ -72,7 +72,7 @@ QString ConcernText(const ContentVerdict& verdict) {
                    QStringLiteral("，看来并没有加密，解密反而会把它弄乱。");
         case ContentConcern::AlreadyEncrypted:
             return QStringLiteral("文件名中已有加密等级标记，内容也不像") + type +
-                   QStringLiteral("，看来已经加密过了；再加密一次，就要解密两次才能复原。");
+                   QStringLiteral("，看来已经加密过了。");
         case ContentConcern::None:
             break;
     }

@@ -140,8 +140,8 @@ TEST(ContentVerdict, NamesTheTypeTheLevelAndThePassword) {
     preview.Way = Direction::Encrypt;
     preview.FilePath = u"/d/a(秘密).txt";
     EXPECT_EQ(ConcernQuestion(JudgeContent(preview)),
-              QStringLiteral("文件名中已有加密等级标记，内容也不像纯文本文档，看来已经加密过了；"
-                             "再加密一次，就要解密两次才能复原。\r\n仍要加密吗？"));
+              QStringLiteral("文件名中已有加密等级标记，内容也不像纯文本文档，看来已经加密过了。"
+                             "\r\n仍要加密吗？"));
 }
 
 }  // namespace
