@@ -72,7 +72,7 @@ endforeach()
 run(fields dpkg-deb --field ${packages} Package Version Depends Recommends)
 message(STATUS "Control fields:\n${fields}")
 foreach(needed IN ITEMS "Package: quarnix" "Version: ${VERSION}-1" "libqt6widgets6" "libqt6gui6"
-        "libqt6core6" "libc6" "qt6-translations-l10n" "Recommends: qt6-wayland"
+        "libqt6core6" "libc6" "qt6-translations-l10n" "shared-mime-info" "Recommends: qt6-wayland"
         "fonts-wqy-microhei | fonts-noto-cjk")
     string(FIND "${fields}" "${needed}" at)
     if(at EQUAL -1)

@@ -52,12 +52,13 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quarnix.example.org/)
 set(CPACK_QUARNIX_DEBIAN_DIR ${QUARNIX_LINUX_DIST}/debian)
 set(CPACK_QUARNIX_STRIP ${CMAKE_STRIP})
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianStaging.cmake)
-# Dependencies: the libraries the binaries link (dpkg-shlibdeps) and Qt's own
-# Chinese texts, which the window loads at start. Recommended: the Wayland
+# Dependencies: the libraries the binaries link (dpkg-shlibdeps), Qt's own
+# Chinese texts, which the window loads at start, and the shared MIME database
+# that the look at a file's content reads. Recommended: the Wayland
 # platform plugin, a font with Chinese characters, and a way to start the
 # browser for the About window's web link.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, shared-mime-info")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-wqy-microhei | fonts-noto-cjk, xdg-utils")
 
 include(CPack)

@@ -98,7 +98,7 @@ class AboutTextsTest : public QObject {
     void agreementSaysWhatTheProgramDoesToAFile() {
         const QString text = about::UsageAgreement();
         QVERIFY(text.contains(QStringLiteral(u"直接改写原文件")));
-        QVERIFY(text.contains(QStringLiteral(u"用错误的密码或等级解密时，本软件无法察觉")));
+        QVERIFY(text.contains(QStringLiteral(u"用错误的密码或等级解密仍可能不被察觉")));
         QVERIFY(text.contains(QStringLiteral(u"混淆手段")));
         QVERIFY(text.contains(QStringLiteral(u"不能代替成熟的强加密软件")));
     }
