@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/error_text.h"
 #include "engine/product.h"
 #include "engine/text_codec.h"
 
@@ -130,9 +131,7 @@ std::u16string StateText(const WorkFailure& f, const FailureContext& context) {
 }  // namespace
 
 std::u16string ErrorText(int error) {
-    char buffer[256];
-    // The GNU strerror_r answers a pointer that may or may not be `buffer`.
-    return Utf8ToUtf16(::strerror_r(error, buffer, sizeof buffer));
+    return SystemReasonText(error);
 }
 
 CommandOutcome FixedOutcome(OutcomeKind kind) {

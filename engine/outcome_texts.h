@@ -28,7 +28,7 @@ struct FailureContext {
 // A failed or cancelled file step.
 CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureContext& context);
 
-// The operating system's text for an errno value, as UTF-16.
+// The reason for an errno value, in Chinese (SystemReasonText), as UTF-16.
 std::u16string ErrorText(int error);
 
 }  // namespace quarnix
