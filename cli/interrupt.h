@@ -1,7 +1,16 @@
 #pragma once
-// Ctrl+C (SIGINT) and SIGTERM ask the running command to stop between two
-// chunks; the file then stays as it was. A second signal ends the tool at
-// once, which is safe too: the file is at every moment wholly old or new.
+// Ctrl+C (SIGINT), SIGTERM, SIGHUP and SIGQUIT ask the running command to
+// stop between two chunks; the file then stays as it was. A second signal
+// ends the tool at once, which is safe too: the file is at every moment
+// wholly old or new.
+//
+// While a password is asked with echo off, the signals also put the terminal
+// back as it was, so that no way out of the prompt leaves echo off.
+
+#include <signal.h>
+#include <termios.h>
+
+#include <string_view>
 
 namespace quarnix::cli {
 
@@ -11,5 +20,16 @@ void InstallInterruptHandlers();
 
 // True once a signal arrived.
 bool InterruptRequested();
+
+// The signals that set InterruptRequested, for a wait that must not miss one
+// that arrives just before it begins (block them, check, then ppoll).
+sigset_t InterruptSignals();
+
+// From now until EndHiddenPrompt, a signal that ends the tool first sets the
+// terminal of standard input to `visible`. Ctrl+Z (SIGTSTP) sets `visible`,
+// stops the tool as usual and, once it is continued, sets `hidden` again and
+// shows `prompt` anew on standard error. `prompt` must outlive the prompt.
+void BeginHiddenPrompt(const termios& visible, const termios& hidden, std::string_view prompt);
+void EndHiddenPrompt();
 
 }  // namespace quarnix::cli

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <map>
 
+#include "command_line_texts.h"
 #include "engine/product.h"
 #include "engine/text_codec.h"
 #include "file_runner.h"
@@ -25,6 +26,7 @@ constexpr char Usage[] =
 constexpr char Footer[] =
     "密码不从命令行读取：在终端上不回显地询问，每个密码输入两次；\n"
     "标准输入不是终端时，第 1 行是密码，第 2 行是密码2（仅当有文件按 topsecret 处理时读取）。\n"
+    "文件名以“-”开头时，请写在“--”之后：quarnix-cli encrypt -- -x.txt\n"
     "退出状态：0 全部成功，1 有文件失败或被拒绝（或按了 Ctrl+C），2 用法错误。";
 
 }  // namespace
@@ -33,7 +35,9 @@ int main(int argc, char** argv) {
     using quarnix::Level;
     CLI::App app(quarnix::Utf16ToUtf8(quarnix::ApplicationTitle) + "：就地加密或解密文件",
                  "quarnix-cli");
+    app.formatter(std::make_shared<quarnix::cli::ChineseFormatter>(Usage));
     app.set_help_flag("-h,--help", "显示本帮助并退出");
+    app.set_version_flag("--version", quarnix::cli::VersionText(), "显示版本号并退出");
     app.footer(Footer);
 
     std::string task;
@@ -48,12 +52,12 @@ int main(int argc, char** argv) {
 
     app.add_option("task", task, "encrypt（加密）或 decrypt（解密）")
         ->required()
-        ->check(CLI::IsMember({"encrypt", "decrypt"}));
+        ->check(quarnix::cli::OneOf({"encrypt", "decrypt"}));
     CLI::Option* levelOption =
         app.add_option("--level", levelName,
                        "加密等级：secret（秘密，默认）、secretter（机密）、topsecret（绝密）；"
                        "解密时不给出则按文件名中的等级标记，没有标记为秘密")
-            ->check(CLI::IsMember({"secret", "secretter", "topsecret"}));
+            ->check(quarnix::cli::OneOf({"secret", "secretter", "topsecret"}));
     app.add_flag("--no-backup", noBackup, "不做备份（默认在文件旁留一份备份）");
     app.add_flag("--no-mark", noMark, "不在文件名中加入或去掉等级标记");
     app.add_flag("--force", force,
@@ -66,8 +70,12 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp&) {
         std::cout << app.help();
         return 0;
+    } catch (const CLI::CallForVersion& version) {
+        std::cout << version.what() << '\n';
+        return 0;
     } catch (const CLI::ParseError& error) {
-        std::cerr << error.what() << '\n' << Usage << "详见 quarnix-cli --help。\n";
+        std::cerr << quarnix::cli::UsageErrorText(app, error) << '\n'
+                  << Usage << "详见 quarnix-cli --help。\n";
         return 2;
     }
 
@@ -84,8 +92,7 @@ int main(int argc, char** argv) {
     options.Files = std::move(files);
     const auto passwords = quarnix::cli::ReadPasswords(quarnix::cli::PasswordLevel(options));
     if (!passwords) {
-        std::cerr << "已取消：没有处理任何文件。\n";
-        return 1;
+        return 1;  // the reason is written already
     }
     return quarnix::cli::RunFiles(options, *passwords);
 }

@@ -1,16 +1,35 @@
 #include "password_input.h"
 
+#include <poll.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string_view>
 
+#include "engine/format/key_material.h"
+#include "engine/outcome_texts.h"
 #include "engine/text_codec.h"
 #include "interrupt.h"
 
 namespace quarnix::cli {
 namespace {
+
+// A password of MaxKeyTextLength UTF-16 units takes at most three bytes of
+// UTF-8 for each, and a line may end in "\r\n". A longer line is refused once
+// this many bytes are read, so that a huge line costs neither time nor memory.
+constexpr std::size_t MaxLineBytes = 3 * MaxKeyTextLength + 1;
+
+constexpr int Attempts = 3;
+
+template <typename Text>
+void WipeText(Text& text) {
+    text.resize(text.capacity());
+    ::explicit_bzero(text.data(), text.size() * sizeof(typename Text::value_type));
+    text.clear();
+}
 
 void Say(std::string_view text) {
     while (!text.empty()) {
@@ -22,90 +41,213 @@ void Say(std::string_view text) {
     }
 }
 
-// One line of standard input without its line end ("\n" or "\r\n"); an empty
-// text at the end of the input. Byte by byte, so that nothing past the line
-// is consumed. nullopt when a signal arrived.
-std::optional<std::string> ReadLine() {
-    std::string line;
+enum class Read { Line, Interrupted, TooLong };
+
+// Waits until standard input can be read without blocking; false when a
+// signal asks the tool to stop, also one that came before the wait began.
+// The signals are blocked by the caller and let through only while waiting.
+bool WaitForInput(const sigset_t& unblocked) {
     for (;;) {
+        if (InterruptRequested()) {
+            return false;
+        }
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (::ppoll(&input, 1, nullptr, &unblocked) >= 0) {
+            return true;  // data, the end of the input or an error: read tells
+        }
+        if (errno != EINTR) {
+            return true;
+        }
+    }
+}
+
+// One line of standard input into `line`, without its line end ("\n" or
+// "\r\n"); an empty line at the end of the input. Byte by byte, so that
+// nothing past the line is consumed: a script may hand the rest of its input
+// to the next program. `line` never grows beyond its first buffer, so no copy
+// of a password is left behind in freed memory.
+Read ReadLine(std::string& line) {
+    WipeText(line);
+    line.reserve(MaxLineBytes);
+    const sigset_t signals = InterruptSignals();
+    sigset_t unblocked;
+    ::sigprocmask(SIG_BLOCK, &signals, &unblocked);
+    Read read = Read::Line;
+    for (;;) {
+        if (!WaitForInput(unblocked)) {
+            read = Read::Interrupted;
+            break;
+        }
         char c = 0;
         const ssize_t n = ::read(STDIN_FILENO, &c, 1);
         if (n < 0 && errno == EINTR) {
-            if (InterruptRequested()) {
-                return std::nullopt;
-            }
             continue;
         }
         if (n <= 0 || c == '\n') {
             break;
         }
+        if (line.size() == MaxLineBytes) {
+            read = Read::TooLong;
+            break;
+        }
         line.push_back(c);
     }
-    if (!line.empty() && line.back() == '\r') {
+    ::sigprocmask(SIG_SETMASK, &unblocked, nullptr);
+    if (read == Read::Line && !line.empty() && line.back() == '\r') {
         line.pop_back();
     }
-    return line;
+    return read;
 }
 
-// Asks on the terminal with echo switched off, and switches it on again.
-// Echo goes off before the prompt shows, so that nothing typed after the
-// prompt is echoed or discarded; typing before the prompt is discarded.
-std::optional<std::u16string> AskHidden(std::string_view prompt) {
-    termios saved{};
-    const bool canHide = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+// Reads a line into `password`, replacing (and wiping) what it held; `line`
+// is wiped afterwards.
+Read ReadPassword(std::string& line, std::u16string& password) {
+    const Read read = ReadLine(line);
+    if (read != Read::Line) {
+        WipeText(line);
+        return read;
+    }
+    std::u16string decoded = Utf8ToUtf16(line);
+    WipeText(line);
+    password.swap(decoded);
+    WipeText(decoded);
+    return password.size() > MaxKeyTextLength ? Read::TooLong : Read::Line;
+}
+
+// Asks on the terminal with echo switched off, and switches it on again, also
+// when a signal ends or stops the tool meanwhile. Echo goes off before the
+// prompt shows, so that nothing typed after the prompt is echoed or
+// discarded; typing before the prompt is discarded.
+Read AskHidden(std::string_view prompt, std::string& line, std::u16string& password) {
+    termios visible{};
+    const bool canHide = ::tcgetattr(STDIN_FILENO, &visible) == 0;
     if (canHide) {
-        termios hidden = saved;
+        termios hidden = visible;
         hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        BeginHiddenPrompt(visible, hidden, prompt);
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
     }
     Say(prompt);
-    const auto line = ReadLine();
+    const Read read = ReadPassword(line, password);
     if (canHide) {
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        EndHiddenPrompt();
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &visible);
     }
     Say("\n");
-    if (!line) {
-        return std::nullopt;
+    return read;
+}
+
+struct PasswordPair {
+    std::string_view Prompt;
+    std::string_view ConfirmPrompt;
+    std::u16string* Password;
+    std::u16string* Confirm;
+    OutcomeKind Mismatch;  // its message asks to type the pair again
+    std::string_view Name;
+};
+
+// A password and its confirmation, asked again while they differ.
+Read AskPair(const PasswordPair& pair, std::string& line, bool* confirmed) {
+    for (int attempt = 1; attempt <= Attempts; ++attempt) {
+        Read read = AskHidden(pair.Prompt, line, *pair.Password);
+        if (read == Read::Line) {
+            read = AskHidden(pair.ConfirmPrompt, line, *pair.Confirm);
+        }
+        if (read != Read::Line) {
+            return read;
+        }
+        if (*pair.Password == *pair.Confirm) {
+            *confirmed = true;
+            return Read::Line;
+        }
+        if (attempt < Attempts) {
+            Say(Utf16ToUtf8(FixedOutcome(pair.Mismatch).Message) + "\n");
+        }
     }
-    return Utf8ToUtf16(*line);
+    *confirmed = false;
+    return Read::Line;
+}
+
+// Says why no file is processed; false.
+bool Refuse(Read read, std::string_view name) {
+    if (read == Read::Interrupted) {
+        Say("已取消：没有处理任何文件。\n");
+    } else {
+        Say(std::string(name) + "超过 " + std::to_string(MaxKeyTextLength) +
+            " 个字符，无法使用。没有处理任何文件。\n");
+    }
+    return false;
+}
+
+bool ReadFromInput(Passwords& passwords, bool secondPassword) {
+    std::string line;
+    Read read = ReadPassword(line, passwords.Password1);
+    if (read != Read::Line) {
+        return Refuse(read, "密码");
+    }
+    passwords.Password1Confirm = passwords.Password1;
+    if (secondPassword) {
+        read = ReadPassword(line, passwords.Password2);
+        if (read != Read::Line) {
+            return Refuse(read, "密码2");
+        }
+        passwords.Password2Confirm = passwords.Password2;
+    }
+    return true;
+}
+
+bool AskOnTerminal(Passwords& passwords, bool secondPassword) {
+    const PasswordPair pairs[] = {
+        {"密码：", "再次输入密码：", &passwords.Password1, &passwords.Password1Confirm,
+         OutcomeKind::Password1Mismatch, "密码"},
+        {"密码2：", "再次输入密码2：", &passwords.Password2, &passwords.Password2Confirm,
+         OutcomeKind::Password2Mismatch, "密码2"},
+    };
+    std::string line;
+    for (const PasswordPair& pair : pairs) {
+        if (pair.Password == &passwords.Password2 && !secondPassword) {
+            break;
+        }
+        bool confirmed = false;
+        const Read read = AskPair(pair, line, &confirmed);
+        if (read != Read::Line) {
+            return Refuse(read, pair.Name);
+        }
+        if (!confirmed) {
+            Say("你两次输入的" + std::string(pair.Name) + "一直不一致，已试过 " +
+                std::to_string(Attempts) + " 次：没有处理任何文件。\n");
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
 
+Passwords::~Passwords() {
+    Wipe(Password1);
+    Wipe(Password1Confirm);
+    Wipe(Password2);
+    Wipe(Password2Confirm);
+}
+
+void Wipe(std::string& text) {
+    WipeText(text);
+}
+
+void Wipe(std::u16string& text) {
+    WipeText(text);
+}
+
 std::optional<Passwords> ReadPasswords(Level level) {
     Passwords passwords;
     const bool secondPassword = level == Level::TopSecret;
-    if (::isatty(STDIN_FILENO) == 0) {
-        const auto first = ReadLine();
-        const auto second = secondPassword ? ReadLine() : std::optional<std::string>("");
-        if (!first || !second) {
-            return std::nullopt;
-        }
-        passwords.Password1 = passwords.Password1Confirm = Utf8ToUtf16(*first);
-        passwords.Password2 = passwords.Password2Confirm = Utf8ToUtf16(*second);
-        return passwords;
+    const bool read = ::isatty(STDIN_FILENO) == 0 ? ReadFromInput(passwords, secondPassword)
+                                                  : AskOnTerminal(passwords, secondPassword);
+    if (!read) {
+        return std::nullopt;
     }
-    struct Question {
-        std::string_view prompt;
-        std::u16string* answer;
-    };
-    const Question questions[] = {
-        {"密码：", &passwords.Password1},
-        {"再次输入密码：", &passwords.Password1Confirm},
-        {"密码2：", &passwords.Password2},
-        {"再次输入密码2：", &passwords.Password2Confirm},
-    };
-    for (const Question& question : questions) {
-        if (question.answer == &passwords.Password2 && !secondPassword) {
-            break;
-        }
-        auto answer = AskHidden(question.prompt);
-        if (!answer) {
-            return std::nullopt;
-        }
-        *question.answer = std::move(*answer);
-    }
-    return passwords;
+    return std::optional<Passwords>(std::move(passwords));
 }
 
 }  // namespace quarnix::cli

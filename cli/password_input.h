@@ -1,6 +1,7 @@
 #pragma once
 // The passwords of quarnix-cli. On a terminal each is asked twice without
-// echo, the second entry playing the role of the window's confirmation box.
+// echo, the second entry playing the role of the window's confirmation box;
+// when the two differ, both are asked again, at most three times in all.
 // Otherwise standard input holds password 1 on its first line and, at
 // TopSecret, password 2 on its second, UTF-8, without confirmation.
 // Passwords are never taken from the command line.
@@ -12,14 +13,29 @@
 
 namespace quarnix::cli {
 
+// The passwords as typed; wiped from memory when dropped.
 struct Passwords {
     std::u16string Password1;
     std::u16string Password1Confirm;
     std::u16string Password2;
     std::u16string Password2Confirm;
+
+    Passwords() = default;
+    Passwords(Passwords&&) = default;
+    Passwords& operator=(Passwords&&) = delete;
+    Passwords(const Passwords&) = delete;
+    Passwords& operator=(const Passwords&) = delete;
+    ~Passwords();
 };
 
-// nullopt when a signal interrupted the typing.
+// nullopt when no password could be had: a signal interrupted the typing, a
+// line was longer than any password may be, or the confirmation differed
+// three times. The reason has been written to standard error then.
 std::optional<Passwords> ReadPasswords(Level level);
+
+// Overwrites the whole buffer of `text`, its spare capacity included, before
+// emptying it (explicit_bzero: the writing is never optimised away).
+void Wipe(std::string& text);
+void Wipe(std::u16string& text);
 
 }  // namespace quarnix::cli

@@ -2,10 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
+#include <utmp.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -40,10 +44,18 @@ int InputPipe(const std::string& input) {
     return fds[0];
 }
 
-}  // namespace
+// An unnamed regular file holding `input`, read from its start.
+int InputFile(const std::string& input) {
+    const int fd = ::open(".", O_TMPFILE | O_RDWR, 0600);
+    if (fd < 0 || ::write(fd, input.data(), input.size()) != static_cast<ssize_t>(input.size()) ||
+        ::lseek(fd, 0, SEEK_SET) != 0) {
+        std::abort();
+    }
+    return fd;
+}
 
-CliResult RunCli(const std::vector<std::string>& arguments, const std::string& input) {
-    const int in = InputPipe(input);
+// Runs the tool with standard input `in`, which stays open.
+CliResult RunWithInput(const std::vector<std::string>& arguments, int in) {
     int err[2];
     if (::pipe(err) != 0) {
         std::abort();
@@ -59,7 +71,6 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::string& i
         ::dup2(err[1], STDERR_FILENO);
         Exec(arguments);
     }
-    ::close(in);
     ::close(out[1]);
     ::close(err[1]);
     CliResult result;
@@ -72,6 +83,24 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::string& i
         ::close(fd);
     }
     result.status = WaitCli(pid);
+    return result;
+}
+
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& arguments, const std::string& input) {
+    const int in = InputPipe(input);
+    CliResult result = RunWithInput(arguments, in);
+    ::close(in);
+    return result;
+}
+
+CliResult RunCliOnFile(const std::vector<std::string>& arguments, const std::string& input,
+                       long long* consumed) {
+    const int in = InputFile(input);
+    CliResult result = RunWithInput(arguments, in);
+    *consumed = ::lseek(in, 0, SEEK_CUR);
+    ::close(in);
     return result;
 }
 
@@ -117,6 +146,83 @@ bool Running(pid_t pid) {
     siginfo_t info{};
     return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
            info.si_pid == 0;
+}
+
+TerminalCli::TerminalCli(const std::vector<std::string>& arguments) {
+    if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
+        std::abort();
+    }
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::close(master_);
+        ::login_tty(slave_);  // a session of its own, with the terminal as its own
+        Exec(arguments);
+    }
+}
+
+TerminalCli::~TerminalCli() {
+    if (!reaped_) {
+        ::kill(pid_, SIGKILL);
+        WaitCli(pid_);
+    }
+    ::close(master_);
+    ::close(slave_);
+}
+
+bool TerminalCli::ReadSome(bool wait) {
+    // Looks again now and then whether the tool has ended: with the slave
+    // side open here, the terminal never reports the end itself.
+    pollfd ready{master_, POLLIN, 0};
+    if (::poll(&ready, 1, wait ? 100 : 0) <= 0) {
+        return false;
+    }
+    char buffer[4096];
+    const ssize_t n = ::read(master_, buffer, sizeof buffer);
+    if (n <= 0) {
+        return false;
+    }
+    seen_.append(buffer, static_cast<std::size_t>(n));
+    return true;
+}
+
+bool TerminalCli::ReadUntil(const std::string& text, int times) {
+    const auto count = [&] {
+        int found = 0;
+        for (std::size_t at = seen_.find(text); at != std::string::npos;
+             at = seen_.find(text, at + text.size())) {
+            ++found;
+        }
+        return found;
+    };
+    while (count() < times) {
+        if (!ReadSome(true) && !Running(pid_)) {
+            while (ReadSome(false)) {
+            }
+            return count() >= times;
+        }
+    }
+    return true;
+}
+
+void TerminalCli::Type(const std::string& text) {
+    if (::write(master_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+        std::abort();
+    }
+}
+
+bool TerminalCli::EchoOn() const {
+    termios settings{};
+    return ::tcgetattr(slave_, &settings) == 0 && (settings.c_lflag & ECHO) != 0;
+}
+
+int TerminalCli::Wait() {
+    while (Running(pid_)) {
+        ReadSome(true);
+    }
+    while (ReadSome(false)) {
+    }
+    reaped_ = true;
+    return WaitCli(pid_);
 }
 
 }  // namespace quarnix::test

@@ -18,6 +18,12 @@ struct CliResult {
 // Runs to its end; `input` is standard input (a pipe, so not a terminal).
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& input);
 
+// As RunCli, with standard input a regular file holding `input`, shared with
+// the caller as a shell shares it between the commands of a script;
+// `consumed` receives how far the tool read into it.
+CliResult RunCliOnFile(const std::vector<std::string>& arguments, const std::string& input,
+                       long long* consumed);
+
 // Starts in the background with standard input `input` and standard error
 // discarded, in the caller's working folder.
 pid_t StartCli(const std::vector<std::string>& arguments, const std::string& input);
@@ -31,5 +37,34 @@ std::vector<long long> OpenTempFileSizes(pid_t pid);
 
 // True while the process has not ended (it may be a zombie not yet reaped).
 bool Running(pid_t pid);
+
+// quarnix-cli run on a terminal of its own (a pseudo-terminal whose slave
+// side the test keeps open, so that its settings can be read after the tool
+// has ended), in the caller's working folder.
+class TerminalCli {
+  public:
+    explicit TerminalCli(const std::vector<std::string>& arguments);
+    ~TerminalCli();
+    TerminalCli(const TerminalCli&) = delete;
+    TerminalCli& operator=(const TerminalCli&) = delete;
+
+    // Reads what the tool writes until `text` has come `times` times in all;
+    // false when the tool ended first.
+    bool ReadUntil(const std::string& text, int times = 1);
+    void Type(const std::string& text);  // as typed on the keyboard
+    bool EchoOn() const;
+    int Wait();  // once: reads what is left; the exit status or -signal
+    pid_t Pid() const { return pid_; }
+    const std::string& Seen() const { return seen_; }
+
+  private:
+    bool ReadSome(bool wait);
+
+    int master_ = -1;
+    int slave_ = -1;
+    pid_t pid_ = -1;
+    bool reaped_ = false;
+    std::string seen_;
+};
 
 }  // namespace quarnix::test

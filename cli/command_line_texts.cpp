@@ -1,0 +1,180 @@
+#include "command_line_texts.h"
+
+#include <algorithm>
+
+#include "engine/product.h"
+
+namespace quarnix::cli {
+namespace {
+
+// "a", "a 或 b", "a、b 或 c".
+std::string Choice(const std::vector<std::string>& values) {
+    std::string text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) {
+            text += i + 1 == values.size() ? " 或 " : "、";
+        }
+        text += values[i];
+    }
+    return text;
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+
+// The option that CLI11 names at the start of its message ("--level: ..."),
+// or, failing that, the option whose name appears anywhere in it, the
+// longest first.
+const CLI::Option* OptionIn(const CLI::App& app, const std::string& message) {
+    const CLI::Option* found = nullptr;
+    std::size_t foundLength = 0;
+    for (const CLI::Option* option : app.get_options()) {
+        const std::string name = option->get_name();
+        if (name.empty()) {
+            continue;
+        }
+        if (StartsWith(message, name + ":")) {
+            return option;
+        }
+        if (message.find(name) != std::string::npos && name.size() > foundLength) {
+            found = option;
+            foundLength = name.size();
+        }
+    }
+    return found;
+}
+
+std::string Named(const CLI::Option* option) {
+    return option != nullptr ? option->get_name() : std::string("某个选项");
+}
+
+std::string MissingText(const CLI::App& app) {
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->get_required() && option->count() == 0) {
+            return "缺少 " + option->get_name() + "：" + option->get_description() + "。";
+        }
+    }
+    return "缺少必需的参数。";
+}
+
+std::string MismatchText(const CLI::App& app, const std::string& message) {
+    const std::string name = Named(OptionIn(app, message));
+    if (message.find("At Most") != std::string::npos) {
+        return "选项 " + name + " 只能给出一次。";
+    }
+    if (message.find("missing") != std::string::npos) {
+        return "选项 " + name + " 后面缺少它的值。";
+    }
+    return "选项 " + name + " 的值的个数不对。";
+}
+
+// "--level: 的值…" as CLI11 words a failed check of OneOf: the name, then our text.
+std::string ValidationText(const CLI::App& app, const std::string& message) {
+    const CLI::Option* option = OptionIn(app, message);
+    if (option != nullptr && StartsWith(message, option->get_name() + ": ")) {
+        return option->get_name() + " " + message.substr(option->get_name().size() + 2) + "。";
+    }
+    return "选项 " + Named(option) + " 的值无效。";
+}
+
+std::vector<std::string> UnknownArguments(const CLI::App& app) {
+    std::vector<std::string> unknown;
+    for (const std::string& argument : app.remaining()) {
+        if (argument != "--") {
+            unknown.push_back(argument);
+        }
+    }
+    return unknown;
+}
+
+std::string Joined(const std::vector<std::string>& arguments) {
+    std::string text;
+    for (const std::string& argument : arguments) {
+        text += (text.empty() ? "" : " ") + argument;
+    }
+    return text;
+}
+
+}  // namespace
+
+ChineseFormatter::ChineseFormatter(std::string usage) : usage_(std::move(usage)) {
+    label("Positionals", "位置参数");
+    label("Options", "选项");
+    label("TEXT", "");
+}
+
+std::string ChineseFormatter::make_usage(const CLI::App*, std::string) const {
+    return usage_;
+}
+
+std::string ChineseFormatter::make_group(std::string group, bool isPositional,
+                                         std::vector<const CLI::Option*> options) const {
+    std::string text = "\n" + get_label(group) + "：\n";
+    for (const CLI::Option* option : options) {
+        text += make_option(option, isPositional);
+    }
+    return text;
+}
+
+std::string ChineseFormatter::make_option_opts(const CLI::Option* option) const {
+    std::string text;
+    if (option->get_type_size() == 0) {
+        return text;  // a flag
+    }
+    const std::string placeholder = get_label(option->get_type_name());
+    if (!placeholder.empty()) {
+        text += " " + placeholder;
+    }
+    if (option->get_expected_max() == CLI::detail::expected_max_vector_size) {
+        text += " ...";
+    }
+    return text;
+}
+
+CLI::Validator OneOf(std::vector<std::string> values) {
+    return CLI::Validator(
+        [values](std::string& value) {
+            if (std::find(values.begin(), values.end(), value) != values.end()) {
+                return std::string();
+            }
+            return "的值“" + value + "”无效，只能是 " + Choice(values);
+        },
+        std::string());
+}
+
+std::string VersionText() {
+    return "quarnix-cli " + std::to_string(VersionMajor) + "." + std::to_string(VersionMinor) +
+           "." + std::to_string(VersionRevision);
+}
+
+std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error) {
+    const std::string message = error.what();
+    const std::vector<std::string> unknown = UnknownArguments(app);
+    std::string text;
+    if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+        text = MissingText(app);
+    } else if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+        text = MismatchText(app, message);
+    } else if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
+        text = ValidationText(app, message);
+    } else if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr) {
+        text = "选项 " + Named(OptionIn(app, message)) + " 的值无效。";
+    } else if (dynamic_cast<const CLI::ExtrasError*>(&error) == nullptr) {
+        text = "命令行有误。";
+    }
+    // Arguments not understood, whatever else went wrong first.
+    if (!unknown.empty()) {
+        text += (text.empty() ? "" : "\n") + std::string("不认识的选项：") + Joined(unknown) + "。";
+        // "-x.txt" may well be a file; "--lev" is a mistyped option.
+        const auto dashed = std::find_if(unknown.begin(), unknown.end(), [](const std::string& a) {
+            return StartsWith(a, "-") && !StartsWith(a, "--");
+        });
+        if (dashed != unknown.end()) {
+            text += "\n文件名以“-”开头时，请写在“--”之后，例如：quarnix-cli encrypt -- " + *dashed;
+        }
+    }
+    return text.empty() ? "命令行有误。" : text;
+}
+
+}  // namespace quarnix::cli

@@ -1,0 +1,38 @@
+#pragma once
+// The command line of quarnix-cli in Chinese: the help text, the check of an
+// option's value, the version and every error of the command line. The
+// options themselves are declared in main.cpp.
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+namespace quarnix::cli {
+
+// The help with Chinese headings and `usage` as its usage line; the value
+// placeholders and the "REQUIRED" marks of CLI11 are left out.
+class ChineseFormatter : public CLI::Formatter {
+  public:
+    explicit ChineseFormatter(std::string usage);
+
+    std::string make_usage(const CLI::App* app, std::string name) const override;
+    std::string make_group(std::string group, bool isPositional,
+                           std::vector<const CLI::Option*> options) const override;
+    std::string make_option_opts(const CLI::Option* option) const override;
+
+  private:
+    std::string usage_;
+};
+
+// Accepts one of `values`; otherwise the error names the value and the choice.
+CLI::Validator OneOf(std::vector<std::string> values);
+
+// "quarnix-cli 3.3.63".
+std::string VersionText();
+
+// A command-line error of `app` in Chinese, one or two lines without a final
+// line end. An argument that starts with "-" and is no option brings a hint
+// to write file names after "--".
+std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error);
+
+}  // namespace quarnix::cli
