@@ -20,6 +20,9 @@ frmAbout* AboutWindowKeeper::Open() {
         window_ = new frmAbout(opener_);
         window_->show();
     }
+    if (window_->isMinimized()) {
+        window_->showNormal();
+    }
     window_->raise();
     window_->activateWindow();
     return window_;

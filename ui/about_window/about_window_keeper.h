@@ -20,7 +20,8 @@ class AboutWindowKeeper {
     static AboutWindowKeeper& ForProgram();
 
     // Shows the About window and returns it. A window that is open keeps its height,
-    // its agreement box and any text typed there; one that was closed is loaded anew.
+    // its agreement box and any text typed there, and is brought back to its normal
+    // state when it was minimised; one that was closed is loaded anew.
     frmAbout* Open();
 
     // The About window while it is open, otherwise nullptr.

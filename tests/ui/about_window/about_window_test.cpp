@@ -172,6 +172,21 @@ class AboutWindowTest : public QObject {
         QCOMPARE(keeper_->OpenWindow(), first);
     }
 
+    // Open brings back a minimised window as it was, to the front; left
+    // minimised, it would keep the program running unseen after CmdQuit.
+    void openRestoresAMinimisedWindow() {
+        frmAbout* about = keeper_->Open();
+        QTest::mouseClick(about->LblXKXY, Qt::LeftButton);
+        const Appearance expanded = AppearanceOf(about);
+        about->showMinimized();
+        QVERIFY(about->isMinimized());
+        QCOMPARE(keeper_->Open(), about);
+        QVERIFY(!about->isMinimized() && about->isVisible());
+        QCOMPARE(about->windowState() & ~Qt::WindowActive, Qt::WindowNoState);
+        QVERIFY(AppearanceOf(about) == expanded);
+        QCOMPARE(VisibleAboutWindows().size(), 1);
+    }
+
     void agreementLabelExpandsTheWindowDownwards() {
         frmAbout* about = keeper_->Open();
         const QRect collapsed = about->geometry();
