@@ -6,12 +6,12 @@
 #include <iostream>
 
 #include "command_line_file.h"
-#include "engine/product.h"
 #include "frm_main.h"
+#include "ui/application/application_setup.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QString::fromUtf16(quarnix::ProductName));
+    quarnix::SetUpApplication(application);
     // The desktop entry's ID, by which Wayland compositors find the icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quarnix"));
 

@@ -112,6 +112,11 @@ void FrmMain::CmdQuit_Click() {
     close();
 }
 
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    return TextBoxDrop(watched, event) || BrowseAccelerator(watched, event) ||
+           QWidget::eventFilter(watched, event);
+}
+
 void FrmMain::closeEvent(QCloseEvent* event) {
     if (work_->Running()) {
         // Never leave the file half done: stop the work first.

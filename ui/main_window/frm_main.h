@@ -57,6 +57,7 @@ class FrmMain : public QWidget {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // The controls' events the window takes: TextBoxDrop, BrowseAccelerator.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -69,6 +70,7 @@ class FrmMain : public QWidget {
     void OptEncryptTask_Click();
     void OptDecryptTask_Click();
     void cmdOpenFile_Click();
+    void cmdOpenFile_Accelerator();
     void OptSecret_Click();
     void OptSecretter_Click();
     void OptTopSecret_Click();
@@ -81,6 +83,9 @@ class FrmMain : public QWidget {
 
     void ConnectHandlers();
     void AcceptFileDrops();
+    // The parts of eventFilter; true when the event is taken.
+    bool TextBoxDrop(QObject* watched, QEvent* event);        // frm_main_drop.cpp
+    bool BrowseAccelerator(QObject* watched, QEvent* event);  // frm_main_keys.cpp
     void ApplyTaskCaptions(const texts::TaskCaptions& captions);
     CryptRequest BuildRequest() const;
     // Asks whether to go on when the file's content speaks against the work.
@@ -100,6 +105,8 @@ class FrmMain : public QWidget {
     // Set while a check on leaving a password box runs: the focus changes that
     // its message box and its own focus move cause are no leaves of their own.
     bool leaveCheckRunning_ = false;
+    // How many messages the checks on leaving a password box have shown.
+    int leaveMessagesShown_ = 0;
 
     // The controls, named as in the window's layout.
     QButtonGroup* TaskGroup = nullptr;   // OptEncryptTask, OptDecryptTask

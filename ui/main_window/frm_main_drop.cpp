@@ -74,7 +74,7 @@ void FrmMain::AcceptFileDrops() {
     }
 }
 
-bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+bool FrmMain::TextBoxDrop(QObject* watched, QEvent* event) {
     if (IsDrag(event->type()) && qobject_cast<QLineEdit*>(watched) != nullptr) {
         auto* drag = static_cast<QDropEvent*>(event);
         if (drag->mimeData() != nullptr && drag->mimeData()->hasUrls()) {
@@ -86,7 +86,7 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return false;
 }
 
 void FrmMain::dragEnterEvent(QDragEnterEvent* event) {

@@ -14,6 +14,7 @@
 #include "control_styles.h"
 #include "engine/product.h"
 #include "frm_main.h"
+#include "option_group_keys.h"
 #include "password_line_edit.h"
 #include "picture_box.h"
 #include "twips.h"
@@ -149,6 +150,9 @@ void FrmMain::BuildControls() {
     Frame2->setStyle(&FrameStyle());
     SetTabOrder();
     KeepOneTabStopPerOptionGroup();
+    OptionGroupKeys::Install(TaskGroup);
+    OptionGroupKeys::Install(LevelGroup);
+    cmdOpenFile->installEventFilter(this);  // Alt+B: frm_main_keys.cpp
     OptEncryptTask->setFocus();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -169,7 +173,7 @@ void FrmMain::SetTabOrder() {
 }
 
 // An option group is one tab stop, at its selected option; the arrow keys
-// move within the group.
+// move within the group (OptionGroupKeys).
 void FrmMain::KeepOneTabStopPerOptionGroup() {
     for (QAbstractButton* option : TaskGroup->buttons() + LevelGroup->buttons()) {
         const auto follow = [option](bool selected) {

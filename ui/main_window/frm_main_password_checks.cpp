@@ -43,6 +43,7 @@ void FrmMain::TxtPass1_LostFocus() {
     const QScopedValueRollback<bool> running(leaveCheckRunning_, true);
     if (const auto warning = CheckPassword1OnLeave(TxtPass1->text())) {
         QWidget* const goingTo = QApplication::focusWidget();
+        ++leaveMessagesShown_;
         dialogs_->ShowMessage(warning->Message, warning->Title, OutcomeIcon::Exclamation);
         LetGoOfAnInterruptedClick(this, goingTo);
     }
@@ -58,6 +59,7 @@ void FrmMain::TxtPass3_LostFocus() {
         return;
     }
     QWidget* const goingTo = QApplication::focusWidget();
+    ++leaveMessagesShown_;
     dialogs_->ShowMessage(warning->Message, warning->Title, OutcomeIcon::Exclamation);
     LetGoOfAnInterruptedClick(this, goingTo);
     if (warning->ClearAndRefocus) {

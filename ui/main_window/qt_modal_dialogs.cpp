@@ -1,7 +1,10 @@
 #include "qt_modal_dialogs.h"
 
 #include <QFileSystemModel>
+#include <QGridLayout>
+#include <QtMath>
 
+#include "file_dialog_columns.h"
 #include "file_type_filter.h"
 #include "qt_progress_dialog.h"
 
@@ -29,11 +32,31 @@ QString DisplayText(const QString& text) {
     return shown;
 }
 
+// A window manager writes the title in a font of its own, often bold and
+// larger, beside an icon and buttons of its own. Qt sizes a message box to its
+// text and buttons with little room for the title, so a box as short as
+// "操作成功！" shows "Quarnix 3.3" cut short. A spacer across the box keeps it
+// wide enough for the title in a bold font a quarter larger and six squares of
+// the text's height for the title bar's icon and buttons.
+void LeaveRoomForTheTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    QFont bold = box.font();
+    bold.setBold(true);
+    const qreal title = QFontMetricsF(bold).horizontalAdvance(box.windowTitle()) * 1.25;
+    const int width = qCeil(title) + 6 * box.fontMetrics().height();
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 std::unique_ptr<QMessageBox> MakeBox(QWidget* owner, QMessageBox::Icon icon, const QString& text,
                                      const QString& title, QMessageBox::StandardButtons buttons) {
     auto box = std::make_unique<QMessageBox>(icon, title, DisplayText(text), buttons, owner);
     box->setTextFormat(Qt::PlainText);
     box->setWindowModality(Qt::ApplicationModal);
+    LeaveRoomForTheTitle(*box);
     return box;
 }
 
@@ -41,12 +64,13 @@ std::unique_ptr<QMessageBox> MakeBox(QWidget* owner, QMessageBox::Icon icon, con
 // reads from the parentheses of the description: "所有文件(*.*)" would hide
 // every name without a dot. Give the model the entry's own patterns instead,
 // at the start and whenever the user picks another entry.
-void UseEntryPatterns(QFileDialog& dialog, const QList<FileTypeEntry>& entries) {
+void UseEntryPatterns(QFileDialog& dialog, const QList<FileTypeEntry>& entries,
+                      const FileTypeEntry& first) {
     auto* model = dialog.findChild<QFileSystemModel*>();
     if (model == nullptr || entries.isEmpty()) {
         return;
     }
-    model->setNameFilters(entries.first().Patterns);
+    model->setNameFilters(first.Patterns);
     QObject::connect(&dialog, &QFileDialog::filterSelected, model,
                      [model, entries](const QString& description) {
                          for (const FileTypeEntry& entry : entries) {
@@ -73,10 +97,12 @@ std::unique_ptr<QMessageBox> MakeYesNoBox(QWidget* owner, const QString& text, c
 }
 
 std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* owner, const QString& title,
-                                                const QString& filter, const QString& currentName) {
+                                                const QString& filter, const QString& currentName,
+                                                const QString& fileType) {
     auto dialog = std::make_unique<QFileDialog>(owner);
     // Set before anything else, so that the dialog builds its own widgets now.
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setProxyModel(new ChineseFileColumns(dialog.get()));
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->setWindowTitle(title);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -88,7 +114,14 @@ std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* owner, const QString& t
         descriptions.append(entry.Description);
     }
     dialog->setNameFilters(descriptions);
-    UseEntryPatterns(*dialog, entries);
+    FileTypeEntry first = entries.value(0);
+    for (const FileTypeEntry& entry : entries) {
+        if (entry.Description.simplified() == fileType) {
+            dialog->selectNameFilter(fileType);
+            first = entry;
+        }
+    }
+    UseEntryPatterns(*dialog, entries, first);
 
     if (!currentName.isEmpty()) {
         dialog->selectFile(currentName);
@@ -110,11 +143,10 @@ bool QtModalDialogs::AskYesNoDefaultNo(const QString& text, const QString& title
 
 QString QtModalDialogs::GetOpenFileName(const QString& title, const QString& filter,
                                         const QString& currentName) {
-    auto dialog = MakeOpenFileDialog(owner_, title, filter, currentName);
-    if (dialog->exec() != QDialog::Accepted) {
-        return QString();
-    }
-    return dialog->selectedFiles().value(0);
+    auto dialog = MakeOpenFileDialog(owner_, title, filter, currentName, lastFileType_);
+    const bool chosen = dialog->exec() == QDialog::Accepted;
+    lastFileType_ = dialog->selectedNameFilter();
+    return chosen ? dialog->selectedFiles().value(0) : QString();
 }
 
 std::unique_ptr<ProgressDisplay> QtModalDialogs::OpenProgress(const QString& title,

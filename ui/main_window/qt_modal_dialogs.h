@@ -20,6 +20,8 @@ class QtModalDialogs : public ModalDialogs {
     void ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) override;
     bool AskYesNo(const QString& text, const QString& title) override;
     bool AskYesNoDefaultNo(const QString& text, const QString& title) override;
+    // The file-type entry the user picked last stays picked for the next
+    // dialog, whether a file was chosen or not.
     QString GetOpenFileName(const QString& title, const QString& filter,
                             const QString& currentName) override;
     // A QtProgressDialog; it must be dropped before `owner` is deleted.
@@ -28,6 +30,7 @@ class QtModalDialogs : public ModalDialogs {
 
   private:
     QPointer<QWidget> owner_;
+    QString lastFileType_;  // the description of the entry, as the dialog shows it
 };
 
 // The dialogs as QtModalDialogs sets them up, before they are run.
@@ -37,8 +40,10 @@ std::unique_ptr<QMessageBox> MakeYesNoBox(
     QWidget* owner, const QString& text, const QString& title,
     QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
 // Qt's own dialog, not the desktop's: only there can the entry "*.*" be made
-// to show every file while its description stays as written.
+// to show every file while its description stays as written. `fileType` names
+// the entry picked at the start; the first one when it is empty or unknown.
 std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* owner, const QString& title,
-                                                const QString& filter, const QString& currentName);
+                                                const QString& filter, const QString& currentName,
+                                                const QString& fileType = QString());
 
 }  // namespace quarnix

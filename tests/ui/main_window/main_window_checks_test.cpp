@@ -2,15 +2,20 @@
 // the program's own dialogs as they are set up before they are shown.
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
 
 #include "file_type_filter.h"
 #include "qt_modal_dialogs.h"
+#include "ui/application/application_setup.h"
 #include "window_driver.h"
 
 using quarnix::OutcomeIcon;
@@ -36,7 +41,10 @@ class MainWindowChecksTest : public QObject {
     Q_OBJECT
   private slots:
     // Qt's file dialog keeps its state in the user's settings: not the real ones.
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        quarnix::SetUpApplication(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    }
 
     void fileChooser() {
         Driver w;
@@ -81,14 +89,15 @@ class MainWindowChecksTest : public QObject {
         QCOMPARE(several[0].Patterns, (QStringList{"*.doc", "*"}));
     }
 
-    // Qt's dialog as the program sets it up: the entries as written, and the
-    // first one listing names without a dot.
+    // Qt's dialog as the program sets it up: in Chinese, the entries as
+    // written, and the first one listing names without a dot.
     void theProgramsFileDialog() {
         QTemporaryDir folder;
         for (const char* name : {"README", "plan.doc"}) {
             QFile file(folder.filePath(QString::fromLatin1(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("12") == 2);
         }
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("sub")));
         auto dialog = quarnix::MakeOpenFileDialog(nullptr, QStringLiteral("选择要加密的文件"),
                                                   Filter, folder.filePath("plan.doc"));
         QCOMPARE(dialog->windowTitle(), QStringLiteral("选择要加密的文件"));
@@ -107,13 +116,30 @@ class MainWindowChecksTest : public QObject {
         while (!folderLoaded()) {  // the dialog may load another folder first
             QVERIFY(loaded.wait());
         }
+        // As the dialog's detail view shows them: name, size, type, date.
         QStringList listed;
-        const QModelIndex root = model->index(folder.path());
-        for (int row = 0; row < model->rowCount(root); ++row) {
-            listed.append(model->index(row, 0, root).data().toString());
+        const auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        const QModelIndex root = view->rootIndex();
+        for (int row = 0; row < view->model()->rowCount(root); ++row) {
+            QStringList columns;
+            for (int column = 0; column < 3; ++column) {
+                columns.append(view->model()->index(row, column, root).data().toString());
+            }
+            listed.append(columns.join(u'|'));
         }
         listed.sort();
-        QCOMPARE(listed, (QStringList{"README", "plan.doc"}));
+        QCOMPARE(listed, (QStringList{"README|2 字节|README 文档", "plan.doc|2 字节|Word 文档",
+                                      "sub||文件夹"}));
+        const QString date = view->model()->index(0, 3, root).data().toString();
+        QVERIFY2(date.contains(u'/') && date.front().isDigit(), qPrintable(date));
+        const QStringList texts{
+            dialog->findChild<QLabel*>(QStringLiteral("lookInLabel"))->text(),
+            dialog->findChild<QLabel*>(QStringLiteral("fileNameLabel"))->text(),
+            dialog->findChild<QLabel*>(QStringLiteral("fileTypeLabel"))->text(),
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->text(),
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text()};
+        QCOMPARE(texts,
+                 (QStringList{"查找范围：", "文件名称(&N)：", "文件类型：", "打开(&O)", "取消"}));
 
         auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         QTest::keyClick(types, Qt::Key_Down);
@@ -123,12 +149,55 @@ class MainWindowChecksTest : public QObject {
         QCOMPARE(model->nameFilters(), QStringList{"*"});
     }
 
+    // The picked file type stays for the next dialog of the session, with
+    // its own patterns, whether a file was chosen or not.
+    void theFileDialogKeepsTheLastFileType() {
+        quarnix::QtModalDialogs dialogs(nullptr);
+        QStringList seen;
+        const auto whenOpen = [&seen](bool pick) {
+            QTimer::singleShot(0, [&seen, pick] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+                if (pick) {
+                    QTest::keyClick(types, Qt::Key_Down);
+                    QTest::keyClick(types, Qt::Key_Down);
+                }
+                seen.append(types->currentText() + u' ' +
+                            dialog->findChild<QFileSystemModel*>()->nameFilters().join(u' '));
+                dialog->reject();
+            });
+        };
+        for (const bool pick : {true, false, false}) {
+            whenOpen(pick);
+            QVERIFY(
+                dialogs.GetOpenFileName(QStringLiteral("选择要加密的文件"), Filter, {}).isEmpty());
+        }
+        QCOMPARE(seen, (QStringList{"Excel工作簿(*.xls) *.xls", "Excel工作簿(*.xls) *.xls",
+                                    "Excel工作簿(*.xls) *.xls"}));
+        QCOMPARE(quarnix::MakeOpenFileDialog(nullptr, {}, Filter, {})->selectedNameFilter(),
+                 Entries[0]);  // a new window starts at the first entry
+    }
+
+    // The program's message boxes: Qt's buttons in Chinese, and wide enough
+    // for a window manager to show the whole title over a short text.
     void theProgramsMessageBoxes() {
         auto stop = quarnix::MakeMessageBox(nullptr, QStringLiteral("文件不存在！"), Error,
                                             OutcomeIcon::Critical);
         QCOMPARE(stop->icon(), QMessageBox::Critical);
         QCOMPARE(stop->windowTitle(), Error);
         QCOMPARE(stop->standardButtons(), QMessageBox::Ok);
+        QCOMPARE(stop->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+        auto done = quarnix::MakeMessageBox(nullptr, QStringLiteral("操作成功！"),
+                                            QStringLiteral("Quarnix 3.3"), OutcomeIcon::None);
+        done->show();
+        QFont bold = done->font();
+        bold.setBold(true);
+        const int title = QFontMetrics(bold).horizontalAdvance(QStringLiteral("Quarnix 3.3"));
+        // The title a quarter larger, beside an icon and three buttons.
+        QVERIFY2(done->width() >= title * 5 / 4 + 4 * done->fontMetrics().height(),
+                 qPrintable(QString::number(done->width())));
+        done->hide();
         QCOMPARE(quarnix::MakeMessageBox(nullptr, {}, {}, OutcomeIcon::Exclamation)->icon(),
                  QMessageBox::Warning);
         QCOMPARE(quarnix::MakeMessageBox(nullptr, {}, {}, OutcomeIcon::None)->icon(),
@@ -139,6 +208,8 @@ class MainWindowChecksTest : public QObject {
         QCOMPARE(question->icon(), QMessageBox::NoIcon);
         QCOMPARE(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(question->standardButton(question->defaultButton()), QMessageBox::Yes);
+        QCOMPARE(question->button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
+        QCOMPARE(question->button(QMessageBox::No)->text(), QStringLiteral("否(&N)"));
         auto caution = quarnix::MakeYesNoBox(nullptr, {}, {}, QMessageBox::No);
         QCOMPARE(caution->standardButton(caution->defaultButton()), QMessageBox::No);
     }

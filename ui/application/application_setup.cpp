@@ -1,0 +1,17 @@
+#include "application_setup.h"
+
+#include <QApplication>
+
+#include "alt_key_guard.h"
+#include "chinese_qt_texts.h"
+#include "engine/product.h"
+
+namespace quarnix {
+
+void SetUpApplication(QApplication& application) {
+    QApplication::setApplicationName(QString::fromUtf16(ProductName));
+    UseChineseQtTexts(application);
+    InstallAltKeyGuard(application);
+}
+
+}  // namespace quarnix
