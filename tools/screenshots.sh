@@ -8,14 +8,19 @@
 # mouse clicks and key presses from xdotool, and writes into FOLDER:
 #   main-start.png       the window as it opens
 #   main-decrypt.png     after a click on the decrypt task
+#   decrypt-confirmation.png
+#                        the question asked by a click on 解密 (answered No)
+#   file-dialog.png      the file dialog opened with Alt+B, in a folder of
+#                        sample files (then plan.doc is chosen)
 #   main-topsecret.png   back in the encrypt task, at the top level, with the
 #                        four password boxes filled in
 #   about-collapsed.png  the About window opened from the information picture
 #   about-expanded.png   after a click on its agreement link
 # No window manager runs, so the pictures show the client areas (363 x 357 for
 # the main window, 437 x 158 and 437 x 281 for the About window) without a title
-# bar. xdotool and ImageMagick's import are installed here when missing (as
-# root), not by the set-up, since only this script needs them.
+# bar. The program runs in a temporary folder holding the sample files.
+# xdotool and ImageMagick's import are installed here when missing (as root),
+# not by the set-up, since only this script needs them.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -58,9 +63,14 @@ fi
 
 # From here on: inside the virtual X server.
 folder="$1"
-"$QUARNIX_BIN" &
+samples="$(mktemp -d)"
+mkdir "$samples/归档"
+head -c 24576 /dev/urandom >"$samples/plan.doc"
+head -c 1843200 /dev/urandom >"$samples/预算.xls"
+printf '会议记录\n' >"$samples/notes.txt"
+(cd "$samples" && exec "$QUARNIX_BIN") &
 program=$!
-trap 'kill "$program" 2>/dev/null || true' EXIT
+trap 'kill "$program" 2>/dev/null || true; rm -rf "$samples"' EXIT
 
 window="$(xdotool search --sync --onlyvisible --name '^Quarnix 3\.3$' | head -n 1)"
 
@@ -77,12 +87,34 @@ shot() {
     import -window "$window" "$folder/$1"
     echo "$folder/$1"
 }
+# A window of the program by its exact title, once it shows.
+window_named() {
+    xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+}
 
 sleep 1
 shot main-start.png
 
 click 177 31     # OptDecryptTask (inside Frame1 at 8, 8)
 shot main-decrypt.png
+
+main="$window"
+click 132 338    # CmdDecrypt
+window="$(window_named '友情提示')"
+shot decrypt-confirmation.png
+xdotool key Escape   # No: nothing else happens
+sleep 0.3
+
+window="$main"
+xdotool windowfocus --sync "$main"   # no window manager hands the focus back
+xdotool key alt+b    # cmdOpenFile
+window="$(window_named '选择要解密的文件')"
+sleep 1              # the folder is read in the background
+shot file-dialog.png
+xdotool type --delay 30 "plan.doc"
+xdotool key Return
+sleep 0.3
+window="$main"
 
 click 75 31      # OptEncryptTask
 click 265 114    # OptTopSecret

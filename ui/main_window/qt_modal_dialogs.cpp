@@ -102,7 +102,7 @@ std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* owner, const QString& t
     auto dialog = std::make_unique<QFileDialog>(owner);
     // Set before anything else, so that the dialog builds its own widgets now.
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog->setProxyModel(new ChineseFileColumns(dialog.get()));
+    ShowFileColumnsInChinese(*dialog);
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->setWindowTitle(title);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
