@@ -24,7 +24,7 @@ constexpr char Usage[] =
     "[--no-backup] [--no-mark] [--force] FILE...\n";
 
 constexpr char Footer[] =
-    "密码不从命令行读取：在终端上不回显地询问，每个密码输入两次；\n"
+    "密码不从命令行读取：在终端上不回显地询问，每个密码输入两次，不一致时重新询问，最多三次；\n"
     "标准输入不是终端时，第 1 行是密码，第 2 行是密码2（仅当有文件按 topsecret 处理时读取）。\n"
     "文件名以“-”开头时，请写在“--”之后：quarnix-cli encrypt -- -x.txt\n"
     "退出状态：0 全部成功，1 有文件失败或被拒绝（或按了 Ctrl+C），2 用法错误。";
