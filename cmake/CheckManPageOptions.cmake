@@ -1,14 +1,11 @@
 # The long options of quarnix-cli, as its --help gives them, against those that
 # its manual pages and its bash completion name:
-#   cmake -DCLI=... -DFILES="page.scd|...|completion" [-DPENDING="--x|..."] -P CheckManPageOptions.cmake
-# Every file must name exactly the options of --help. PENDING lists options
-# that the files already document and that --help does not show yet; each may
-# be missing from --help and nothing else may differ.
+#   cmake -DCLI=... -DFILES="page.scd|...|completion" -P CheckManPageOptions.cmake
+# Every file must name exactly the options of --help.
 
 cmake_minimum_required(VERSION 3.25)
 
 string(REPLACE "|" ";" files "${FILES}")
-string(REPLACE "|" ";" pending "${PENDING}")
 
 function(long_options text out)
     string(REGEX MATCHALL "--[a-z][a-z0-9-]*" options "${text}")
@@ -27,13 +24,6 @@ if(NOT result EQUAL 0)
 endif()
 long_options("${help}" help_options)
 message(STATUS "--help: ${help_options}")
-foreach(option IN LISTS pending)
-    if(NOT option IN_LIST help_options)
-        message(STATUS "${option}: documented, not yet in --help")
-        list(APPEND help_options ${option})
-    endif()
-endforeach()
-list(SORT help_options)
 
 foreach(file IN LISTS files)
     file(READ ${file} text)
