@@ -130,6 +130,10 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
         } else {
             std::cerr << ReportLine(file, request, options.Encrypt, outcome) << '\n' << std::flush;
         }
+        for (std::u16string* text : {&request.Password1, &request.Password1Confirm,
+                                     &request.Password2, &request.Password2Confirm}) {
+            Wipe(*text);  // this file's copies of the passwords
+        }
         if (!outcome.Succeeded()) {
             status = 1;
         }
