@@ -43,6 +43,7 @@ test-sanitize: test-deps
 	@ctest --preset sanitize -j $(JOBS)
 
 bench: test-deps
+	@bash bench/install-peers.sh
 	@cmake --preset $(PRESET) $(WITH_TESTS) -DQUARNIX_BUILD_BENCH=ON >/dev/null
 	@cmake --build --preset $(PRESET) -j $(JOBS)
 	@$(BUILD)/bench/quarnix-bench
