@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The encrypt and decrypt commands: the checks in their fixed order, then the
 // file work, each failure answered with its own outcome.
 

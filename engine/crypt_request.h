@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The contract between the front ends (window, command line) and the engine:
 // the protection levels, the request a front end hands over, and the outcome

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reasons the system gives for a failure (errno values), in Chinese, for
 // both front ends: "无法打开文件“a.doc”：没有权限。" never carries an English

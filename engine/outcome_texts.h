@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The outcomes a command answers, with the exact texts, titles, icons and
 // password boxes the front ends show.

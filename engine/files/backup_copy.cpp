@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backup copy: complete and on disk before it takes the backup's name,
 // readable by nobody who could not read the file, and as sparse as the file.
 
@@ -5,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <deque>
+#include <utility>
 #include <vector>
 
 #include "engine/files/file_io.h"
@@ -53,6 +56,7 @@ class RangeCopier {
             if (copied <= 0) {
                 return copied == 0 ? 1 : copied;
             }
+            WrittenBehind(done, copied);
             done += static_cast<std::uint64_t>(copied);
             progress_.Report(done);
         }
@@ -60,6 +64,20 @@ class RangeCopier {
     }
 
   private:
+    // The backup is written once and never read again: its chunks go to disk
+    // as the copy goes, and two chunks behind they leave the page cache, so
+    // that the copy does not take the memory the rewrite needs next (and the
+    // final flush has little left to do).
+    void WrittenBehind(std::uint64_t at, std::int64_t size) {
+        const auto offset = static_cast<std::int64_t>(at);
+        files_.StartWriteback(target_, offset, size);
+        behind_.push_back({offset, size});
+        if (behind_.size() > 2) {
+            files_.DropWritten(target_, behind_.front().first, behind_.front().second);
+            behind_.pop_front();
+        }
+    }
+
     std::int64_t CopyChunk(std::uint64_t at, std::size_t chunk) {
         auto offset = static_cast<std::int64_t>(at);
         if (kernelCopy_) {
@@ -80,6 +98,7 @@ class RangeCopier {
     const PhaseProgress& progress_;
     bool kernelCopy_ = true;
     std::vector<std::uint8_t> buffer_;
+    std::deque<std::pair<std::int64_t, std::int64_t>> behind_;  // offset, size
 };
 
 // Copies the data ranges of the first `size` bytes of `source`, leaving the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Before a command writes anything: the start of the file as it is and as the
 // work would leave it, read from the open file and shown to the front end's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small helpers over FileOps: whole reads and writes, an owned descriptor,
 // the folder of a path, and the progress and cancel hooks of one phase.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What decides who may read a file and how it is kept, carried over to a new
 // file that takes its place (the rewrite's temporary file) or stands beside it

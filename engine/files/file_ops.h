@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every system call the file commands make, behind one small interface, so
 // that tests can make any step fail or slow down (see ForwardingFileOps).
@@ -48,6 +49,11 @@ class FileOps {
     // Starts writing a range to disk without waiting (sync_file_range), so
     // that the final flush has less left to do. A hint: failure changes nothing.
     virtual int StartWriteback(int /*fd*/, std::int64_t /*offset*/, std::int64_t /*size*/) {
+        return 0;
+    }
+    // Waits until a range is on disk and drops it from the page cache, for a
+    // file that is written once and not read again (the backup). A hint too.
+    virtual int DropWritten(int /*fd*/, std::int64_t /*offset*/, std::int64_t /*size*/) {
         return 0;
     }
     // lseek(2), for SEEK_DATA and SEEK_HOLE: the offset found, or -errno
@@ -112,6 +118,7 @@ class PosixFileOps : public FileOps {
     int Fchmod(int fd, mode_t mode) override;
     int Fchown(int fd, uid_t owner, gid_t group) override;
     int StartWriteback(int fd, std::int64_t offset, std::int64_t size) override;
+    int DropWritten(int fd, std::int64_t offset, std::int64_t size) override;
     std::int64_t Seek(int fd, std::int64_t offset, int whence) override;
     int Lock(int fd) override;
     int GetFlags(int fd, unsigned* flags) override;

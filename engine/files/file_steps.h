@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file steps of a command, each keeping the promise that the file is at
 // every moment wholly its old or wholly its new content, or, while a file with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file work of a command that passed its checks: the file is opened and
 // held for the whole command, the marker rename is checked before anything is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A FileOps that passes every call on to another one. Derive from it and
 // override one step to make that step fail, pause or count its calls, while
@@ -49,6 +50,9 @@ class ForwardingFileOps : public FileOps {
     }
     int StartWriteback(int fd, std::int64_t offset, std::int64_t size) override {
         return inner_.StartWriteback(fd, offset, size);
+    }
+    int DropWritten(int fd, std::int64_t offset, std::int64_t size) override {
+        return inner_.DropWritten(fd, offset, size);
     }
     std::int64_t Seek(int fd, std::int64_t offset, int whence) override {
         return inner_.Seek(fd, offset, whence);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TopSecret on a file with several hard links: replacing the file would leave
 // the other links on the old content, so the new content is copied over it in
 // place. The rotation makes every output byte depend on bytes from anywhere in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The marker rename: checked before anything is written, so that a rename
 // bound to fail refuses the command with the file untouched; and done without
 // ever replacing a file that has the new name meanwhile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TopSecret: the whole file changes. The new content is streamed into a
 // temporary file beside the target and renamed over it once it is on disk, so
 // that the file is at every moment wholly old or wholly new. The new file takes

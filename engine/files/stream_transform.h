@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TopSecret's transform streamed from one open file into another, chunk by
 // chunk, so that memory stays bounded whatever the file's size.

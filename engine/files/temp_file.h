@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A new file beside its target that becomes the target only once it is
 // complete and on disk. Until then it has no name where the file system

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Secret and Secretter: only the cipher window (at most 20481 bytes) changes,
 // so it is rewritten in place, whatever the size of the file.
 

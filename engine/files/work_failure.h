@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a command's file work ended when it did not succeed: which step failed,
 // the operating system's reason, and the state the file was left in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file of one command, held from its opening to the command's end: open
 // for reading and writing, locked so that a second run of the program on it

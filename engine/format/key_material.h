@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Key material: how a text becomes the byte array that a cipher pass cycles
 // over, and the two numbers derived from a password that steer the rotations.

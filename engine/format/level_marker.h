@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The level marker in file names: "(秘密)." and its kin stand in place of the
 // dot before the extension of an encrypted file's path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The first bytes of a file as a transform would leave it, worked out without
 // touching the file. The transform's plan says which input offsets feed each
