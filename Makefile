@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Thin wrapper over the CMake presets. `make run` and `make test` are the two
 # commands a fresh Debian 12 machine needs; both install what is missing first:
 # `make run` only what building and running need, `make test` the test packages

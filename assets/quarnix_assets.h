@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pictures drawn for Quarnix, loaded from the program's Qt resources.
 

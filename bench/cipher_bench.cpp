@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of the cipher passes on a 64 MiB image, against a plain copy.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of the look at a file's content before a command: working out the
 // result's first bytes, and judging them against the name's type. The preview
 // is at most the cipher window (Secret, Secretter) or 4 KiB (TopSecret),

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # quarnix-cli's whole-file work on a large file beside its physical limit,
 # `cp` + `sync` of the copy (the durability the tool promises), and beside the
 # tools a user would pick instead, `age` and `openssl enc`, each followed by

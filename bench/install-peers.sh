@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages of the file benchmarks only: the tools that
 # bench/files.sh compares quarnix-cli with (age, openssl), and those that it and
 # bench/trace.sh measure with (GNU time, script, strace, perf). Neither building,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Where a topsecret encryption of a large file spends its time, beside cp +
 # sync of the same file: system calls (strace -c -f), the kernel functions
 # that take the time (perf, sampling the CPU clock, which works without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line of quarnix-cli in Chinese: the help text, the check of an
 // option's value, the version and every error of the command line. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs one command over several files in turn, each reported on its own line
 // of standard error; a failing file does not stop the others, Ctrl+C does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ctrl+C (SIGINT), SIGTERM, SIGHUP and SIGQUIT ask the running command to
 // stop between two chunks; the file then stays as it was. A second signal

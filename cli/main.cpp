@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarnix-cli: the encrypt and decrypt commands from a terminal or a script.
 //
 //   quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The passwords of quarnix-cli. On a terminal each is asked twice without
 // echo, the second entry playing the role of the window's confirmation box;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A one-line progress bar on standard error, for work on one file that lasts
 // longer than about half a second, and only when standard error is a terminal.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds one manual page, run by the build as
 #   cmake -DSCDOC=... -DSOURCE=page.1.scd -DOUTPUT=page.1.gz -DDATE_EPOCH=... [-DCJK=ON] -P BuildManPage.cmake
 # scdoc turns the source into roff, dated DATE_EPOCH so that the page is the

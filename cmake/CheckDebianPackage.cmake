@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Test of the Debian package, run by ctest as
 #   cmake -DCPACK_COMMAND=... -DBUILD_DIR=... -DPACKAGE_DIR=... -DVERSION=... -DAPP_ID=...
 #         -DEXPECTED_FILES="a|b|..." -P CheckDebianPackage.cmake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks with readelf that the programs were built hardened:
 #   cmake -DPROGRAMS="a|b" -P CheckHardening.cmake
 # Each program binds every symbol at start (BIND_NOW) into a read-only

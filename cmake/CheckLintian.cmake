@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs lintian on the .deb that the debian_package test left in PACKAGE_DIR:
 #   cmake -DPACKAGE_DIR=... -P CheckLintian.cmake
 # Any error (E:) or warning (W:) fails; the informational tags are shown.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The long options of quarnix-cli, as its --help gives them, against those that
 # its manual pages and its bash completion name:
 #   cmake -DCLI=... -DFILES="page.scd|...|completion" -P CheckManPageOptions.cmake

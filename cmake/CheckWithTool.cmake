@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a validator on one file: cmake -DTOOL=... [-DARGS="a|b"] -DFILE=... -P CheckWithTool.cmake
 # It fails when the tool fails or reports an error or a warning; hints are
 # shown. Without the tool the test says so and ctest counts it as skipped.

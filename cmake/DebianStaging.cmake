@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by cpack once the project is installed into the staging folder of the
 # Debian package (CPACK_PRE_BUILD_SCRIPTS), never by `cmake --install`:
 # - strips the programs as Debian's own packages are stripped, without the

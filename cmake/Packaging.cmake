@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs Quarnix as a Linux desktop application and builds its Debian package.
 # Included at the end of the top-level CMakeLists.txt, once every target exists.
 #

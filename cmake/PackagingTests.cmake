@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The tests of the package and of what it installs, included by Packaging.cmake.
 # A test that needs a tool the machine lacks (lintian, desktop-file-validate,
 # appstreamcli) says so and counts as skipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The look at a file's content before a command changes it: does the result
 // keep the promise of the file's name, and if not, what to tell the user.

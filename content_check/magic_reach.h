@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which types of the shared MIME database (freedesktop.org shared-mime-info)
 // have content rules ("magic"), and how far into a file those rules look.

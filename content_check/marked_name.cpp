@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "marked_name.h"
 
 #include "engine/format/level_marker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a file's name promises its content to be, as types of the shared MIME
 // database through QMimeDatabase, and whether given bytes keep the promise.

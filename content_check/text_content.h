@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether bytes read like text, without knowing their encoding: UTF-16 with
 // a byte order mark that decodes cleanly, or else bytes of an encoding that

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages that Quarnix needs, by set:
 #
 #   tools/install-deps.sh [run] [test]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Screenshots of the main window as a user sees it, for anyone to look at.
 #
 #   tools/screenshots.sh FOLDER

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quarnix: opens the main window and runs until the last window has closed.
 // `quarnix FILE` starts with FILE chosen; the program reads no settings.
 

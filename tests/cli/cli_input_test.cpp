@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How quarnix-cli takes its passwords: from standard input, line by line and
 // no further, refusing a line longer than any password; and on a terminal,
 // without echo, asked again when the confirmation differs, with the echo put

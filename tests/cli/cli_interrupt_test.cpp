@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarnix-cli killed (SIGKILL) or interrupted (Ctrl+C) while it encrypts a
 // large file at TopSecret: the file is then exactly its old or its new
 // content, a backup is complete or absent, and no temporary file remains.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs quarnix-cli as a child process: its standard input from a text, its
 // standard output and error captured, or started in the background to be signalled.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quarnix-cli end to end: round trips, exit statuses and the command line in
 // Chinese, several files, relative paths, a file named twice.
 

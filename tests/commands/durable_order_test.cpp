@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order that makes a command's result survive a power loss, read off the
 // recorded calls of real runs: new content is flushed before it gets a name, a
 // folder is flushed after a name in it changes, and nothing written is left

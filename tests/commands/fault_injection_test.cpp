@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every call of the file-operations layer is made to fail in turn. After each,
 // the command either succeeded completely, or the file holds wholly its old or
 // wholly its new content, the message says which, no success is reported, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real file system with one chosen call made to fail, call counts, and
 // a record of every call in order: what it worked on and what it answered.

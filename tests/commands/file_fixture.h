@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fresh folder per test, entered as the working folder so that file names
 // stay free of the dots a build path may hold, and small file helpers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file keeps who may read it and what others wrote to it. Other users are
 // played, as root, by a child process with their user and group ids; other
 // programs act at a chosen call of the file work.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file work of a successful command: content, length, backups, names,
 // links and permission bits.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Progress rises to the total in each phase; a cancel at any phase leaves the
 // file byte for byte as it was, with no temporary or partial backup file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checks run in their fixed order, each refusal with its exact text, title,
 // icon and password boxes, and none of them touches the disk.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-8 <-> UTF-16 for paths and passwords: valid text both ways, and bytes
 // that are not UTF-8 kept through the way there and back.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of the look at a file's content: the reach of the database's
 // content rules, text, the level marker in a name, and the verdict on a
 // preview.

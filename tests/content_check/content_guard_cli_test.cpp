@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The look at a file's content through quarnix-cli, over real file types at
 // every level: a right password goes through, a wrong password or level is
 // caught, a plain file is not decrypted and an encrypted one not encrypted

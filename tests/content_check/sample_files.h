@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small but real files of common types, made afresh by each test run: what a
 // user keeps in the files this program encrypts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A deliberately plain model of the file format, written from its closed form
 // and sharing no code with the engine: every pass is a separate byte loop that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The passes of each level in both directions, against values worked out by
 // hand and against the plain model in cipher_model.h.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reasons of the system in Chinese: the ones a user meets read as
 // written, and no errno value ever gives an English reason.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key arrays, sums and first codes of texts, and the texts that are refused.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces the file commands stream with: the key stream at any position,
 // chunk by chunk, and transform plans run a chunk at a time.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level marker put into and taken out of file paths.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first bytes of a transformed file, worked out from a few reads of the
 // input, against the whole transform.
 

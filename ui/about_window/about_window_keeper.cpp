@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/about_window/about_window_keeper.h"
 
 #include "ui/about_window/frm_about.h"

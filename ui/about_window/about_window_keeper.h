@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps the one About window of the program. Open() loads and shows it modeless
 // when it is not open, and brings an open one to the front as it is.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QDesktopServices>
 
 #include "ui/about_window/url_opener.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // frmAbout: the About window with the logo, the version, the web link, the contact
 // line and, on request, the usage agreement. It is modeless and depends on nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A label in link style: its text in the colour of an active window's title bar,
 // the hand pointer over it, and a clicked() signal for a click of the left button.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the About window hands a web address to the desktop. The program uses
 // DesktopUrlOpener; tests put a recording fake in its place.

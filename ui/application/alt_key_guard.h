@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps Alt+letter out of every text box of the program. The program follows
 // the Windows convention, where Alt with a letter that is no accelerator types

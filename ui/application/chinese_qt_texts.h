@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Qt's own texts in Chinese, whatever the user's locale: every text of the
 // program is Chinese, so the buttons of its message boxes (确定, 是, 否), the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // `quarnix [FILE]`: the file the program starts with, and a note for each
 // argument it ignores.

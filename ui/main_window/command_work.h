@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One command's file work, run on a thread of its own while the user-interface
 // thread keeps the window drawn. The window takes no input meanwhile, so that

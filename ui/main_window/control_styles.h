@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Styles given to single controls of the main window. Each is made once and
 // lives as long as the application.

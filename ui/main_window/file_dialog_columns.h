@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The columns of Qt's file dialog in the program's language, whatever the
 // user's locale: sizes and times written the Chinese way ("1,801 KB",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file-type filter of the file-open dialog, written as description and
 // pattern pairs separated by "|":  "Word文档(*.doc)|*.doc|...".

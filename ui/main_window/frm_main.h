@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // FrmMain, the program's start window. It holds everything a request is made
 // of (the task, the file, the level, the passwords and two options) and hands

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hand-over of the window's state to the encrypt and decrypt commands, and
 // the display of what they answer. The file work runs off the user-interface
 // thread (CommandWork); the decrypt confirmation is asked here before it, the

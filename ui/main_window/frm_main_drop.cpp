@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files dropped onto the main window. One local file is chosen as if the file
 // chooser had returned it; a folder, several items or anything that is not a
 // local file changes nothing, and a message box says why.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file chooser behind cmdOpenFile: the only way to name the file of a request.
 
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Alt+B, the window's one accelerator, pressed as a mouse click would press
 // cmdOpenFile: the focus moves to the button first, so the box that was left
 // is checked; when that check shows a message, the message takes the place

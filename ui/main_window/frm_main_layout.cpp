@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds FrmMain from its layout: every control at its place, in twips turned
 // into pixels, with its caption and its state at start.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checks made when the user leaves the box of password 1 or of password 2.
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps the user's mouse, keyboard and drops away from one window and its
 // controls for as long as it lives, without greying anything out or moving

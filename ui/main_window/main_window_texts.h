@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed texts of the main window: captions that follow the task, the file
 // chooser's titles and filter, the messages of the checks made on leaving a

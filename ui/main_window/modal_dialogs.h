@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every modal dialog the main window opens goes through this interface: the
 // message boxes, the decrypt confirmation, the question about a file's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's file-open dialog object (CmnOpenDialog). It lives as long
 // as the window and keeps the file name it last returned: it opens with that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The arrow keys within an option group, as on Windows: Right and Down select
 // the next option of the group, Left and Up the one before, wrapping around at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The advisory checks made when the user leaves the box of password 1 or of
 // password 2. They look only at the texts handed in and keep no state.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A password box of the main window: shows every character as "*", takes keys
 // as typed (no input method), and tells when the user leaves it.

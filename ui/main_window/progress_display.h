@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The progress dialog of long file work: the phase in words, a percentage and
 // a "取消" button. The window opens it through ModalDialogs::OpenProgress once

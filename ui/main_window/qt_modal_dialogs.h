@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's modal dialogs: QMessageBox, Qt's own file dialog and the
 // progress dialog of long work.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's progress dialog: a line that says what the work is doing, a
 // bar with its percentage and a "取消" button, modal to the main window.

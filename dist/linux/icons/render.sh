@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the icon theme's pictures of Quarnix's padlock. The 16 and 32 pixel icons are
 # the window's own title-bar padlock (assets/padlock_*.xpm); the 48 pixel icon is
 # rendered from org.example.quarnix.svg, which is drawn after it. The PNGs are kept in the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Converts a simple XPM picture (one character per pixel, #RRGGBB or None colours)
 to a PNG with transparency. Standard library only."""
 import re

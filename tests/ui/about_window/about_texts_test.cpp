@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed texts of the About window and the production URL opener.
 
 #include <QDesktopServices>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmAbout opened through its keeper, driven with Qt Test on the offscreen platform.
 
 #include <QApplication>

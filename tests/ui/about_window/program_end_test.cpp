@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program ends when its last window closes, whether that is the main window or
 // the About window. The About window is a Qt::Tool window (no taskbar button), which
 // Qt leaves out of that count unless it says otherwise; these tests run the real

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A URL opener for tests: records each address instead of starting a browser.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A file system for tests of long work: the real one, with the work held at
 // one read of a file while the test looks at the window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file chooser with its filter, the checks on leaving a password box, and
 // the program's own dialogs as they are set up before they are shown.
 

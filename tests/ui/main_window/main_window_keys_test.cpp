@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard as the program was designed for it: Alt with a letter that is
 // no accelerator types nothing anywhere, Alt+B is a click on cmdOpenFile with
 // everything a mouse click brings, and the arrow keys go round each option

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two ways into the window besides the file chooser: `quarnix FILE` and a
 // drop. Both choose the file as the chooser's dialog does when it returns one.
 

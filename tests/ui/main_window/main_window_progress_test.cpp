@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long file work through the window: the progress dialog shows only when the
 // work takes a while, the window takes no input meanwhile, a cancel or a
 // close leaves the file as it was, and the outcome is shown as before. Slow

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FrmMain as it opens and as the user switches task and level: the window,
 // every control at its place, the password boxes, the keyboard, the pictures.
 

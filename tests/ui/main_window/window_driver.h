@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A shown FrmMain driven by real events, its modal dialogs answered by a
 // scripted stand-in that records what the window showed; and small helpers

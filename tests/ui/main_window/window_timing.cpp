@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Not a test: times a TopSecret encrypt of one file through the real main
 // window (its real progress dialog, its worker thread) against quarnix-cli on
 // the same file, the two taking turns, and prints each run and the medians.
