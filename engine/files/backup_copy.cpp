@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <deque>
-#include <utility>
 #include <vector>
 
 #include "engine/files/file_io.h"
@@ -37,7 +35,11 @@ bool HolesUnknown(std::int64_t error) {
 class RangeCopier {
   public:
     RangeCopier(FileOps& files, int source, int target, const PhaseProgress& progress)
-        : files_(files), source_(source), target_(target), progress_(progress) {}
+        : files_(files),
+          source_(source),
+          target_(target),
+          progress_(progress),
+          behind_(files, target, true) {}
 
     // 0, 1 when the source ended early (it was shortened meanwhile), -errno,
     // or -ECANCELED when the user asked to stop.
@@ -56,7 +58,7 @@ class RangeCopier {
             if (copied <= 0) {
                 return copied == 0 ? 1 : copied;
             }
-            WrittenBehind(done, copied);
+            behind_.Written(static_cast<std::int64_t>(done), copied);
             done += static_cast<std::uint64_t>(copied);
             progress_.Report(done);
         }
@@ -64,20 +66,6 @@ class RangeCopier {
     }
 
   private:
-    // The backup is written once and never read again: its chunks go to disk
-    // as the copy goes, and two chunks behind they leave the page cache, so
-    // that the copy does not take the memory the rewrite needs next (and the
-    // final flush has little left to do).
-    void WrittenBehind(std::uint64_t at, std::int64_t size) {
-        const auto offset = static_cast<std::int64_t>(at);
-        files_.StartWriteback(target_, offset, size);
-        behind_.push_back({offset, size});
-        if (behind_.size() > 2) {
-            files_.DropWritten(target_, behind_.front().first, behind_.front().second);
-            behind_.pop_front();
-        }
-    }
-
     std::int64_t CopyChunk(std::uint64_t at, std::size_t chunk) {
         auto offset = static_cast<std::int64_t>(at);
         if (kernelCopy_) {
@@ -98,7 +86,7 @@ class RangeCopier {
     const PhaseProgress& progress_;
     bool kernelCopy_ = true;
     std::vector<std::uint8_t> buffer_;
-    std::deque<std::pair<std::int64_t, std::int64_t>> behind_;  // offset, size
+    WriteBehind behind_;  // the backup is written once and never read again
 };
 
 // Copies the data ranges of the first `size` bytes of `source`, leaving the

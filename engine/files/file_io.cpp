@@ -61,6 +61,18 @@ int FlushFolder(FileOps& files, const std::string& folder) {
     return flushed;
 }
 
+void WriteBehind::Written(std::int64_t offset, std::int64_t size) {
+    files_.StartWriteback(fd_, offset, size);
+    if (!drop_) {
+        return;
+    }
+    behind_.emplace_back(offset, size);
+    if (behind_.size() > 2) {
+        files_.DropWritten(fd_, behind_.front().first, behind_.front().second);
+        behind_.pop_front();
+    }
+}
+
 int OwnedFd::Close() {
     if (fd_ < 0) {
         return 0;

@@ -4,7 +4,9 @@
 // the folder of a path, and the progress and cancel hooks of one phase.
 
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <utility>
 
 #include "engine/commands.h"
 #include "engine/files/file_ops.h"
@@ -68,6 +70,26 @@ class PhaseProgress {
     const CommandHooks& hooks_;
     WorkPhase phase_;
     std::uint64_t total_;
+};
+
+// Sends a new file's chunks to disk as they are written, so that the progress
+// stays honest and the final flush short. A file that is written once and not
+// read again (a backup, the rewrite's new file) also leaves the page cache two
+// chunks behind: the work then runs on the same few megabytes of memory instead
+// of taking as much fresh memory as the file is large, which on a virtual
+// machine costs more than the copy itself (bench/files.sh, bench/trace.sh).
+class WriteBehind {
+  public:
+    WriteBehind(FileOps& files, int fd, bool drop) : files_(files), fd_(fd), drop_(drop) {}
+
+    // `size` bytes at `offset` were just written.
+    void Written(std::int64_t offset, std::int64_t size);
+
+  private:
+    FileOps& files_;
+    int fd_;
+    bool drop_;
+    std::deque<std::pair<std::int64_t, std::int64_t>> behind_;  // offset, size
 };
 
 // Chunk size of streamed work: large enough for full disk speed, small enough

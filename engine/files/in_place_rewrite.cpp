@@ -77,7 +77,7 @@ WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction w
         return Failure(OutcomeKind::WriteFailed, FailedStep::CreateTemp, created, folder);
     }
     if (auto failed = StreamTransformed(files, file.fd(), fileLength, temp.fd(), folder, way, keys,
-                                        progress)) {
+                                        progress, true)) {
         return failed;
     }
     progress.Flushing();

@@ -33,7 +33,7 @@ WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Directi
 
     const PhaseProgress progress(hooks, WorkPhase::Rewrite, file.Length());
     if (auto failed = StreamTransformed(files, file.fd(), file.Length(), temp.fd(), folder, way,
-                                        keys, progress)) {
+                                        keys, progress, false)) {
         return failed;
     }
     if (const int moded = SetFinalMode(files, temp.fd(), file.Found().st_mode & 07777); moded < 0) {

@@ -9,12 +9,13 @@ namespace quarnix {
 
 WorkResult StreamTransformed(FileOps& files, int source, std::uint64_t fileLength, int target,
                              const std::string& targetFolder, Direction way, const CipherKeys& keys,
-                             const PhaseProgress& progress) {
+                             const PhaseProgress& progress, bool readAgain) {
     const TransformPlan plan = PlanTransform(way, keys, fileLength);
     assert(!plan.Reversed && plan.WindowLength == fileLength);
     const KeyStream stream = MakeKeyStream(keys, plan.WindowLength);
     std::vector<std::uint8_t> buffer(WorkChunkSize);
     std::uint64_t written = 0;
+    WriteBehind behind(files, target, !readAgain);
     for (const Segment& segment : plan.Segments) {
         for (std::uint64_t done = 0; done < segment.Length;) {
             if (progress.CancelRequested()) {
@@ -27,8 +28,9 @@ WorkResult StreamTransformed(FileOps& files, int source, std::uint64_t fileLengt
             if (read < 0) {
                 return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, read, {});
             }
-            if (read > 0) {
-                return Failure(OutcomeKind::ReadFailed, FailedStep::FileChanged, 0, {});
+            if (read > 0) {  // shortened meanwhile
+                return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
+                               FileState::LeftToOtherProgram);
             }
             stream.Apply(buffer.data(), chunk, segment.KeyPosition + done);
             const int wrote =
@@ -37,10 +39,7 @@ WorkResult StreamTransformed(FileOps& files, int source, std::uint64_t fileLengt
                 return Failure(OutcomeKind::WriteFailed, FailedStep::WriteTemp, wrote,
                                targetFolder);
             }
-            // Writing to disk as the work goes keeps the progress honest and
-            // the final flush (which no cancel can interrupt) short.
-            files.StartWriteback(target, static_cast<std::int64_t>(written),
-                                 static_cast<std::int64_t>(chunk));
+            behind.Written(static_cast<std::int64_t>(written), static_cast<std::int64_t>(chunk));
             done += chunk;
             written += chunk;
             progress.Report(written);

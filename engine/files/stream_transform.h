@@ -17,9 +17,10 @@ namespace quarnix {
 // bytes) from offset 0 of the open file `target`, a temporary file in
 // `targetFolder`. Reports the bytes written through `progress` and stops at a
 // cancel request. The transform rotates the whole file, so `target` holds the
-// complete new content only once this answers success.
+// complete new content only once this answers success. `readAgain`: the
+// target will be read back, so its pages stay in the cache (see WriteBehind).
 WorkResult StreamTransformed(FileOps& files, int source, std::uint64_t fileLength, int target,
                              const std::string& targetFolder, Direction way, const CipherKeys& keys,
-                             const PhaseProgress& progress);
+                             const PhaseProgress& progress, bool readAgain);
 
 }  // namespace quarnix

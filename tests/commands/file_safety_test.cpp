@@ -140,6 +140,16 @@ TEST_F(OtherUsers, EveryLevelKeepsEverythingThatDecidesWhoMayRead) {
         {Alice, Staff, 02750, false},
         {Bob, Bobs, 0666, false},  // not the owner
     };
+    WriteBytes("probe", plain_);
+    const acl_t probe = ::acl_from_text("u::rw-,u:5003:rw-,g::---,m::rw-,o::---");
+    const bool kept = ::acl_set_file("probe", ACL_TYPE_ACCESS, probe) == 0 &&
+                      ::setxattr("probe", "user.origin", "mail", 4, 0) == 0 &&
+                      SetFlags("probe", FS_NODUMP_FL);
+    ::acl_free(probe);
+    ::unlink("probe");
+    if (!kept) {
+        GTEST_SKIP() << "the file system keeps no ACL, user attribute or chattr flag";
+    }
     for (const Case& c : cases) {
         for (const Level level : {Level::TopSecret, Level::Secret}) {
             MakeFile("f.doc", Alice, Staff, c.mode);
