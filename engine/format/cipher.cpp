@@ -13,7 +13,9 @@ std::uint64_t CipherWindow(Level level, std::uint64_t fileLength) {
     return std::min(fileLength, CipherWindowLimit);
 }
 
-std::int64_t Shift1(const CipherKeys& keys) { return CodeSum(keys.Password1); }
+std::int64_t Shift1(const CipherKeys& keys) {
+    return CodeSum(keys.Password1);
+}
 
 std::uint64_t Shift2(const CipherKeys& keys, std::uint64_t fileLength) {
     const std::int64_t product =
@@ -25,8 +27,7 @@ std::uint64_t Shift2(const CipherKeys& keys, std::uint64_t fileLength) {
     return 0;
 }
 
-TransformPlan PlanTransform(Direction direction, const CipherKeys& keys,
-                            std::uint64_t fileLength) {
+TransformPlan PlanTransform(Direction direction, const CipherKeys& keys, std::uint64_t fileLength) {
     TransformPlan plan;
     const std::uint64_t w = CipherWindow(keys.Level, fileLength);
     plan.WindowLength = w;

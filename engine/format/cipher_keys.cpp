@@ -4,8 +4,7 @@
 namespace quarnix {
 
 std::optional<CipherKeys> MakeCipherKeys(Level level, std::u16string_view password1,
-                                         std::u16string_view password2,
-                                         CipherKeyFailure* failure) {
+                                         std::u16string_view password2, CipherKeyFailure* failure) {
     CipherKeys keys;
     keys.Level = level;
     keys.Constant = *KeyBytes(KeyConstant);

@@ -40,6 +40,8 @@ std::int32_t CodeSum(const KeyArray& key) {
     return std::accumulate(key.begin(), key.end(), std::int32_t{0});
 }
 
-std::uint8_t FirstCode(const KeyArray& key) { return key.empty() ? 0 : key.front(); }
+std::uint8_t FirstCode(const KeyArray& key) {
+    return key.empty() ? 0 : key.front();
+}
 
 }  // namespace quarnix

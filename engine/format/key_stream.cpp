@@ -17,8 +17,7 @@ constexpr std::size_t MaxFusedPeriod = 64 * 1024;
 
 // Source and target may be the same buffer (combining in place); the compiler
 // checks for overlap at run time and takes the vector loop when it can.
-void Xor1(const std::uint8_t* source, std::uint8_t* target, const std::uint8_t* a,
-          std::size_t n) {
+void Xor1(const std::uint8_t* source, std::uint8_t* target, const std::uint8_t* a, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
         target[i] = source[i] ^ a[i];
     }

@@ -9,7 +9,9 @@ namespace {
 constexpr std::u16string_view ReversedPlaceholder = u".([{}])";
 constexpr std::u16string_view Placeholder = u")]}{[(.";
 
-std::u16string Reversed(std::u16string_view text) { return {text.rbegin(), text.rend()}; }
+std::u16string Reversed(std::u16string_view text) {
+    return {text.rbegin(), text.rend()};
+}
 
 void ReplaceFirst(std::u16string& text, std::u16string_view what, std::u16string_view with) {
     const auto at = text.find(what);
