@@ -85,11 +85,11 @@ variant cp2 "two copies + sync of both" 'cp big copy && cp big copy2 && sync cop
 variant replace "cp + sync + rename over the file" \
     'cp big copy && sync copy && mv copy big && sync .'
 variant top "quarnix topsecret --no-backup" "$quarnix --no-backup --level topsecret big <passwords"
-variant backup "quarnix topsecret with backup" "$quarnix --level topsecret big <passwords" \
-    'rm -f big.备份' cp2
 # The same with standard error on a terminal, so that the progress bar is drawn.
 variant bar "  the same, progress bar on a terminal" \
     "script -qec '$quarnix --no-backup --level topsecret big <passwords' /dev/null >/dev/null"
+variant backup "quarnix topsecret with backup" "$quarnix --level topsecret big <passwords" \
+    'rm -f big.备份' cp2
 if [ -n "$other" ]; then
     variant top_other "  topsecret --no-backup, other build" \
         '"$other" encrypt --no-mark --no-backup --level topsecret big <passwords'
