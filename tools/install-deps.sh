@@ -37,22 +37,4 @@ for name in "$@"; do
     esac
 done
 
-missing=()
-for p in $(printf '%s\n' "${packages[@]}" | sort -u); do
-    status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
-    [ "$status" = "installed" ] || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-as_root=()
-if [ "$(id -u)" -ne 0 ]; then
-    if ! command -v sudo >/dev/null; then
-        echo "Missing packages: ${missing[*]}; run as root, or install them with apt-get." >&2
-        exit 1
-    fi
-    as_root=(sudo)
-fi
-echo "Installing: ${missing[*]}" >&2
-apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
-"${apt[@]}" update -qq
-"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+bash "$(dirname "$0")/apt-install-missing.sh" "${packages[@]}"
