@@ -30,15 +30,6 @@ bool FileExists(FileOps& files, const std::u16string& path) {
     return NamesAFile(path) && files.Stat(Utf16ToUtf8(path), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// The marker rule applied to the path's last part only.
-std::u16string RenameLastPart(const std::u16string& path, Level level, bool encrypt) {
-    const auto slash = path.find_last_of(u'/');
-    const std::size_t start = slash == path.npos ? 0 : slash + 1;
-    const std::u16string name = path.substr(start);
-    return path.substr(0, start) +
-           (encrypt ? MarkFileName(name, level) : UnmarkFileName(name, level));
-}
-
 // The refusals, in their order; nullopt when the request passes them all.
 std::optional<OutcomeKind> Refusal(FileOps& files, const CryptRequest& request) {
     if (!FileExists(files, request.FilePath)) {
@@ -102,7 +93,8 @@ std::u16string RenamedPath(const CryptRequest& request, bool encrypt) {
         return request.FilePath;
     }
     if (request.MarkNameOnly) {
-        return RenameLastPart(request.FilePath, request.Level, encrypt);
+        return encrypt ? MarkLastPart(request.FilePath, request.Level)
+                       : UnmarkLastPart(request.FilePath, request.Level);
     }
     return encrypt ? MarkFileName(request.FilePath, request.Level)
                    : UnmarkFileName(request.FilePath, request.Level);

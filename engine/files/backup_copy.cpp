@@ -139,8 +139,7 @@ WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath,
         return CancelledWork();
     }
     if (copied == 1) {
-        return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
-                       FileState::LeftToOtherProgram);
+        return ChangedByAnotherProgram();
     }
     if (copied < 0) {
         return Failure(OutcomeKind::BackupFailed, FailedStep::CopyBackup, static_cast<int>(copied),

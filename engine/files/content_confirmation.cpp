@@ -20,14 +20,6 @@ std::uint64_t PreviewLength(Level level, std::uint64_t fileLength) {
     return CipherWindow(level, fileLength);
 }
 
-// The path with the level's marker taken out of its last part, the file's
-// own name, which says what the content should be.
-std::u16string Unmarked(const std::u16string& path, Level level) {
-    const std::size_t slash = path.find_last_of(u'/');
-    const std::size_t start = slash == std::u16string::npos ? 0 : slash + 1;
-    return path.substr(0, start) + UnmarkFileName(path.substr(start), level);
-}
-
 }  // namespace
 
 WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys& keys,
@@ -40,8 +32,9 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
     preview.Way = way;
     preview.Level = keys.Level;
     preview.FilePath = Utf8ToUtf16(file.Path());
+    // The file's own name, without the level's marker, says what the content should be.
     preview.PromisedPath =
-        way == Direction::Decrypt ? Unmarked(preview.FilePath, keys.Level) : preview.FilePath;
+        way == Direction::Decrypt ? UnmarkLastPart(preview.FilePath, keys.Level) : preview.FilePath;
     preview.FileLength = fileLength;
     const auto length = static_cast<std::size_t>(PreviewLength(keys.Level, fileLength));
     preview.Current.resize(length);
@@ -69,8 +62,7 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
         failed = TransformedPrefix(way, keys, fileLength, preview.Result, readAgain);
     }
     if (shortened) {
-        return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
-                       FileState::LeftToOtherProgram);
+        return ChangedByAnotherProgram();
     }
     if (failed < 0) {
         return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, failed, {});

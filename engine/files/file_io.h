@@ -72,7 +72,7 @@ class PhaseProgress {
     std::uint64_t total_;
 };
 
-// Sends a new file's chunks to disk as they are written, so that the progress
+// Sends a file's chunks to disk as they are written, so that the progress
 // stays honest and the final flush short. A file that is written once and not
 // read again (a backup, the rewrite's new file) also leaves the page cache two
 // chunks behind: the work then runs on the same few megabytes of memory instead

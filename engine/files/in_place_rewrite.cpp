@@ -36,6 +36,7 @@ WorkFailure PartlyRewritten(FailedStep step, int error, std::string path,
 WorkResult CopyBack(FileOps& files, int from, int fd, std::uint64_t length,
                     const std::string& recovery, const PhaseProgress& progress) {
     std::vector<std::uint8_t> buffer(WorkChunkSize);
+    WriteBehind behind(files, fd, false);  // the user's own file keeps its pages
     for (std::uint64_t done = 0; done < length;) {
         const auto chunk =
             static_cast<std::size_t>(std::min<std::uint64_t>(length - done, WorkChunkSize));
@@ -51,7 +52,7 @@ WorkResult CopyBack(FileOps& files, int from, int fd, std::uint64_t length,
         if (const int wrote = WriteFully(files, fd, buffer.data(), chunk, offset); wrote < 0) {
             return PartlyRewritten(FailedStep::WriteFile, wrote, {}, recovery);
         }
-        files.StartWriteback(fd, offset, static_cast<std::int64_t>(chunk));
+        behind.Written(offset, static_cast<std::int64_t>(chunk));
         done += chunk;
         progress.Report(length + done);
     }

@@ -29,8 +29,7 @@ WorkResult StreamTransformed(FileOps& files, int source, std::uint64_t fileLengt
                 return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, read, {});
             }
             if (read > 0) {  // shortened meanwhile
-                return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
-                               FileState::LeftToOtherProgram);
+                return ChangedByAnotherProgram();
             }
             stream.Apply(buffer.data(), chunk, segment.KeyPosition + done);
             const int wrote =

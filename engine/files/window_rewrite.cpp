@@ -22,8 +22,7 @@ WorkResult RewriteWindow(WorkFile& file, Direction way, const CipherKeys& keys,
         return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, read, {});
     }
     if (read > 0) {
-        return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
-                       FileState::LeftToOtherProgram);
+        return ChangedByAnotherProgram();
     }
     std::vector<std::uint8_t> window(w);
     TransformImage(way, old, keys, window);

@@ -63,6 +63,13 @@ inline WorkFailure Failure(OutcomeKind kind, FailedStep step, int error, std::st
     return WorkFailure{kind, step, error < 0 ? -error : error, std::move(path), {}, state};
 }
 
+// Another program changed, replaced or shortened the file while the work ran:
+// its work is kept and this command's dropped.
+inline WorkFailure ChangedByAnotherProgram() {
+    return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
+                   FileState::LeftToOtherProgram);
+}
+
 inline WorkFailure CancelledWork() {
     return WorkFailure{OutcomeKind::WorkCancelled, FailedStep::Cancelled, 0, {}, {},
                        FileState::Untouched};

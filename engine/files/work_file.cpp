@@ -63,8 +63,7 @@ WorkResult WorkFile::Open() {
     }
     if (!S_ISREG(found_.st_mode)) {
         // Swapped for something else since the existence test.
-        return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
-                       FileState::LeftToOtherProgram);
+        return ChangedByAnotherProgram();
     }
     if (files_.GetFlags(fd, &flags_) < 0) {
         flags_ = 0;
@@ -77,11 +76,6 @@ WorkResult WorkFile::Open() {
 
 namespace {
 
-WorkFailure ChangedByAnother() {
-    return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
-                   FileState::LeftToOtherProgram);
-}
-
 // Describes the open file and the file at the path; a path that names nothing
 // any more was moved away or removed by another program.
 WorkResult Look(FileOps& files, int fd, const std::string& path, struct stat* now,
@@ -91,7 +85,7 @@ WorkResult Look(FileOps& files, int fd, const std::string& path, struct stat* no
     }
     const int found = files.Stat(path, named);
     if (found == -ENOENT || found == -ENOTDIR) {
-        return ChangedByAnother();
+        return ChangedByAnotherProgram();
     }
     if (found < 0) {
         return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
@@ -108,7 +102,7 @@ WorkResult WorkFile::CheckUnchanged() const {
         return failed;
     }
     if (!SameState(now, found_) || !SameState(named, found_)) {
-        return ChangedByAnother();
+        return ChangedByAnotherProgram();
     }
     return std::nullopt;
 }
@@ -120,7 +114,7 @@ WorkResult WorkFile::CheckStillAtPath() const {
         return failed;
     }
     if (!SameFile(named, found_)) {
-        return ChangedByAnother();
+        return ChangedByAnotherProgram();
     }
     return std::nullopt;
 }

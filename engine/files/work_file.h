@@ -53,7 +53,7 @@ class WorkFile {
 
 // Takes the lock of a command on an open file: 0, or the -errno of a lock that
 // another holds (-EAGAIN, -EACCES) or that failed. Where the file system cannot
-// lock at all, answers 0: the checks of WorkFile::Unchanged still hold.
+// lock at all, answers 0: the checks of WorkFile::CheckUnchanged still hold.
 int LockForWork(FileOps& files, int fd);
 
 }  // namespace quarnix

@@ -20,6 +20,15 @@ void ReplaceFirst(std::u16string& text, std::u16string_view what, std::u16string
     }
 }
 
+// The folders of `path` (up to and with its last "/") joined to `rule` applied
+// to its last part.
+template <typename Rule>
+std::u16string OnLastPart(std::u16string_view path, Rule rule) {
+    const auto slash = path.find_last_of(u'/');
+    const std::size_t start = slash == std::u16string_view::npos ? 0 : slash + 1;
+    return std::u16string(path.substr(0, start)) + rule(path.substr(start));
+}
+
 }  // namespace
 
 std::u16string_view LevelMarker(Level level) {
@@ -48,6 +57,16 @@ std::u16string UnmarkFileName(std::u16string_view path, Level level) {
     std::u16string unmarked(path);
     ReplaceFirst(unmarked, LevelMarker(level), u".");
     return unmarked;
+}
+
+std::u16string MarkLastPart(std::u16string_view path, Level level) {
+    return OnLastPart(path,
+                      [level](std::u16string_view name) { return MarkFileName(name, level); });
+}
+
+std::u16string UnmarkLastPart(std::u16string_view path, Level level) {
+    return OnLastPart(path,
+                      [level](std::u16string_view name) { return UnmarkFileName(name, level); });
 }
 
 }  // namespace quarnix

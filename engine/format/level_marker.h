@@ -21,4 +21,9 @@ std::u16string MarkFileName(std::u16string_view path, Level level);
 // (unchanged when the marker does not occur).
 std::u16string UnmarkFileName(std::u16string_view path, Level level);
 
+// The same two rules applied to the path's last part only, the file's own
+// name; its folders stay as they are.
+std::u16string MarkLastPart(std::u16string_view path, Level level);
+std::u16string UnmarkLastPart(std::u16string_view path, Level level);
+
 }  // namespace quarnix
