@@ -33,22 +33,7 @@ fi
 
 if [ -z "${QUARNIX_SCREENSHOTS_ON_XVFB:-}" ]; then
     bash "$root/tools/install-deps.sh" run test
-    needed=()
-    for p in xdotool imagemagick; do
-        status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
-        [ "$status" = "installed" ] || needed+=("$p")
-    done
-    if [ ${#needed[@]} -gt 0 ]; then
-        if [ "$(id -u)" -ne 0 ]; then
-            echo "Missing packages: ${needed[*]}; run as root or install them with apt-get." >&2
-            exit 1
-        fi
-        echo "Installing: ${needed[*]}" >&2
-        export DEBIAN_FRONTEND=noninteractive
-        apt-get -o DPkg::Lock::Timeout=600 update -qq
-        apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
-            "${needed[@]}" >/dev/null
-    fi
+    bash "$root/tools/apt-install-missing.sh" xdotool imagemagick
 
     bin="${QUARNIX_BIN:-$root/build/default/ui/quarnix}"
     if [ ! -x "$bin" ]; then

@@ -65,23 +65,20 @@ CommandOutcome CommandWork::Run(Command command, const CryptRequest& request, Fi
         report_.store(PackReport(phase, done, total), std::memory_order_relaxed);
     };
     hooks.CancelRequested = [this] { return cancel_.load(std::memory_order_relaxed); };
-    if (askContent) {
-        hooks.ConfirmContent = [this, &loop, &showTimer,
-                                &askContent](const ContentPreview& preview) {
-            return AskFromWork(loop, [this, &showTimer, &askContent, &preview] {
-                if (cancel_.load(std::memory_order_relaxed)) {
-                    return false;  // asked to stop already (the window's close box)
-                }
-                // The time spent answering is no time the work takes.
-                showTimer.stop();
-                const bool yes = askContent(preview);
-                if (display_ == nullptr) {
-                    showTimer.start(ShowProgressAfter);
-                }
-                return yes;
-            });
-        };
-    }
+    hooks.ConfirmContent = [this, &loop, &showTimer, &askContent](const ContentPreview& preview) {
+        return AskFromWork(loop, [this, &showTimer, &askContent, &preview] {
+            if (cancel_.load(std::memory_order_relaxed)) {
+                return false;  // asked to stop already (the window's close box)
+            }
+            // The time spent answering is no time the work takes.
+            showTimer.stop();
+            const bool yes = askContent(preview);
+            if (display_ == nullptr) {
+                showTimer.start(ShowProgressAfter);
+            }
+            return yes;
+        });
+    };
 
     CommandOutcome outcome;
     const std::unique_ptr<QThread> worker(

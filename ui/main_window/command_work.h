@@ -41,11 +41,10 @@ class CommandWork {
     // Runs `command` on another thread and answers its outcome once it has
     // ended, the user-interface events handled meanwhile. `rewriteText` names
     // the rewrite phase in the progress dialog. The command is given no
-    // ConfirmDecrypt: the caller asks that before. `askContent`, when given,
-    // answers the command's ConfirmContent; the progress dialog does not
-    // open while it asks.
+    // ConfirmDecrypt: the caller asks that before. `askContent` answers the
+    // command's ConfirmContent; the progress dialog does not open while it asks.
     CommandOutcome Run(Command command, const CryptRequest& request, FileOps* files,
-                       const QString& rewriteText, const ContentQuestion& askContent = {});
+                       const QString& rewriteText, const ContentQuestion& askContent);
 
     bool Running() const { return running_; }
 

@@ -34,11 +34,10 @@ class ChineseFileColumns : public QIdentityProxyModel {
             return QIdentityProxyModel::data(index, role);
         }
         const QModelIndex source = mapToSource(index);
-        const QLocale chinese(QLocale::Chinese, QLocale::China);
         switch (index.column()) {
             case SizeColumn:
                 if (!files->isDir(source)) {
-                    return SizeText(chinese, files->size(source));
+                    return SizeText(chinese_, files->size(source));
                 }
                 break;
             case TypeColumn:
@@ -47,12 +46,15 @@ class ChineseFileColumns : public QIdentityProxyModel {
                 }
                 break;
             case ModifiedColumn:
-                return chinese.toString(files->lastModified(source), QLocale::ShortFormat);
+                return chinese_.toString(files->lastModified(source), QLocale::ShortFormat);
             default:
                 break;
         }
         return QIdentityProxyModel::data(index, role);
     }
+
+  private:
+    const QLocale chinese_{QLocale::Chinese, QLocale::China};  // asked for every cell shown
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "command_work.h"
 #include "engine/commands.h"
 #include "main_window_texts.h"
 #include "modal_dialogs.h"
@@ -27,7 +28,6 @@ class QRadioButton;
 
 namespace quarnix {
 
-class CommandWork;
 class PasswordLineEdit;
 class PictureBox;
 
@@ -91,8 +91,11 @@ class FrmMain : public QWidget {
     CryptRequest BuildRequest() const;
     // Asks whether to go on when the file's content speaks against the work.
     bool ConfirmContent(const ContentPreview& preview);
+    // Runs the command on the request with its progress and content question,
+    // shows what comes back, and closes the window when asked to meanwhile.
+    void RunAndShow(CommandWork::Command command, const CryptRequest& request,
+                    const char16_t* rewriteText);
     void ShowOutcome(const CommandOutcome& outcome);
-    void CloseIfAskedDuringWork();
     QLineEdit* PasswordBoxNamed(PasswordBox box) const;
 
     ModalDialogs* dialogs_;

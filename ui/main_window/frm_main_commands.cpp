@@ -52,11 +52,7 @@ void FrmMain::CmdEncrypt_Click() {
     if (work_->Running()) {
         return;  // one command at a time, however the click came
     }
-    const CryptRequest request = BuildRequest();
-    ShowOutcome(
-        work_->Run(&EncryptCommand, request, files_, texts::Q(texts::ProgressEncrypt),
-                   [this](const ContentPreview& preview) { return ConfirmContent(preview); }));
-    CloseIfAskedDuringWork();
+    RunAndShow(&EncryptCommand, BuildRequest(), texts::ProgressEncrypt);
 }
 
 void FrmMain::CmdDecrypt_Click() {
@@ -70,13 +66,14 @@ void FrmMain::CmdDecrypt_Click() {
                             QString::fromUtf16(DecryptConfirmationTitle))) {
         return;
     }
-    ShowOutcome(
-        work_->Run(&DecryptCommand, request, files_, texts::Q(texts::ProgressDecrypt),
-                   [this](const ContentPreview& preview) { return ConfirmContent(preview); }));
-    CloseIfAskedDuringWork();
+    RunAndShow(&DecryptCommand, request, texts::ProgressDecrypt);
 }
 
-void FrmMain::CloseIfAskedDuringWork() {
+void FrmMain::RunAndShow(CommandWork::Command command, const CryptRequest& request,
+                         const char16_t* rewriteText) {
+    ShowOutcome(
+        work_->Run(command, request, files_, texts::Q(rewriteText),
+                   [this](const ContentPreview& preview) { return ConfirmContent(preview); }));
     if (std::exchange(closeAfterWork_, false)) {
         close();
     }

@@ -16,8 +16,7 @@ void FrmMain::cmdOpenFile_Click() {
 
     // Whether the user chose a file or cancelled: a cancel after an earlier
     // choice writes that path back, a cancel before any choice empties both.
-    TxtFileName->setText(CmnOpenDialog.FileName());
-    chosenPath_ = CmnOpenDialog.FileName();
+    ChooseFile(CmnOpenDialog.FileName());
     if (CmnOpenDialog.FileName().isEmpty()) {
         dialogs_->ShowMessage(texts::Q(texts::NoFileChosen), texts::Q(texts::ErrorTitle),
                               OutcomeIcon::Critical);

@@ -64,23 +64,22 @@ std::unique_ptr<QMessageBox> MakeBox(QWidget* owner, QMessageBox::Icon icon, con
 // The file system model behind Qt's file dialog filters by the patterns it
 // reads from the parentheses of the description: "所有文件(*.*)" would hide
 // every name without a dot. Give the model the entry's own patterns instead,
-// at the start and whenever the user picks another entry.
-void UseEntryPatterns(QFileDialog& dialog, const QList<FileTypeEntry>& entries,
-                      const FileTypeEntry& first) {
+// for the entry shown at the start and whenever the user picks another.
+void UseEntryPatterns(QFileDialog& dialog, const QList<FileTypeEntry>& entries) {
     auto* model = dialog.findChild<QFileSystemModel*>();
     if (model == nullptr || entries.isEmpty()) {
         return;
     }
-    model->setNameFilters(first.Patterns);
-    QObject::connect(&dialog, &QFileDialog::filterSelected, model,
-                     [model, entries](const QString& description) {
-                         for (const FileTypeEntry& entry : entries) {
-                             if (entry.Description.simplified() == description) {
-                                 model->setNameFilters(entry.Patterns);
-                                 return;
-                             }
-                         }
-                     });
+    const auto usePatternsOf = [model, entries](const QString& description) {
+        for (const FileTypeEntry& entry : entries) {
+            if (entry.Description.simplified() == description) {
+                model->setNameFilters(entry.Patterns);
+                return;
+            }
+        }
+    };
+    usePatternsOf(dialog.selectedNameFilter());
+    QObject::connect(&dialog, &QFileDialog::filterSelected, model, usePatternsOf);
 }
 
 }  // namespace
@@ -115,14 +114,10 @@ std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* owner, const QString& t
         descriptions.append(entry.Description);
     }
     dialog->setNameFilters(descriptions);
-    FileTypeEntry first = entries.value(0);
-    for (const FileTypeEntry& entry : entries) {
-        if (entry.Description.simplified() == fileType) {
-            dialog->selectNameFilter(fileType);
-            first = entry;
-        }
+    if (!fileType.isEmpty()) {
+        dialog->selectNameFilter(fileType);  // the type chosen last time, when still offered
     }
-    UseEntryPatterns(*dialog, entries, first);
+    UseEntryPatterns(*dialog, entries);
 
     if (!currentName.isEmpty()) {
         dialog->selectFile(currentName);
