@@ -20,10 +20,6 @@ std::string Choice(const std::vector<std::string>& values) {
     return text;
 }
 
-bool StartsWith(const std::string& text, const std::string& start) {
-    return text.compare(0, start.size(), start) == 0;
-}
-
 // The option that CLI11 names at the start of its message ("--level: ..."),
 // or, failing that, the option whose name appears anywhere in it, the
 // longest first.
@@ -35,7 +31,7 @@ const CLI::Option* OptionIn(const CLI::App& app, const std::string& message) {
         if (name.empty()) {
             continue;
         }
-        if (StartsWith(message, name + ":")) {
+        if (message.starts_with(name + ":")) {
             return option;
         }
         if (message.find(name) != std::string::npos && name.size() > foundLength) {
@@ -73,7 +69,7 @@ std::string MismatchText(const CLI::App& app, const std::string& message) {
 // "--level: 的值…" as CLI11 words a failed check of OneOf: the name, then our text.
 std::string ValidationText(const CLI::App& app, const std::string& message) {
     const CLI::Option* option = OptionIn(app, message);
-    if (option != nullptr && StartsWith(message, option->get_name() + ": ")) {
+    if (option != nullptr && message.starts_with(option->get_name() + ": ")) {
         return option->get_name() + " " + message.substr(option->get_name().size() + 2) + "。";
     }
     return "选项 " + Named(option) + " 的值无效。";
@@ -169,7 +165,7 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error) {
         text += (text.empty() ? "" : "\n") + std::string("不认识的选项：") + Joined(unknown) + "。";
         // "-x.txt" may well be a file; "--lev" is a mistyped option.
         const auto dashed = std::find_if(unknown.begin(), unknown.end(), [](const std::string& a) {
-            return StartsWith(a, "-") && !StartsWith(a, "--");
+            return a.starts_with("-") && !a.starts_with("--");
         });
         if (dashed != unknown.end()) {
             text += "\n文件名以“-”开头时，请写在“--”之后，例如：quarnix-cli encrypt -- " + *dashed;

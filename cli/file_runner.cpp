@@ -66,11 +66,24 @@ std::vector<std::string> EarlierNames(const std::vector<std::string>& files) {
     return earlier;
 }
 
-}  // namespace
-
+// The level `file` is worked at.
 Level FileLevel(const RunOptions& options, const std::string& file) {
     return options.Level.value_or(MarkedLevel(Utf8ToUtf16(file)).value_or(Level::Secret));
 }
+
+// One request serves every file in turn; its copies of the passwords are
+// wiped however the run ends.
+struct RequestWithPasswords {
+    CryptRequest Request;
+    ~RequestWithPasswords() {
+        for (std::u16string* text : {&Request.Password1, &Request.Password1Confirm,
+                                     &Request.Password2, &Request.Password2Confirm}) {
+            Wipe(*text);
+        }
+    }
+};
+
+}  // namespace
 
 Level PasswordLevel(const RunOptions& options) {
     const bool topSecret = std::any_of(options.Files.begin(), options.Files.end(),
@@ -95,6 +108,16 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
         };
     }
 
+    RequestWithPasswords held;
+    CryptRequest& request = held.Request;
+    request.Password1 = passwords.Password1;
+    request.Password1Confirm = passwords.Password1Confirm;
+    request.Password2 = passwords.Password2;
+    request.Password2Confirm = passwords.Password2Confirm;
+    request.MakeBackup = options.MakeBackup;
+    request.MarkFile = options.MarkFile;
+    request.MarkNameOnly = true;
+
     int status = 0;
     const std::vector<std::string> earlierNames = EarlierNames(options.Files);
     for (std::size_t i = 0; i < options.Files.size(); ++i) {
@@ -109,16 +132,8 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
             status = 1;
             continue;
         }
-        CryptRequest request;
         request.FilePath = Utf8ToUtf16(EnginePath(file));
         request.Level = FileLevel(options, file);
-        request.Password1 = passwords.Password1;
-        request.Password1Confirm = passwords.Password1Confirm;
-        request.Password2 = passwords.Password2;
-        request.Password2Confirm = passwords.Password2Confirm;
-        request.MakeBackup = options.MakeBackup;
-        request.MarkFile = options.MarkFile;
-        request.MarkNameOnly = true;
 
         bar.Start(options.Encrypt);
         const CommandOutcome outcome =
@@ -130,10 +145,6 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
                       << std::flush;
         } else {
             std::cerr << ReportLine(file, request, options.Encrypt, outcome) << '\n' << std::flush;
-        }
-        for (std::u16string* text : {&request.Password1, &request.Password1Confirm,
-                                     &request.Password2, &request.Password2Confirm}) {
-            Wipe(*text);  // this file's copies of the passwords
         }
         if (!outcome.Succeeded()) {
             status = 1;

@@ -25,9 +25,6 @@ struct RunOptions {
     std::vector<std::string> Files;  // as given on the command line
 };
 
-// The level `file` is worked at.
-quarnix::Level FileLevel(const RunOptions& options, const std::string& file);
-
 // TopSecret when any file is worked at TopSecret, so that password 2 is read.
 quarnix::Level PasswordLevel(const RunOptions& options);
 

@@ -42,7 +42,8 @@ void Say(std::string_view text) {
     }
 }
 
-enum class Read { Line, Interrupted, TooLong };
+// Mismatched: a password and its confirmation differed at every attempt.
+enum class Read { Line, Interrupted, TooLong, Mismatched };
 
 // Waits until standard input can be read without blocking; false when a
 // signal asks the tool to stop, also one that came before the wait began.
@@ -148,7 +149,7 @@ struct PasswordPair {
 };
 
 // A password and its confirmation, asked again while they differ.
-Read AskPair(const PasswordPair& pair, std::string& line, bool* confirmed) {
+Read AskPair(const PasswordPair& pair, std::string& line) {
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
         Read read = AskHidden(pair.Prompt, line, *pair.Password);
         if (read == Read::Line) {
@@ -158,21 +159,22 @@ Read AskPair(const PasswordPair& pair, std::string& line, bool* confirmed) {
             return read;
         }
         if (*pair.Password == *pair.Confirm) {
-            *confirmed = true;
             return Read::Line;
         }
         if (attempt < Attempts) {
             Say(Utf16ToUtf8(FixedOutcome(pair.Mismatch).Message) + "\n");
         }
     }
-    *confirmed = false;
-    return Read::Line;
+    return Read::Mismatched;
 }
 
 // Says why no file is processed; false.
 bool Refuse(Read read, std::string_view name) {
     if (read == Read::Interrupted) {
         Say("已取消：没有处理任何文件。\n");
+    } else if (read == Read::Mismatched) {
+        Say("你两次输入的" + std::string(name) + "一直不一致，已试过 " + std::to_string(Attempts) +
+            " 次：没有处理任何文件。\n");
     } else {
         Say(std::string(name) + "超过 " + std::to_string(MaxKeyTextLength) +
             " 个字符，无法使用。没有处理任何文件。\n");
@@ -209,15 +211,8 @@ bool AskOnTerminal(Passwords& passwords, bool secondPassword) {
         if (pair.Password == &passwords.Password2 && !secondPassword) {
             break;
         }
-        bool confirmed = false;
-        const Read read = AskPair(pair, line, &confirmed);
-        if (read != Read::Line) {
+        if (const Read read = AskPair(pair, line); read != Read::Line) {
             return Refuse(read, pair.Name);
-        }
-        if (!confirmed) {
-            Say("你两次输入的" + std::string(pair.Name) + "一直不一致，已试过 " +
-                std::to_string(Attempts) + " 次：没有处理任何文件。\n");
-            return false;
         }
     }
     return true;
@@ -230,10 +225,6 @@ Passwords::~Passwords() {
     Wipe(Password1Confirm);
     Wipe(Password2);
     Wipe(Password2Confirm);
-}
-
-void Wipe(std::string& text) {
-    WipeText(text);
 }
 
 void Wipe(std::u16string& text) {

@@ -36,7 +36,6 @@ std::optional<Passwords> ReadPasswords(Level level);
 
 // Overwrites the whole buffer of `text`, its spare capacity included, before
 // emptying it (explicit_bzero: the writing is never optimised away).
-void Wipe(std::string& text);
 void Wipe(std::u16string& text);
 
 }  // namespace quarnix::cli
