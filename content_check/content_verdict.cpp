@@ -38,21 +38,20 @@ ContentVerdict JudgeContent(const ContentPreview& preview) {
     if (!promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength)) {
         return {};
     }
-    const QByteArrayView current = View(preview.Current);
-    const QByteArrayView result = View(preview.Result);
     ContentConcern concern = ContentConcern::None;
     if (decrypt) {
+        const SeenContent result = See(View(preview.Result));
         if (promised.KeptBy(result)) {
             return {};
         }
-        if (promised.KeptBy(current)) {
+        if (promised.KeptBy(See(View(preview.Current)))) {
             concern = ContentConcern::AlreadyPlain;
-        } else if (!RecognisedContent(result)) {
+        } else if (!Recognised(result)) {
             // A result of some other known type means a misnamed file rather
             // than a wrong password: no question then.
             concern = ContentConcern::ResultUnlikeType;
         }
-    } else if (!RecognisedContent(current)) {
+    } else if (!Recognised(See(View(preview.Current)))) {
         concern = ContentConcern::AlreadyEncrypted;
     }
     if (concern == ContentConcern::None) {

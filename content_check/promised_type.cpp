@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QSet>
+#include <algorithm>
 
 #include "magic_reach.h"
 #include "text_content.h"
@@ -33,11 +34,15 @@ QSet<QString> RuledFamily(const QMimeType& type) {
     return family;
 }
 
-QMimeType ContentType(QByteArrayView bytes) {
-    return QMimeDatabase().mimeTypeForData(bytes.toByteArray());
-}
-
 }  // namespace
+
+SeenContent See(QByteArrayView bytes) {
+    SeenContent seen;
+    seen.Text = LooksLikeText(bytes);
+    seen.Type = QMimeDatabase().mimeTypeForData(bytes.toByteArray());
+    seen.Ruled = RuledFamily(seen.Type);
+    return seen;
+}
 
 PromisedType::PromisedType(const QString& fileName) {
     const QString name = QFileInfo(fileName).fileName();
@@ -46,26 +51,27 @@ PromisedType::PromisedType(const QString& fileName) {
         return;  // no extension; a leading dot starts a hidden file's name
     }
     suffix_ = name.mid(dot + 1);
-    types_ = QMimeDatabase().mimeTypesForFileName(name);
+    for (const QMimeType& type : QMimeDatabase().mimeTypesForFileName(name)) {
+        promises_.append({type, IsTextType(type), RuledFamily(type)});
+    }
 }
 
 bool PromisedType::CanTell(std::uint64_t previewLength, bool wholeFile) const {
-    if (types_.isEmpty()) {
+    if (promises_.isEmpty()) {
         return false;
     }
     const MagicReach& magic = MagicReach::Installed();
-    for (const QMimeType& type : types_) {
-        if (type.isDefault()) {
+    for (const Promise& promise : promises_) {
+        if (promise.Type.isDefault()) {
             return false;
         }
-        if (IsTextType(type)) {
+        if (promise.Text) {
             continue;
         }
-        const QSet<QString> family = RuledFamily(type);
-        if (family.isEmpty()) {
+        if (promise.Ruled.isEmpty()) {
             return false;
         }
-        for (const QString& name : family) {
+        for (const QString& name : promise.Ruled) {
             if (!wholeFile && *magic.Reach(name) > previewLength) {
                 return false;
             }
@@ -74,32 +80,21 @@ bool PromisedType::CanTell(std::uint64_t previewLength, bool wholeFile) const {
     return true;
 }
 
-bool PromisedType::KeptBy(QByteArrayView bytes) const {
-    const QSet<QString> found = RuledFamily(ContentType(bytes));
-    for (const QMimeType& type : types_) {
-        if (IsTextType(type) && LooksLikeText(bytes)) {
-            return true;
-        }
-        if (RuledFamily(type).intersects(found)) {
-            return true;
-        }
-    }
-    return false;
+bool PromisedType::KeptBy(const SeenContent& content) const {
+    return std::any_of(promises_.begin(), promises_.end(), [&content](const Promise& promise) {
+        return (promise.Text && content.Text) || promise.Ruled.intersects(content.Ruled);
+    });
 }
 
 QString PromisedType::Description() const {
-    return types_.isEmpty() ? QString() : TypeDescription(types_.first(), suffix_);
+    return promises_.isEmpty() ? QString() : TypeDescription(promises_.first().Type, suffix_);
 }
 
-bool RecognisedContent(QByteArrayView bytes) {
-    if (LooksLikeText(bytes)) {
-        return true;
-    }
+bool Recognised(const SeenContent& content) {
     // The content rules of some text types are a single character, which
     // random bytes meet now and then ("%" for MATLAB): bytes that are no text
     // are not recognised as such a type.
-    const QMimeType type = ContentType(bytes);
-    return !RuledFamily(type).isEmpty() && !IsTextType(type);
+    return content.Text || (!content.Ruled.isEmpty() && !IsTextType(content.Type));
 }
 
 }  // namespace quarnix

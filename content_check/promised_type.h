@@ -11,10 +11,21 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QMimeType>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 
 namespace quarnix {
+
+// What the text test and the database's content rules make of some bytes,
+// worked out once for all the questions asked about them.
+struct SeenContent {
+    bool Text = false;    // reads like text
+    QMimeType Type;       // the database's type by content
+    QSet<QString> Ruled;  // that type and its ancestors that have content rules
+};
+
+SeenContent See(QByteArrayView bytes);
 
 class PromisedType {
   public:
@@ -29,18 +40,24 @@ class PromisedType {
     // further than the preview.
     bool CanTell(std::uint64_t previewLength, bool wholeFile) const;
 
-    bool KeptBy(QByteArrayView bytes) const;
+    bool KeptBy(const SeenContent& content) const;
 
     // The name's type, e.g. "PDF 文档".
     QString Description() const;
 
   private:
+    struct Promise {
+        QMimeType Type;
+        bool Text = false;
+        QSet<QString> Ruled;  // as in SeenContent
+    };
+
     QString suffix_;
-    QList<QMimeType> types_;
+    QList<Promise> promises_;
 };
 
 // Whether the bytes are anything at all: text, or of a type other than a
 // text type that the database recognises by its content rules.
-bool RecognisedContent(QByteArrayView bytes);
+bool Recognised(const SeenContent& content);
 
 }  // namespace quarnix
