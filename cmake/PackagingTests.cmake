@@ -52,11 +52,11 @@ if(TARGET quarnix)
 endif()
 
 # The package's binaries are hardened only in a hardened build.
-set(hardened OFF)
-if(QUARNIX_HARDEN AND CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
-    set(hardened ON)
+set(package_hardened OFF)
+if(QUARNIX_HARDEN AND CMAKE_BUILD_TYPE IN_LIST QUARNIX_HARDENED_CONFIGS)
+    set(package_hardened ON)
 endif()
-if(hardened AND TARGET quarnix)
+if(package_hardened AND TARGET quarnix)
     add_test(NAME debian_package_lintian
              COMMAND ${CMAKE_COMMAND} -DPACKAGE_DIR=${package_dir}
                      -P ${CMAKE_CURRENT_LIST_DIR}/CheckLintian.cmake)
@@ -64,7 +64,7 @@ if(hardened AND TARGET quarnix)
         TIMEOUT 300 RUN_SERIAL TRUE FIXTURES_REQUIRED debian_package
         SKIP_REGULAR_EXPRESSION "${skipped_without_tool}")
 endif()
-if(hardened AND TARGET quarnix AND TARGET quarnix-cli)
+if(package_hardened AND TARGET quarnix AND TARGET quarnix-cli)
     add_test(NAME hardened_programs
              COMMAND ${CMAKE_COMMAND}
                      "-DPROGRAMS=$<TARGET_FILE:quarnix>|$<TARGET_FILE:quarnix-cli>"
