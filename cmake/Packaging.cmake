@@ -6,10 +6,9 @@
 #   cd <build> && cpack -G DEB                  # quarnix_<version>-<release>_<arch>.deb
 #
 # The desktop entry, the metainfo and the icons are named after the program's
-# desktop ID, its home page's domain reversed.
+# desktop ID, QUARNIX_APP_ID (set in the top-level CMakeLists.txt).
 
 set(QUARNIX_LINUX_DIST ${PROJECT_SOURCE_DIR}/dist/linux)
-set(QUARNIX_APP_ID org.example.quarnix)
 
 # The programs install themselves into bin (ui/ and cli/), the manual pages into
 # share/man (man/); the desktop files and the shell completion are installed here.

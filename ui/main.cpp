@@ -14,7 +14,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     quarnix::SetUpApplication(application);
     // The desktop entry's ID, by which Wayland compositors find the icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quarnix"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUARNIX_APP_ID));
 
     const quarnix::CommandLineFile start =
         quarnix::ReadCommandLine(QApplication::arguments(), QDir::currentPath());
