@@ -4,7 +4,7 @@
 // work would leave it, read from the open file and shown to the front end's
 // ConfirmContent, which may stop the command.
 
-#include "engine/commands.h"
+#include "engine/work_hooks.h"
 #include "engine/files/work_failure.h"
 #include "engine/files/work_file.h"
 #include "engine/format/cipher.h"

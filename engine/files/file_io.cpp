@@ -93,6 +93,12 @@ void PhaseProgress::Flushing() const {
     }
 }
 
+void PhaseProgress::Committing() const {
+    if (hooks_.Committing) {
+        hooks_.Committing();
+    }
+}
+
 void PhaseProgress::Report(std::uint64_t done) const {
     if (hooks_.Progress) {
         hooks_.Progress(phase_, done, total_);

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "engine/commands.h"
+#include "engine/work_hooks.h"
 #include "engine/files/file_ops.h"
 
 namespace quarnix {
@@ -65,6 +65,8 @@ class PhaseProgress {
     void Report(std::uint64_t done) const;
     // The phase's result is now being flushed to disk.
     void Flushing() const;
+    // The work can no longer be dropped: it runs to its end from here on.
+    void Committing() const;
 
   private:
     const CommandHooks& hooks_;

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/commands.h"
+#include "engine/work_hooks.h"
 #include "engine/files/file_ops.h"
 #include "engine/files/work_failure.h"
 #include "engine/files/work_file.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/commands.h"
+#include "engine/work_hooks.h"
 #include "engine/files/file_ops.h"
 #include "engine/files/work_failure.h"
 #include "engine/format/cipher.h"

@@ -96,6 +96,7 @@ WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction w
     if (auto changed = file.CheckUnchanged()) {
         return changed;
     }
+    progress.Committing();
 
     // From here on the copy runs to its end. Once it has written to the file, a
     // failure keeps the recovery file.

@@ -51,6 +51,7 @@ WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Directi
     if (auto changed = file.CheckUnchanged()) {
         return changed;
     }
+    progress.Committing();
     FailedStep step = FailedStep::ReplaceFile;
     if (const int replaced = temp.Replace(target, &step); replaced < 0) {
         if (step == FailedStep::FlushFolder) {

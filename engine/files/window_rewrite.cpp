@@ -34,6 +34,7 @@ WorkResult RewriteWindow(WorkFile& file, Direction way, const CipherKeys& keys,
     if (auto changed = file.CheckUnchanged()) {
         return changed;
     }
+    progress.Committing();
 
     FailedStep step = FailedStep::WriteFile;
     int error = WriteFully(files, fd, window.data(), window.size(), 0);

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What the file work shares with the commands above it: the phases it
+// reports, the look at the content it offers, the hooks a front end supplies,
+// and the suffixes of the files it leaves beside a file.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/crypt_request.h"
+#include "engine/format/cipher.h"
+
+namespace quarnix {
+
+// The long phases of a command's file work. Flush: a result is being written
+// to disk, which can be neither measured nor cancelled part way; it is
+// reported once, with done and total 0.
+enum class WorkPhase { BackupCopy, Rewrite, Flush };
+
+// The start of a file as it is and as the command's work would leave it,
+// worked out before anything touches the disk.
+struct ContentPreview {
+    Direction Way = Direction::Encrypt;
+    quarnix::Level Level = quarnix::Level::Secret;
+    std::u16string FilePath;
+    // The path whose name says what the content should be: on decrypt the
+    // path with the level's marker taken out, on encrypt the path itself.
+    std::u16string PromisedPath;
+    std::uint64_t FileLength = 0;
+    // The first bytes of the file, and the same bytes after the work: the
+    // whole cipher window at Secret and Secretter, ContentPreviewLength bytes
+    // at TopSecret (fewer for a shorter file).
+    std::vector<std::uint8_t> Current;
+    std::vector<std::uint8_t> Result;
+};
+
+inline constexpr std::uint64_t ContentPreviewLength = 4096;
+
+// What a front end supplies to a command. Every member may be left empty.
+struct CommandHooks {
+    // Asked first by DecryptCommand (Yes answers true). Empty: go ahead.
+    std::function<bool()> ConfirmDecrypt;
+    // Asked once the checks have passed and the file is open, before the
+    // backup or anything else is written; not asked for an empty file. False
+    // ends the command with ContentDeclined, the file untouched. Empty: go ahead.
+    std::function<bool(const ContentPreview& preview)> ConfirmContent;
+    // Bytes done of bytes to do in the current phase; called between chunks.
+    std::function<void(WorkPhase phase, std::uint64_t done, std::uint64_t total)> Progress;
+    // Polled between chunks; true stops the work with the file unchanged.
+    std::function<bool()> CancelRequested;
+    // Called once, at the moment the work can no longer be dropped: from here
+    // on CancelRequested is not asked again and the command runs to its end
+    // (and reports what it did). Not called when the work stops before it.
+    std::function<void()> Committing;
+};
+
+// TopSecret rewrites a file with several hard links in place, so that every
+// link sees the new content. While the new content is copied over the file, it
+// stands complete beside it under the file's real path followed by this
+// suffix, and stays there if the copy is cut short.
+inline constexpr char16_t RecoverySuffix[] = u".新内容";
+
+}  // namespace quarnix
