@@ -4,10 +4,10 @@
 // work would leave it, read from the open file and shown to the front end's
 // ConfirmContent, which may stop the command.
 
-#include "engine/work_hooks.h"
 #include "engine/files/work_failure.h"
 #include "engine/files/work_file.h"
 #include "engine/format/cipher.h"
+#include "engine/work_hooks.h"
 
 namespace quarnix {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-#include "engine/work_hooks.h"
 #include "engine/files/file_ops.h"
+#include "engine/work_hooks.h"
 
 namespace quarnix {
 

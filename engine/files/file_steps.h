@@ -10,11 +10,11 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/work_hooks.h"
 #include "engine/files/file_ops.h"
 #include "engine/files/work_failure.h"
 #include "engine/files/work_file.h"
 #include "engine/format/cipher.h"
+#include "engine/work_hooks.h"
 
 namespace quarnix {
 
