@@ -20,27 +20,13 @@ std::string Choice(const std::vector<std::string>& values) {
     return text;
 }
 
-// The option that CLI11 names at the start of its message ("--level: ..."),
-// or, failing that, the option whose name appears anywhere in it, the
-// longest first.
-const CLI::Option* OptionIn(const CLI::App& app, const std::string& message) {
-    const CLI::Option* found = nullptr;
-    std::size_t foundLength = 0;
-    for (const CLI::Option* option : app.get_options()) {
-        const std::string name = option->get_name();
-        if (name.empty()) {
-            continue;
-        }
-        if (message.starts_with(name + ":")) {
-            return option;
-        }
-        if (message.find(name) != std::string::npos && name.size() > foundLength) {
-            found = option;
-            foundLength = name.size();
-        }
-    }
-    return found;
-}
+// The last value a check of OneOf refused, and the choice it had: the check
+// runs inside CLI11's parsing, the message is made after it.
+struct Refusal {
+    std::string Value;
+    std::vector<std::string> Values;
+};
+Refusal lastRefusal;
 
 std::string Named(const CLI::Option* option) {
     return option != nullptr ? option->get_name() : std::string("某个选项");
@@ -55,24 +41,47 @@ std::string MissingText(const CLI::App& app) {
     return "缺少必需的参数。";
 }
 
-std::string MismatchText(const CLI::App& app, const std::string& message) {
-    const std::string name = Named(OptionIn(app, message));
-    if (message.find("At Most") != std::string::npos) {
-        return "选项 " + name + " 只能给出一次。";
+// CLI11 throws ArgumentMismatch for an option given more often than it may
+// be, and for one whose value is missing: the last argument then is the
+// option itself, with nothing after it.
+std::string MismatchText(const CLI::App& app, const std::string& lastArgument) {
+    for (const CLI::Option* option : app.get_options()) {
+        const int most = std::max(option->get_items_expected_max(), 1);
+        if (option->count() > static_cast<std::size_t>(most)) {
+            return "选项 " + option->get_name() + " 只能给出一次。";
+        }
     }
-    if (message.find("missing") != std::string::npos) {
-        return "选项 " + name + " 后面缺少它的值。";
+    for (const CLI::Option* option : app.get_options()) {
+        if (!option->get_name().empty() && option->check_name(lastArgument)) {
+            return "选项 " + option->get_name() + " 后面缺少它的值。";
+        }
     }
-    return "选项 " + name + " 的值的个数不对。";
+    return "某个选项的值的个数不对。";
 }
 
-// "--level: 的值…" as CLI11 words a failed check of OneOf: the name, then our text.
-std::string ValidationText(const CLI::App& app, const std::string& message) {
-    const CLI::Option* option = OptionIn(app, message);
-    if (option != nullptr && message.starts_with(option->get_name() + ": ")) {
-        return option->get_name() + " " + message.substr(option->get_name().size() + 2) + "。";
+// The option whose given value OneOf refused.
+const CLI::Option* RefusedOption(const CLI::App& app) {
+    for (const CLI::Option* option : app.get_options()) {
+        const auto& results = option->results();
+        if (std::find(results.begin(), results.end(), lastRefusal.Value) != results.end()) {
+            return option;
+        }
     }
-    return "选项 " + Named(option) + " 的值无效。";
+    return nullptr;
+}
+
+// A flag given a value that is no truth value (--no-mark=maybe).
+const CLI::Option* UnconvertedFlag(const CLI::App& app) {
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->get_expected_max() == 0 && option->count() > 0) {  // a flag
+            try {
+                option->as<bool>();
+            } catch (const CLI::ConversionError&) {
+                return option;
+            }
+        }
+    }
+    return nullptr;
 }
 
 std::vector<std::string> UnknownArguments(const CLI::App& app) {
@@ -135,7 +144,8 @@ CLI::Validator OneOf(std::vector<std::string> values) {
             if (std::find(values.begin(), values.end(), value) != values.end()) {
                 return std::string();
             }
-            return "的值“" + value + "”无效，只能是 " + Choice(values);
+            lastRefusal = Refusal{value, values};
+            return std::string("refused");  // CLI11 wants some text; ours is made later
         },
         std::string());
 }
@@ -145,18 +155,19 @@ std::string VersionText() {
            "." + std::to_string(VersionRevision);
 }
 
-std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error) {
-    const std::string message = error.what();
+std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error,
+                           const std::string& lastArgument) {
     const std::vector<std::string> unknown = UnknownArguments(app);
     std::string text;
     if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
         text = MissingText(app);
     } else if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
-        text = MismatchText(app, message);
+        text = MismatchText(app, lastArgument);
     } else if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
-        text = ValidationText(app, message);
+        text = Named(RefusedOption(app)) + " 的值“" + lastRefusal.Value + "”无效，只能是 " +
+               Choice(lastRefusal.Values) + "。";
     } else if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr) {
-        text = "选项 " + Named(OptionIn(app, message)) + " 的值无效。";
+        text = "选项 " + Named(UnconvertedFlag(app)) + " 的值无效。";
     } else if (dynamic_cast<const CLI::ExtrasError*>(&error) == nullptr) {
         text = "命令行有误。";
     }

@@ -32,8 +32,10 @@ CLI::Validator OneOf(std::vector<std::string> values);
 std::string VersionText();
 
 // A command-line error of `app` in Chinese, one or two lines without a final
-// line end. An argument that starts with "-" and is no option brings a hint
-// to write file names after "--".
-std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error);
+// line end, told by the error's type and the options' state after the parse;
+// `lastArgument` is the command line's last argument. An argument that starts
+// with "-" and is no option brings a hint to write file names after "--".
+std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error,
+                           const std::string& lastArgument);
 
 }  // namespace quarnix::cli

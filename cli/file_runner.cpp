@@ -15,6 +15,8 @@
 #include "engine/commands.h"
 #include "engine/text_codec.h"
 #include "interrupt.h"
+#include "local_charset.h"
+#include "path_kind.h"
 #include "progress_bar.h"
 
 namespace quarnix::cli {
@@ -32,8 +34,15 @@ std::string EnginePath(const std::string& typed) {
     return error ? typed : folder.string() + "/" + typed;
 }
 
+// A line of the report on standard error: the file's name as its bytes are,
+// `text` in the locale's character set.
+void Report(const std::string& file, const std::string& text) {
+    std::cerr << file << LocalText(text) << std::flush;
+}
+
 // "FILE：MESSAGE", and for a renamed file "FILE → NEW：MESSAGE", both as typed:
-// the marker changes only the last part of the path.
+// the marker changes only the last part of the path. Names stay bytes, the
+// rest is in the locale's character set.
 std::string ReportLine(const std::string& file, const CryptRequest& request, bool encrypt,
                        const CommandOutcome& outcome) {
     const auto lastPart = [](const std::string& path) {
@@ -42,9 +51,10 @@ std::string ReportLine(const std::string& file, const CryptRequest& request, boo
     std::string line = file;
     const std::string renamed = Utf16ToUtf8(RenamedPath(request, encrypt));
     if (outcome.Succeeded() && renamed != Utf16ToUtf8(request.FilePath)) {
-        line += " → " + file.substr(0, file.size() - lastPart(file).size()) + lastPart(renamed);
+        line += LocalText(" → ") + file.substr(0, file.size() - lastPart(file).size()) +
+                lastPart(renamed);
     }
-    return line + "：" + Utf16ToUtf8(outcome.Message);
+    return line + LocalText("：" + Utf16ToUtf8(outcome.Message));
 }
 
 // The same file named twice in one call (through a link, say) would be worked
@@ -94,12 +104,14 @@ Level PasswordLevel(const RunOptions& options) {
 }
 
 int RunFiles(const RunOptions& options, const Passwords& passwords) {
-    ProgressBar bar(::isatty(STDERR_FILENO) != 0);
+    ProgressBar bar(ProgressBar::StyleFor(STDERR_FILENO));
     CommandHooks hooks;
     hooks.Progress = [&bar](WorkPhase phase, std::uint64_t done, std::uint64_t total) {
         bar.Update(phase, done, total);
     };
     hooks.CancelRequested = [] { return InterruptRequested(); };
+    // From here the file will be done: a signal waits until it is reported.
+    hooks.Committing = [] { HoldInterrupts(); };
     QString concern;  // why the last file was left untouched
     if (options.CheckContent) {
         hooks.ConfirmContent = [&concern](const ContentPreview& preview) {
@@ -122,13 +134,19 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
     const std::vector<std::string> earlierNames = EarlierNames(options.Files);
     for (std::size_t i = 0; i < options.Files.size(); ++i) {
         if (InterruptRequested()) {
-            std::cerr << "已中断：其余 " << options.Files.size() - i << " 个文件未处理。\n";
+            std::cerr << LocalText("已中断：其余 " + std::to_string(options.Files.size() - i) +
+                                   " 个文件未处理。\n");
             return 1;
         }
         const std::string& file = options.Files[i];
         if (!earlierNames[i].empty()) {
-            std::cerr << file << "：与前面的“" << earlierNames[i]
-                      << "”是同一个文件，没有再处理一次。\n";
+            std::cerr << file << LocalText("：与前面的“") << earlierNames[i]
+                      << LocalText("”是同一个文件，没有再处理一次。\n");
+            status = 1;
+            continue;
+        }
+        if (const std::string problem = PathProblem(file); !problem.empty()) {
+            Report(file, "：" + problem + "\n");
             status = 1;
             continue;
         }
@@ -140,12 +158,12 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
             options.Encrypt ? EncryptCommand(request, hooks) : DecryptCommand(request, hooks);
         bar.Finish();
         if (outcome.Kind == OutcomeKind::ContentDeclined) {
-            std::cerr << file << "：" << concern.toStdString()
-                      << "文件未改动；确认无误时可加 --force 照常处理。\n"
-                      << std::flush;
+            Report(file, "：" + concern.toStdString() +
+                             "文件未改动；确认无误时可加 --force 照常处理。\n");
         } else {
             std::cerr << ReportLine(file, request, options.Encrypt, outcome) << '\n' << std::flush;
         }
+        ReleaseInterrupts();  // a signal held back meanwhile arrives now
         if (!outcome.Succeeded()) {
             status = 1;
         }

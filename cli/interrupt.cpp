@@ -2,6 +2,7 @@
 #include "interrupt.h"
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,12 +11,14 @@
 namespace quarnix::cli {
 namespace {
 
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+// The first signal that asked the tool to stop, 0 before any.
+std::atomic<int> received{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 // The hidden prompt, written before `promptShown` is set and read by the
 // handlers only while it is set.
 std::atomic<bool> promptShown{false};
+int promptTerminal = -1;
 termios visibleTerminal{};
 termios hiddenTerminal{};
 std::string_view promptText;
@@ -23,11 +26,12 @@ struct sigaction stopBefore {};  // how SIGTSTP was handled before the prompt
 
 constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
-void OnSignal(int) {
+void OnSignal(int signal) {
     const int savedErrno = errno;
-    interrupted.store(true);
+    int none = 0;
+    received.compare_exchange_strong(none, signal);
     if (promptShown.load()) {
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &visibleTerminal);
+        ::tcsetattr(promptTerminal, TCSANOW, &visibleTerminal);
     }
     errno = savedErrno;
 }
@@ -40,14 +44,14 @@ void InstallStopHandler();
 void OnStop(int) {
     const int savedErrno = errno;
     if (promptShown.load()) {
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &visibleTerminal);
+        ::tcsetattr(promptTerminal, TCSANOW, &visibleTerminal);
     }
     ::raise(SIGTSTP);  // the default action again (SA_RESETHAND): stops here
     InstallStopHandler();
     if (promptShown.load()) {
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &hiddenTerminal);
-        [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, "\n", 1);
-        n = ::write(STDERR_FILENO, promptText.data(), promptText.size());
+        ::tcsetattr(promptTerminal, TCSANOW, &hiddenTerminal);
+        [[maybe_unused]] ssize_t n = ::write(promptTerminal, "\n", 1);
+        n = ::write(promptTerminal, promptText.data(), promptText.size());
     }
     errno = savedErrno;
 }
@@ -77,15 +81,46 @@ void InstallInterruptHandlers() {
     action.sa_mask = InterruptSignals();
     action.sa_flags = SA_RESETHAND;  // the second signal takes its default effect
     for (const int signal : EndingSignals) {
-        ::sigaction(signal, &action, nullptr);
+        struct sigaction before {};
+        if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {
+            ::sigaction(signal, &action, nullptr);
+        }
     }
 }
 
 bool InterruptRequested() {
-    return interrupted.load();
+    return received.load() != 0;
 }
 
-void BeginHiddenPrompt(const termios& visible, const termios& hidden, std::string_view prompt) {
+void HoldInterrupts() {
+    const sigset_t signals = InterruptSignals();
+    ::sigprocmask(SIG_BLOCK, &signals, nullptr);
+}
+
+void ReleaseInterrupts() {
+    const sigset_t signals = InterruptSignals();
+    ::sigprocmask(SIG_UNBLOCK, &signals, nullptr);
+}
+
+void EndByInterruptSignal() {
+    const int signal = received.load();
+    if (signal == 0) {
+        return;
+    }
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    ::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    ::raise(signal);
+    ::_exit(128 + signal);  // not reached: the default action of each ends the process
+}
+
+void BeginHiddenPrompt(int terminal, const termios& visible, const termios& hidden,
+                       std::string_view prompt) {
+    promptTerminal = terminal;
     visibleTerminal = visible;
     hiddenTerminal = hidden;
     promptText = prompt;

@@ -2,10 +2,14 @@
 // quarnix-cli: the encrypt and decrypt commands from a terminal or a script.
 //
 //   quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret]
-//               [--no-backup] [--no-mark] [--force] FILE...
+//               [--no-backup] [--no-mark] [--force] [--password-stdin] FILE...
 //
 // Exit status: 0 when every file is done, 1 when any file failed or was
-// refused (or on Ctrl+C), 2 for a usage error.
+// refused, 2 for a usage error or when there is no terminal to ask the
+// passwords on and no --password-stdin. Ctrl+C and the other ending signals
+// end the tool by that signal, after it has said what became of the files.
+
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -16,19 +20,39 @@
 #include "engine/text_codec.h"
 #include "file_runner.h"
 #include "interrupt.h"
+#include "local_charset.h"
 #include "password_input.h"
 
 namespace {
 
 constexpr char Usage[] =
     "用法：quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret] "
-    "[--no-backup] [--no-mark] [--force] FILE...\n";
+    "[--no-backup] [--no-mark] [--force] [--password-stdin] FILE...\n";
 
 constexpr char Footer[] =
     "密码不从命令行读取：在终端上不回显地询问，每个密码输入两次，不一致时重新询问，最多三次；\n"
-    "标准输入不是终端时，第 1 行是密码，第 2 行是密码2（仅当有文件按 topsecret 处理时读取）。\n"
+    "即使标准输入被重定向，也在终端上询问。给出 --password-stdin 时从标准输入读取：\n"
+    "第 1 行是密码，第 2 行是密码2（仅当有文件按 topsecret 处理时读取）。\n"
     "文件名以“-”开头时，请写在“--”之后：quarnix-cli encrypt -- -x.txt\n"
-    "退出状态：0 全部成功，1 有文件失败或被拒绝（或按了 Ctrl+C），2 用法错误。";
+    "退出状态：0 全部成功，1 有文件失败或被拒绝，2 用法错误或没有终端可询问密码。\n"
+    "按 Ctrl+C 时，正在处理的文件保持原样，程序随即因该信号结束；\n"
+    "若文件已进入最后写入阶段，则等它完成并报告后再结束。";
+
+// Writes one of the tool's texts in the locale's character set.
+void Say(std::ostream& stream, const std::string& utf8) {
+    stream << quarnix::cli::LocalText(utf8) << std::flush;
+}
+
+// Reads the passwords and works the files; the exit status. The passwords
+// are wiped before it returns.
+int Run(quarnix::cli::RunOptions options, int terminal) {
+    const auto passwords =
+        quarnix::cli::ReadPasswords(quarnix::cli::PasswordLevel(options), terminal);
+    if (!passwords) {
+        return 1;  // the reason is written already
+    }
+    return quarnix::cli::RunFiles(options, *passwords);
+}
 
 }  // namespace
 
@@ -46,6 +70,7 @@ int main(int argc, char** argv) {
     bool noBackup = false;
     bool noMark = false;
     bool force = false;
+    bool passwordStdin = false;
     std::vector<std::string> files;
     const std::map<std::string, Level> levels{{"secret", Level::Secret},
                                               {"secretter", Level::Secretter},
@@ -64,22 +89,32 @@ int main(int argc, char** argv) {
     app.add_flag("--force", force,
                  "不看文件内容，照常处理（默认先看内容：像是密码或等级不对、"
                  "文件没有加密或已经加密时不处理该文件）");
+    app.add_flag("--password-stdin", passwordStdin,
+                 "从标准输入读取密码（第 1 行密码，第 2 行密码2），不在终端上询问");
     app.add_option("FILE", files, "要处理的文件，可以有多个")->required();
 
+    quarnix::cli::UseLocaleCharset();
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        std::cout << app.help();
+        Say(std::cout, app.help());
         return 0;
     } catch (const CLI::CallForVersion& version) {
         std::cout << version.what() << '\n';
         return 0;
     } catch (const CLI::ParseError& error) {
-        std::cerr << quarnix::cli::UsageErrorText(app, error) << '\n'
-                  << Usage << "详见 quarnix-cli --help。\n";
+        Say(std::cerr, quarnix::cli::UsageErrorText(app, error, argc > 1 ? argv[argc - 1] : "") +
+                           "\n" + Usage + "详见 quarnix-cli --help。\n");
         return 2;
     }
 
+    const int terminal = passwordStdin ? -1 : quarnix::cli::OpenPromptTerminal();
+    if (!passwordStdin && terminal < 0) {
+        Say(std::cerr,
+            "没有可以询问密码的终端：在脚本中请加 --password-stdin，"
+            "从标准输入给出密码（第 1 行密码，第 2 行密码2）。没有处理任何文件。\n");
+        return 2;
+    }
     quarnix::cli::InstallInterruptHandlers();
     quarnix::cli::RunOptions options;
     options.Encrypt = task == "encrypt";
@@ -91,9 +126,10 @@ int main(int argc, char** argv) {
     options.MarkFile = !noMark;
     options.CheckContent = !force;
     options.Files = std::move(files);
-    const auto passwords = quarnix::cli::ReadPasswords(quarnix::cli::PasswordLevel(options));
-    if (!passwords) {
-        return 1;  // the reason is written already
+    const int status = Run(std::move(options), terminal);
+    if (terminal >= 0) {
+        ::close(terminal);
     }
-    return quarnix::cli::RunFiles(options, *passwords);
+    quarnix::cli::EndByInterruptSignal();
+    return status;
 }

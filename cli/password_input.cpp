@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "password_input.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <termios.h>
@@ -14,6 +15,7 @@
 #include "engine/outcome_texts.h"
 #include "engine/text_codec.h"
 #include "interrupt.h"
+#include "local_charset.h"
 
 namespace quarnix::cli {
 namespace {
@@ -32,9 +34,12 @@ void WipeText(Text& text) {
     text.clear();
 }
 
-void Say(std::string_view text) {
+// Writes one of the tool's texts to `fd` in the locale's character set.
+void Say(int fd, std::string_view utf8) {
+    const std::string local = LocalText(utf8);
+    std::string_view text = local;
     while (!text.empty()) {
-        const ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
+        const ssize_t n = ::write(fd, text.data(), text.size());
         if (n <= 0) {
             return;
         }
@@ -43,17 +48,18 @@ void Say(std::string_view text) {
 }
 
 // Mismatched: a password and its confirmation differed at every attempt.
-enum class Read { Line, Interrupted, TooLong, Mismatched };
+// NotText: the line is not text in the locale's character set.
+enum class Read { Line, Interrupted, TooLong, Mismatched, NotText };
 
-// Waits until standard input can be read without blocking; false when a
-// signal asks the tool to stop, also one that came before the wait began.
-// The signals are blocked by the caller and let through only while waiting.
-bool WaitForInput(const sigset_t& unblocked) {
+// Waits until `fd` can be read without blocking; false when a signal asks
+// the tool to stop, also one that came before the wait began. The signals
+// are blocked by the caller and let through only while waiting.
+bool WaitForInput(int fd, const sigset_t& unblocked) {
     for (;;) {
         if (InterruptRequested()) {
             return false;
         }
-        pollfd input{STDIN_FILENO, POLLIN, 0};
+        pollfd input{fd, POLLIN, 0};
         if (::ppoll(&input, 1, nullptr, &unblocked) >= 0) {
             return true;  // data, the end of the input or an error: read tells
         }
@@ -63,12 +69,12 @@ bool WaitForInput(const sigset_t& unblocked) {
     }
 }
 
-// One line of standard input into `line`, without its line end ("\n" or
+// One line of `fd` into `line`, without its line end ("\n" or
 // "\r\n"); an empty line at the end of the input. Byte by byte, so that
 // nothing past the line is consumed: a script may hand the rest of its input
 // to the next program. `line` never grows beyond its first buffer, so no copy
 // of a password is left behind in freed memory.
-Read ReadLine(std::string& line) {
+Read ReadLine(int fd, std::string& line) {
     WipeText(line);
     line.reserve(MaxLineBytes);
     const sigset_t signals = InterruptSignals();
@@ -76,12 +82,12 @@ Read ReadLine(std::string& line) {
     ::sigprocmask(SIG_BLOCK, &signals, &unblocked);
     Read read = Read::Line;
     for (;;) {
-        if (!WaitForInput(unblocked)) {
+        if (!WaitForInput(fd, unblocked)) {
             read = Read::Interrupted;
             break;
         }
         char c = 0;
-        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        const ssize_t n = ::read(fd, &c, 1);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -101,41 +107,48 @@ Read ReadLine(std::string& line) {
     return read;
 }
 
-// Reads a line into `password`, replacing (and wiping) what it held; `line`
-// is wiped afterwards.
-Read ReadPassword(std::string& line, std::u16string& password) {
-    const Read read = ReadLine(line);
+// Reads a line of `fd` into `password`, replacing (and wiping) what it held;
+// `line` is wiped afterwards.
+Read ReadPassword(int fd, std::string& line, std::u16string& password) {
+    const Read read = ReadLine(fd, line);
     if (read != Read::Line) {
         WipeText(line);
         return read;
     }
-    std::u16string decoded = Utf8ToUtf16(line);
+    std::string utf8;
+    const bool text = TypedToUtf8(line, utf8);
     WipeText(line);
+    if (!text) {
+        return Read::NotText;
+    }
+    std::u16string decoded = Utf8ToUtf16(utf8);
+    WipeText(utf8);
     password.swap(decoded);
     WipeText(decoded);
     return password.size() > MaxKeyTextLength ? Read::TooLong : Read::Line;
 }
 
-// Asks on the terminal with echo switched off, and switches it on again, also
+// Asks on `terminal` with echo switched off, and switches it on again, also
 // when a signal ends or stops the tool meanwhile. Echo goes off before the
 // prompt shows, so that nothing typed after the prompt is echoed or
 // discarded; typing before the prompt is discarded.
-Read AskHidden(std::string_view prompt, std::string& line, std::u16string& password) {
+Read AskHidden(int terminal, std::string_view prompt, std::string& line, std::u16string& password) {
     termios visible{};
-    const bool canHide = ::tcgetattr(STDIN_FILENO, &visible) == 0;
+    const bool canHide = ::tcgetattr(terminal, &visible) == 0;
+    const std::string shown = LocalText(prompt);
     if (canHide) {
         termios hidden = visible;
         hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        BeginHiddenPrompt(visible, hidden, prompt);
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
+        BeginHiddenPrompt(terminal, visible, hidden, shown);
+        ::tcsetattr(terminal, TCSAFLUSH, &hidden);
     }
-    Say(prompt);
-    const Read read = ReadPassword(line, password);
+    Say(terminal, prompt);
+    const Read read = ReadPassword(terminal, line, password);
     if (canHide) {
         EndHiddenPrompt();
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &visible);
+        ::tcsetattr(terminal, TCSANOW, &visible);
     }
-    Say("\n");
+    Say(terminal, "\n");
     return read;
 }
 
@@ -149,11 +162,11 @@ struct PasswordPair {
 };
 
 // A password and its confirmation, asked again while they differ.
-Read AskPair(const PasswordPair& pair, std::string& line) {
+Read AskPair(int terminal, const PasswordPair& pair, std::string& line) {
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        Read read = AskHidden(pair.Prompt, line, *pair.Password);
+        Read read = AskHidden(terminal, pair.Prompt, line, *pair.Password);
         if (read == Read::Line) {
-            read = AskHidden(pair.ConfirmPrompt, line, *pair.Confirm);
+            read = AskHidden(terminal, pair.ConfirmPrompt, line, *pair.Confirm);
         }
         if (read != Read::Line) {
             return read;
@@ -162,7 +175,7 @@ Read AskPair(const PasswordPair& pair, std::string& line) {
             return Read::Line;
         }
         if (attempt < Attempts) {
-            Say(Utf16ToUtf8(FixedOutcome(pair.Mismatch).Message) + "\n");
+            Say(terminal, Utf16ToUtf8(FixedOutcome(pair.Mismatch).Message) + "\n");
         }
     }
     return Read::Mismatched;
@@ -171,26 +184,37 @@ Read AskPair(const PasswordPair& pair, std::string& line) {
 // Says why no file is processed; false.
 bool Refuse(Read read, std::string_view name) {
     if (read == Read::Interrupted) {
-        Say("已取消：没有处理任何文件。\n");
+        Say(STDERR_FILENO, "已取消：没有处理任何文件。\n");
     } else if (read == Read::Mismatched) {
-        Say("你两次输入的" + std::string(name) + "一直不一致，已试过 " + std::to_string(Attempts) +
-            " 次：没有处理任何文件。\n");
+        Say(STDERR_FILENO, "你两次输入的" + std::string(name) + "一直不一致，已试过 " +
+                               std::to_string(Attempts) + " 次：没有处理任何文件。\n");
+    } else if (read == Read::NotText) {
+        Say(STDERR_FILENO,
+            std::string(name) +
+                "含有当前语言环境的字符集中无效的字节，无法使用。没有处理任何文件。\n");
     } else {
-        Say(std::string(name) + "超过 " + std::to_string(MaxKeyTextLength) +
-            " 个字符，无法使用。没有处理任何文件。\n");
+        Say(STDERR_FILENO, std::string(name) + "超过 " + std::to_string(MaxKeyTextLength) +
+                               " 个字符，无法使用。没有处理任何文件。\n");
     }
     return false;
 }
 
+// --password-stdin. A terminal as standard input gets no prompt but no echo
+// either.
+Read ReadInputLine(std::string& line, std::u16string& password) {
+    return ::isatty(STDIN_FILENO) != 0 ? AskHidden(STDIN_FILENO, "", line, password)
+                                       : ReadPassword(STDIN_FILENO, line, password);
+}
+
 bool ReadFromInput(Passwords& passwords, bool secondPassword) {
     std::string line;
-    Read read = ReadPassword(line, passwords.Password1);
+    Read read = ReadInputLine(line, passwords.Password1);
     if (read != Read::Line) {
         return Refuse(read, "密码");
     }
     passwords.Password1Confirm = passwords.Password1;
     if (secondPassword) {
-        read = ReadPassword(line, passwords.Password2);
+        read = ReadInputLine(line, passwords.Password2);
         if (read != Read::Line) {
             return Refuse(read, "密码2");
         }
@@ -199,7 +223,7 @@ bool ReadFromInput(Passwords& passwords, bool secondPassword) {
     return true;
 }
 
-bool AskOnTerminal(Passwords& passwords, bool secondPassword) {
+bool AskOnTerminal(int terminal, Passwords& passwords, bool secondPassword) {
     const PasswordPair pairs[] = {
         {"密码：", "再次输入密码：", &passwords.Password1, &passwords.Password1Confirm,
          OutcomeKind::Password1Mismatch, "密码"},
@@ -211,7 +235,7 @@ bool AskOnTerminal(Passwords& passwords, bool secondPassword) {
         if (pair.Password == &passwords.Password2 && !secondPassword) {
             break;
         }
-        if (const Read read = AskPair(pair, line); read != Read::Line) {
+        if (const Read read = AskPair(terminal, pair, line); read != Read::Line) {
             return Refuse(read, pair.Name);
         }
     }
@@ -231,11 +255,15 @@ void Wipe(std::u16string& text) {
     WipeText(text);
 }
 
-std::optional<Passwords> ReadPasswords(Level level) {
+int OpenPromptTerminal() {
+    return ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+}
+
+std::optional<Passwords> ReadPasswords(Level level, int terminal) {
     Passwords passwords;
     const bool secondPassword = level == Level::TopSecret;
-    const bool read = ::isatty(STDIN_FILENO) == 0 ? ReadFromInput(passwords, secondPassword)
-                                                  : AskOnTerminal(passwords, secondPassword);
+    const bool read = terminal < 0 ? ReadFromInput(passwords, secondPassword)
+                                   : AskOnTerminal(terminal, passwords, secondPassword);
     if (!read) {
         return std::nullopt;
     }
