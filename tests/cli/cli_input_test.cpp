@@ -52,9 +52,9 @@ TEST_F(CliInput, StandardInputIsReadNoFurtherThanItsLines) {
     for (const Case& c : cases) {
         WriteBytes("f.doc", Pattern(100));
         long long consumed = 0;
-        const CliResult result =
-            RunCliOnFile({"encrypt", "--no-backup", "--no-mark", "--level", c.level, "f.doc"},
-                         c.input, &consumed);
+        const CliResult result = RunCliOnFile({"encrypt", "--password-stdin", "--no-backup",
+                                               "--no-mark", "--level", c.level, "f.doc"},
+                                              c.input, &consumed);
         EXPECT_EQ(result.status, c.status) << c.name;
         EXPECT_EQ(result.errors, c.errors) << c.name;
         if (c.consumed >= 0) {
@@ -135,8 +135,9 @@ TEST_F(CliInput, AsksOnATerminalWithoutEchoAndAgainWhenTheConfirmationDiffers) {
     }
 }
 
-// Whatever ends the tool at the prompt, typed or sent, the echo comes back
-// and no file is touched. Ctrl+Z puts the echo back while the tool is
+// Whatever ends the tool at the prompt, typed or sent, the echo comes back,
+// no file is touched and the tool ends by that very signal, so that its
+// caller learns of it. Ctrl+Z puts the echo back while the tool is
 // stopped; here the tool runs in a session whose stop the system discards,
 // so it goes on at once: echo off again and the prompt anew.
 TEST_F(CliInput, EverySignalAtThePromptPutsTheEchoBack) {
@@ -144,10 +145,14 @@ TEST_F(CliInput, EverySignalAtThePromptPutsTheEchoBack) {
         const char* name;
         const char* typed;  // a key the terminal turns into the signal, or
         int signal;         // a signal sent by another program
+        int endedBy;
     };
     const Case cases[] = {
-        {"Ctrl+C", "\x03", 0},       {"Ctrl+\\", "\x1c", 0}, {"SIGTERM", nullptr, SIGTERM},
-        {"SIGHUP", nullptr, SIGHUP}, {"Ctrl+Z", "\x1a", 0},
+        {"Ctrl+C", "\x03", 0, SIGINT},
+        {"Ctrl+\\", "\x1c", 0, SIGQUIT},
+        {"SIGTERM", nullptr, SIGTERM, SIGTERM},
+        {"SIGHUP", nullptr, SIGHUP, SIGHUP},
+        {"Ctrl+Z", "\x1a", 0, 0},
     };
     for (const Case& c : cases) {
         WriteBytes("f.doc", Pattern(100));
@@ -169,7 +174,7 @@ TEST_F(CliInput, EverySignalAtThePromptPutsTheEchoBack) {
             EXPECT_TRUE(tool.EchoOn());
             continue;
         }
-        EXPECT_EQ(tool.Wait(), 1) << c.name << tool.Seen();
+        EXPECT_EQ(tool.Wait(), -c.endedBy) << c.name << tool.Seen();
         EXPECT_TRUE(tool.EchoOn()) << c.name;
         EXPECT_NE(tool.Seen().find("已取消：没有处理任何文件。"), std::string::npos) << c.name;
         EXPECT_EQ(ReadBytes("f.doc"), Pattern(100)) << c.name;

@@ -2,6 +2,7 @@
 // quarnix-cli killed (SIGKILL) or interrupted (Ctrl+C) while it encrypts a
 // large file at TopSecret: the file is then exactly its old or its new
 // content, a backup is complete or absent, and no temporary file remains.
+// Ctrl+C ends the tool by SIGINT, and what it reported agrees with the file.
 // The moments are found by watching the process's open temporary files, not
 // by waiting for a time.
 
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <sstream>
 
 #include "../commands/file_fixture.h"
 #include "cli_process.h"
@@ -20,7 +22,8 @@ namespace quarnix::test {
 namespace {
 
 constexpr std::size_t LargeSize = 256u << 20;
-const std::vector<std::string> EncryptLarge = {"encrypt", "--level", "topsecret", "f.doc"};
+const std::vector<std::string> EncryptLarge = {"encrypt", "--password-stdin", "--level",
+                                               "topsecret", "f.doc"};
 constexpr char Passwords[] = "abc\nhello\n";
 
 bool SameContent(const std::string& a, const std::string& b) {
@@ -41,7 +44,8 @@ bool SameContent(const std::string& a, const std::string& b) {
 struct Moment {
     const char* name;
     bool afterBackup;
-    double fraction;  // negative: at once, before anything happened
+    double fraction;                 // negative: at once, before anything happened
+    const char* appeared = nullptr;  // or: once a file of this name is there
 };
 
 class CliInterrupt : public FileFixture {
@@ -52,9 +56,9 @@ class CliInterrupt : public FileFixture {
         std::filesystem::create_directory(refs_);
         WriteBytes(refs_ + "/old", Pattern(LargeSize));
         std::filesystem::copy_file(refs_ + "/old", refs_ + "/new");
-        const CliResult made =
-            RunCli({"encrypt", "--level", "topsecret", "--no-backup", "--no-mark", refs_ + "/new"},
-                   Passwords);
+        const CliResult made = RunCli({"encrypt", "--password-stdin", "--level", "topsecret",
+                                       "--no-backup", "--no-mark", refs_ + "/new"},
+                                      Passwords);
         ASSERT_EQ(made.status, 0) << made.errors;
     }
     void TearDown() override {
@@ -66,7 +70,7 @@ class CliInterrupt : public FileFixture {
     int SignalAt(const Moment& moment, int signal, std::vector<std::string> arguments) {
         ClearFolder();
         std::filesystem::copy_file(refs_ + "/old", "f.doc");
-        const pid_t pid = StartCli(arguments, Passwords);
+        const pid_t pid = StartCli(arguments, Passwords, refs_ + "/errors");
         while (moment.fraction >= 0 && Running(pid) && !Reached(moment, pid)) {
             ::usleep(200);
         }
@@ -75,6 +79,9 @@ class CliInterrupt : public FileFixture {
     }
 
     static bool Reached(const Moment& moment, pid_t pid) {
+        if (moment.appeared != nullptr) {
+            return Exists(moment.appeared);
+        }
         const bool backupDone = Exists("f.doc.备份");
         for (const long long size : OpenTempFileSizes(pid)) {
             if (backupDone == moment.afterBackup &&
@@ -99,6 +106,13 @@ class CliInterrupt : public FileFixture {
         if (names.count("f.doc.备份")) {
             EXPECT_TRUE(SameContent("f.doc.备份", refs_ + "/old")) << moment;
         }
+    }
+
+    std::string Errors() const {
+        std::ifstream file(refs_ + "/errors", std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
     }
 
     std::string refs_;
@@ -131,13 +145,43 @@ TEST_F(CliInterrupt, CtrlCStopsWithTheFileAsItWas) {
         {"rewrite a quarter", true, 0.25},
     };
     for (const Moment& moment : moments) {
-        EXPECT_EQ(SignalAt(moment, SIGINT, EncryptLarge), 1) << moment.name;
+        EXPECT_EQ(SignalAt(moment, SIGINT, EncryptLarge), -SIGINT) << moment.name;
         EXPECT_TRUE(SameContent("f.doc", refs_ + "/old")) << moment.name;
         const auto names = FolderNames();
         // A backup cut short is gone; one finished before the rewrite stays.
         EXPECT_EQ(names.count("f.doc.备份"), moment.afterBackup ? 1u : 0u) << moment.name;
         EXPECT_EQ(names.size(), moment.afterBackup ? 2u : 1u) << moment.name;
     }
+}
+
+// Late in the work the file may already be on its way to disk under its new
+// content: then the signal waits, the file is reported done, and only then
+// does the tool end by the signal. Either way the report tells the truth.
+TEST_F(CliInterrupt, CtrlCLateInTheWorkIsReportedAsWhatBecameOfTheFile) {
+    const Moment moments[] = {
+        {"rewrite nearly done", true, 0.95},
+        {"rewrite written", true, 1.0},
+        {"marker put in the name", true, 0, "f(绝密).doc"},
+    };
+    int endedBySignal = 0;
+    for (const Moment& moment : moments) {
+        const int status = SignalAt(moment, SIGINT, EncryptLarge);
+        // Only a tool that had finished before the signal landed exits by itself.
+        EXPECT_TRUE(status == -SIGINT || status == 0) << moment.name << " " << status;
+        endedBySignal += status == -SIGINT;
+        CheckOldOrNew(moment.name);
+        const std::string errors = Errors();
+        if (Exists("f(绝密).doc")) {
+            EXPECT_TRUE(SameContent("f(绝密).doc", refs_ + "/new")) << moment.name;
+            EXPECT_EQ(errors, "f.doc → f(绝密).doc：操作成功！\n") << moment.name;
+        } else {
+            EXPECT_TRUE(SameContent("f.doc", refs_ + "/old")) << moment.name;
+            EXPECT_EQ(errors.rfind("f.doc：已取消。", 0), 0u) << moment.name << ": " << errors;
+        }
+    }
+    EXPECT_GE(endedBySignal, 2);
+    std::cout << "ended by SIGINT at " << endedBySignal << " of " << std::size(moments)
+              << " moments\n";
 }
 
 }  // namespace

@@ -56,7 +56,8 @@ int InputFile(const std::string& input) {
 }
 
 // Runs the tool with standard input `in`, which stays open.
-CliResult RunWithInput(const std::vector<std::string>& arguments, int in) {
+CliResult RunWithInput(const std::vector<std::string>& arguments, int in,
+                       const std::function<void()>& inChild) {
     int err[2];
     if (::pipe(err) != 0) {
         std::abort();
@@ -67,9 +68,13 @@ CliResult RunWithInput(const std::vector<std::string>& arguments, int in) {
     }
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::setsid();  // no terminal to ask on
         ::dup2(in, STDIN_FILENO);
         ::dup2(out[1], STDOUT_FILENO);
         ::dup2(err[1], STDERR_FILENO);
+        if (inChild) {
+            inChild();
+        }
         Exec(arguments);
     }
     ::close(out[1]);
@@ -89,9 +94,10 @@ CliResult RunWithInput(const std::vector<std::string>& arguments, int in) {
 
 }  // namespace
 
-CliResult RunCli(const std::vector<std::string>& arguments, const std::string& input) {
+CliResult RunCli(const std::vector<std::string>& arguments, const std::string& input,
+                 const std::function<void()>& inChild) {
     const int in = InputPipe(input);
-    CliResult result = RunWithInput(arguments, in);
+    CliResult result = RunWithInput(arguments, in, inChild);
     ::close(in);
     return result;
 }
@@ -99,19 +105,21 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::string& i
 CliResult RunCliOnFile(const std::vector<std::string>& arguments, const std::string& input,
                        long long* consumed) {
     const int in = InputFile(input);
-    CliResult result = RunWithInput(arguments, in);
+    CliResult result = RunWithInput(arguments, in, {});
     *consumed = ::lseek(in, 0, SEEK_CUR);
     ::close(in);
     return result;
 }
 
-pid_t StartCli(const std::vector<std::string>& arguments, const std::string& input) {
+pid_t StartCli(const std::vector<std::string>& arguments, const std::string& input,
+               const std::string& errors) {
     const int in = InputPipe(input);
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::setsid();
         ::dup2(in, STDIN_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, STDERR_FILENO);
+        const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        ::dup2(err, STDERR_FILENO);
         Exec(arguments);
     }
     ::close(in);
@@ -149,7 +157,17 @@ bool Running(pid_t pid) {
            info.si_pid == 0;
 }
 
-TerminalCli::TerminalCli(const std::vector<std::string>& arguments) {
+TerminalCli::TerminalCli(const std::vector<std::string>& arguments)
+    : TerminalCli([&arguments] { Exec(arguments); }) {}
+
+TerminalCli::TerminalCli(const ShellScript& script)
+    : TerminalCli([&script] {
+          ::setenv("CLI", QUARNIX_CLI_PATH, 1);
+          ::execl("/bin/bash", "bash", "-c", script.Text.c_str(), nullptr);
+          ::_exit(127);
+      }) {}
+
+TerminalCli::TerminalCli(const std::function<void()>& exec) {
     if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
         std::abort();
     }
@@ -157,7 +175,8 @@ TerminalCli::TerminalCli(const std::vector<std::string>& arguments) {
     if (pid_ == 0) {
         ::close(master_);
         ::login_tty(slave_);  // a session of its own, with the terminal as its own
-        Exec(arguments);
+        exec();
+        ::_exit(127);
     }
 }
 

@@ -32,15 +32,17 @@ TEST_F(Cli, RoundTripsAtEveryLevel) {
     for (const LevelCase& c : cases) {
         const Bytes plain = Pattern(50000);
         WriteBytes("f.doc", plain);
-        const CliResult encrypted = RunCli({"encrypt", "--level", c.option, "f.doc"}, c.input);
+        const CliResult encrypted =
+            RunCli({"encrypt", "--password-stdin", "--level", c.option, "f.doc"}, c.input);
         EXPECT_EQ(encrypted.status, 0) << encrypted.errors;
         EXPECT_EQ(encrypted.errors, std::string("f.doc → ") + c.marked + "：操作成功！\n");
         EXPECT_EQ(ReadBytes(c.marked), Transformed(plain, c.level, true, u"abc", u"hello"));
         EXPECT_EQ(ReadBytes("f.doc.备份"), plain);
         // Pattern bytes are no Word document: without --force the look at the
         // content would keep the file as it is.
-        const CliResult decrypted =
-            RunCli({"decrypt", "--no-backup", "--force", "--level", c.option, c.marked}, c.input);
+        const CliResult decrypted = RunCli({"decrypt", "--password-stdin", "--no-backup", "--force",
+                                            "--level", c.option, c.marked},
+                                           c.input);
         EXPECT_EQ(decrypted.status, 0) << decrypted.errors;
         EXPECT_EQ(ReadBytes("f.doc"), plain);
         EXPECT_EQ(FolderNames(), (std::set<std::string>{"f.doc", "f.doc.备份"}));
@@ -61,12 +63,17 @@ TEST_F(Cli, DecryptTakesEachFilesLevelFromItsMarker) {
     const std::pair<const char*, const char*> encryptions[] = {
         {"a.bin", "topsecret"}, {"b.bin", "secretter"}, {"c(秘密).bin", "secretter"}};
     for (const auto& [name, option] : encryptions) {
-        ASSERT_EQ(RunCli({"encrypt", "--no-backup", "--level", option, name}, input).status, 0);
+        ASSERT_EQ(
+            RunCli({"encrypt", "--password-stdin", "--no-backup", "--level", option, name}, input)
+                .status,
+            0);
     }
-    ASSERT_EQ(RunCli({"encrypt", "--no-backup", "--no-mark", "d.bin"}, input).status, 0);
-    const CliResult result = RunCli(
-        {"decrypt", "--no-backup", "a(绝密).bin", "b(机密).bin", "c(秘密)(机密).bin", "d.bin"},
-        input);
+    ASSERT_EQ(
+        RunCli({"encrypt", "--password-stdin", "--no-backup", "--no-mark", "d.bin"}, input).status,
+        0);
+    const CliResult result = RunCli({"decrypt", "--password-stdin", "--no-backup", "a(绝密).bin",
+                                     "b(机密).bin", "c(秘密)(机密).bin", "d.bin"},
+                                    input);
     EXPECT_EQ(result.status, 0) << result.errors;
     EXPECT_EQ(ReadBytes("a.bin"), Pattern(3000, 1));
     EXPECT_EQ(ReadBytes("b.bin"), Pattern(3000, 2));
@@ -77,8 +84,9 @@ TEST_F(Cli, DecryptTakesEachFilesLevelFromItsMarker) {
 TEST_F(Cli, SeveralFilesEachOnItsLineAndAFailureDoesNotStopTheOthers) {
     WriteBytes("a.txt", Pattern(10, 1));
     WriteBytes("b.txt", Pattern(10, 2));
-    const CliResult result =
-        RunCli({"encrypt", "--no-backup", "--no-mark", "a.txt", "missing.txt", "b.txt"}, "pw\n");
+    const CliResult result = RunCli({"encrypt", "--password-stdin", "--no-backup", "--no-mark",
+                                     "a.txt", "missing.txt", "b.txt"},
+                                    "pw\n");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.errors,
               "a.txt：操作成功！\nmissing.txt：你指定的文件不存在！\nb.txt：操作成功！\n");
@@ -89,10 +97,10 @@ TEST_F(Cli, SeveralFilesEachOnItsLineAndAFailureDoesNotStopTheOthers) {
 // The words a command-line message may hold besides Chinese: the tool, its
 // options and their values, and what the user typed.
 bool OnlyKnownWords(const std::string& text, const std::vector<std::string>& typed) {
-    std::set<std::string> known{"Quarnix", "quarnix", "cli",       "encrypt",   "decrypt",
-                                "level",   "secret",  "secretter", "topsecret", "no",
-                                "backup",  "mark",    "force",     "help",      "task",
-                                "FILE",    "Ctrl",    "C",         "x",         "txt"};
+    std::set<std::string> known{"Quarnix", "quarnix",   "cli",       "encrypt",  "decrypt", "level",
+                                "secret",  "secretter", "topsecret", "no",       "backup",  "mark",
+                                "force",   "help",      "task",      "password", "stdin",   "FILE",
+                                "Ctrl",    "C",         "x",         "txt"};
     for (const std::string& argument : typed) {
         std::string word;
         for (const char c : argument + " ") {
@@ -128,9 +136,20 @@ TEST_F(Cli, ExitStatusesAndTheCommandLineInChinese) {
     };
     const std::string dash = "文件名以“-”开头时，请写在“--”之后，例如：quarnix-cli encrypt -- ";
     const Case cases[] = {
-        {{"encrypt", "f.doc"}, "", 1, "f.doc：密码不能为空！"},
-        {{"encrypt", "--level", "topsecret", "f.doc"}, "abc\n", 1, "f.doc：密码2不能为空！"},
-        {{"encrypt", "--level", "secret", "f.doc"}, "密码\n", 1, "f.doc：密码的第 1 个字符"},
+        {{"encrypt", "--password-stdin", "f.doc"}, "", 1, "f.doc：密码不能为空！"},
+        {{"encrypt", "--password-stdin", "--level", "topsecret", "f.doc"},
+         "abc\n",
+         1,
+         "f.doc：密码2不能为空！"},
+        {{"encrypt", "--password-stdin", "--level", "secret", "f.doc"},
+         "密码\n",
+         1,
+         "f.doc：密码的第 1 个字符"},
+        // No terminal to ask on: the passwords in the input are not taken.
+        {{"encrypt", "f.doc"},
+         "pw\n",
+         2,
+         "没有可以询问密码的终端：在脚本中请加 --password-stdin，从标准输入给出密码"},
         {{}, "", 2, "缺少 task：encrypt（加密）或 decrypt（解密）。\n用法："},
         {{"encrypt"}, "", 2, "缺少 FILE：要处理的文件，可以有多个。\n用法："},
         {{"encrypt", "-x.txt"},
@@ -169,7 +188,7 @@ TEST_F(Cli, ExitStatusesAndTheCommandLineInChinese) {
          {"\n用法：quarnix-cli", "\n位置参数：\n", "\n选项：\n", "--no-backup"}) {
         EXPECT_NE(help.find(heading), std::string::npos) << heading << " in\n" << help;
     }
-    EXPECT_TRUE(OnlyKnownWords(help, {"h", "version", "topsecret"}));
+    EXPECT_TRUE(OnlyKnownWords(help, {"h", "version", "topsecret", "password-stdin"}));
     EXPECT_EQ(ReadBytes("f.doc"), Pattern(10));
 }
 
@@ -185,9 +204,9 @@ TEST_F(Cli, RelativePathsAreMarkedInTheFileNameAndReportedAsTyped) {
     }
     WriteBytes("sub/t.bin", Pattern(300, 9));
     ASSERT_EQ(::symlink("sub/t.bin", "l.doc"), 0);
-    const CliResult encrypted = RunCli(
-        {"encrypt", "--no-backup", "./name", "other", "sub/../a.doc", "./b.txt", up, "./l.doc"},
-        "pw\n");
+    const CliResult encrypted = RunCli({"encrypt", "--password-stdin", "--no-backup", "./name",
+                                        "other", "sub/../a.doc", "./b.txt", up, "./l.doc"},
+                                       "pw\n");
     EXPECT_EQ(encrypted.status, 0);
     EXPECT_EQ(encrypted.errors,
               "./name：操作成功！\n"
@@ -207,8 +226,9 @@ TEST_F(Cli, RelativePathsAreMarkedInTheFileNameAndReportedAsTyped) {
             << after[i];
     }
 
-    const CliResult decrypted = RunCli(
-        {"decrypt", "--no-backup", "--force", "sub/../a(秘密).doc", "./b(秘密).txt"}, "pw\n");
+    const CliResult decrypted = RunCli({"decrypt", "--password-stdin", "--no-backup", "--force",
+                                        "sub/../a(秘密).doc", "./b(秘密).txt"},
+                                       "pw\n");
     EXPECT_EQ(decrypted.status, 0);
     EXPECT_EQ(decrypted.errors,
               "sub/../a(秘密).doc → sub/../a.doc：操作成功！\n"
@@ -228,9 +248,9 @@ TEST_F(Cli, PathsMeanWhatTheKernelMakesOfThemAndAFileIsDoneOnce) {
     WriteBytes("b.txt", Pattern(300, 3));
     WriteBytes("report.doc", Pattern(300, 4));
     ASSERT_EQ(::link("report.doc", "latest.doc"), 0);
-    const CliResult result = RunCli(
-        {"encrypt", "--no-backup", "link/../v.txt", "nosuch/../b.txt", "report.doc", "latest.doc"},
-        "pw\n");
+    const CliResult result = RunCli({"encrypt", "--password-stdin", "--no-backup", "link/../v.txt",
+                                     "nosuch/../b.txt", "report.doc", "latest.doc"},
+                                    "pw\n");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.errors,
               "link/../v.txt → link/../v(秘密).txt：操作成功！\n"
@@ -245,11 +265,27 @@ TEST_F(Cli, PathsMeanWhatTheKernelMakesOfThemAndAFileIsDoneOnce) {
               Transformed(Pattern(300, 4), Level::Secret, true, u"pw", u""));
 }
 
-TEST(ProgressLine, ShowsPhasePercentageAndMegabytes) {
-    EXPECT_EQ(cli::ProgressLine("加密", 0, 0),
-              "加密 [##############################] 100%  0/0 MiB");
-    EXPECT_EQ(cli::ProgressLine("备份", 512ull << 20, 1024ull << 20),
-              "备份 [###############---------------]  50%  512/1024 MiB");
+// The bar fills what the terminal's width leaves, short of the last column,
+// and gives way to the percentage alone in a narrow pane; megabytes are shown
+// only where a megabyte or more is worked (not for the 20481 bytes of 秘密).
+TEST(ProgressLine, FitsTheTerminalAndCountsOnlyWhatIsCounted) {
+    struct Case {
+        const char* phase;
+        std::uint64_t done, total;
+        int columns;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"加密", 0, 0, 80, "加密 [" + std::string(50, '#') + "] 100%"},
+        {"备份", 512ull << 20, 1024ull << 20, 80,
+         "备份 [" + std::string(25, '#') + std::string(25, '-') + "]  50%  512/1024 MiB"},
+        {"加密", 10000, 20481, 40,
+         "加密 [" + std::string(13, '#') + std::string(14, '-') + "]  48%"},
+        {"解密", 1ull << 20, 4ull << 20, 20, "解密  25%  1/4 MiB"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(cli::ProgressLine(c.phase, c.done, c.total, c.columns), c.line) << c.columns;
+    }
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST_F(ContentGuard, CatchesWrongPasswordsAndRepeatedWorkOnRealTypes) {
             const std::string& plainName = sample.Name;
             const std::string marked = Marked(plainName, level.marker);
             const auto run = [&](std::vector<std::string> arguments, const std::string& input) {
-                arguments.insert(arguments.begin() + 1, "--no-backup");
+                arguments.insert(arguments.begin() + 1, {"--password-stdin", "--no-backup"});
                 return RunCli(arguments, input);
             };
             WriteBytes(plainName, sample.Content);
@@ -110,7 +110,8 @@ TEST_F(ContentGuard, NoQuestionWhereTheNameTellsNothing) {
         for (const std::string& task : tasks) {
             // A wrong password on decrypt: the encryption used "pw".
             const std::string input = task == "encrypt" ? "pw\n" : "wrong\n";
-            const CliResult result = RunCli({task, "--no-backup", "--no-mark", name}, input);
+            const CliResult result =
+                RunCli({task, "--password-stdin", "--no-backup", "--no-mark", name}, input);
             EXPECT_EQ(result.status, 0) << result.errors;
             EXPECT_NE(ReadBytes(name), before);
             before = ReadBytes(name);
