@@ -57,7 +57,12 @@ if [ -n "${QUARNIX_BENCH_COMPARE:-}" ]; then
     other="$QUARNIX_BENCH_COMPARE/cli/quarnix-cli"
     [ -x "$other" ] || { echo "no $other" >&2; exit 1; }
     other=$(realpath "$other")
-    export other
+    # A build from before --password-stdin reads a redirected input by itself.
+    other_stdin=
+    if "$other" --help | grep -q -- --password-stdin; then
+        other_stdin=--password-stdin
+    fi
+    export other other_stdin
 fi
 
 folders=()
@@ -76,7 +81,7 @@ variant() {
     cleanup[$1]=${4:-}
     base[$1]=${5:-cp}
 }
-quarnix='"$cli" encrypt --no-mark'
+quarnix='"$cli" encrypt --password-stdin --no-mark'
 variant cp "cp + sync of the copy" 'cp big copy && sync copy' 'rm -f copy'
 variant cp2 "two copies + sync of both" 'cp big copy && cp big copy2 && sync copy copy2' \
     'rm -f copy copy2'
@@ -92,9 +97,9 @@ variant backup "quarnix topsecret with backup" "$quarnix --level topsecret big <
     'rm -f big.备份' cp2
 if [ -n "$other" ]; then
     variant top_other "  topsecret --no-backup, other build" \
-        '"$other" encrypt --no-mark --no-backup --level topsecret big <passwords'
+        '"$other" encrypt $other_stdin --no-mark --no-backup --level topsecret big <passwords'
     variant backup_other "  topsecret with backup, other build" \
-        '"$other" encrypt --no-mark --level topsecret big <passwords' 'rm -f big.备份' cp2
+        '"$other" encrypt $other_stdin --no-mark --level topsecret big <passwords' 'rm -f big.备份' cp2
 fi
 variant secret "quarnix secret --no-backup" "$quarnix --no-backup --level secret big <passwords"
 variant secretter "quarnix secretter --no-backup" \

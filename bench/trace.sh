@@ -30,7 +30,7 @@ trap 'rm -rf "$folder"' EXIT
 cd "$folder"
 head -c "${mib}M" /dev/urandom >big
 printf 'abc\nhello\n' >passwords
-encrypt=("$cli" encrypt --no-mark --no-backup --level topsecret big)
+encrypt=("$cli" encrypt --password-stdin --no-mark --no-backup --level topsecret big)
 settle() { sync -f .; sleep "$pause"; }
 huge_kib() { awk '/^FileHugePages:/ { print $2 }' /proc/meminfo; }
 

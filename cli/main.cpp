@@ -112,7 +112,8 @@ int main(int argc, char** argv) {
     if (!passwordStdin && terminal < 0) {
         Say(std::cerr,
             "没有可以询问密码的终端：在脚本中请加 --password-stdin，"
-            "从标准输入给出密码（第 1 行密码，第 2 行密码2）。没有处理任何文件。\n");
+            "从标准输入给出密码（第 1 行密码，第 2 行密码2）。没有处理任何文件。\n" +
+                std::string(Usage) + "详见 quarnix-cli --help。\n");
         return 2;
     }
     quarnix::cli::InstallInterruptHandlers();

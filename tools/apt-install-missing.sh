@@ -4,9 +4,11 @@
 #
 #   tools/apt-install-missing.sh PACKAGE...
 #
-# Silent, and touches nothing, when every package is there. As root it calls
-# apt-get itself; otherwise it goes through sudo, and without sudo it names the
-# missing packages and fails. Fails too when apt-get does.
+# Silent, and touches nothing, when every package is there. Otherwise it names
+# the packages it installs and lets apt-get show its progress (a fresh machine
+# downloads for minutes). As root it calls apt-get itself; otherwise it goes
+# through sudo, and without sudo it names the missing packages and fails.
+# Fails too when apt-get does.
 set -euo pipefail
 
 missing=()
@@ -24,7 +26,10 @@ if [ "$(id -u)" -ne 0 ]; then
     fi
     as_root=(sudo)
 fi
-echo "Installing: ${missing[*]}" >&2
+echo "Installing ${#missing[@]} Debian packages and what they need: ${missing[*]}" >&2
 apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
-"${apt[@]}" update -qq
-"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "Updating the package lists (apt-get update)..." >&2
+"${apt[@]}" update
+echo "Downloading and installing (apt-get install)..." >&2
+"${apt[@]}" install -y --no-install-recommends "${missing[@]}"
+echo "Installed: ${missing[*]}" >&2

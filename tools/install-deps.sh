@@ -6,10 +6,12 @@
 #
 #   run    building and running the programs (the default)
 #   test   besides: the test and benchmark libraries, the package tools, the
-#          package checkers (lintian, appstreamcli, desktop-file-validate) and
-#          the virtual X server of the screenshots
+#          package checkers (lintian, appstreamcli, desktop-file-validate),
+#          the virtual X server of the screenshots and the locale sources
+#          that a test builds a GB18030 locale from
 #
-# Idempotent: prints nothing and touches nothing when every package is there.
+# Idempotent: prints nothing and touches nothing when every package is there;
+# otherwise it names the packages it installs and shows apt-get's progress.
 # As root it calls apt-get itself; otherwise it goes through sudo.
 set -euo pipefail
 
@@ -21,7 +23,7 @@ run_packages=(
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     dpkg-dev file lintian appstream desktop-file-utils
-    xvfb xauth time
+    xvfb xauth time locales
 )
 
 [ $# -eq 0 ] && set -- run

@@ -101,7 +101,8 @@ int main(int argc, char* argv[]) {
         QProcess process;
         QElapsedTimer clock;
         clock.start();
-        process.start(cli, {"encrypt", "--no-mark", "--no-backup", "--level", "topsecret", file});
+        process.start(cli, {"encrypt", "--password-stdin", "--no-mark", "--no-backup", "--level",
+                            "topsecret", file});
         process.write("abc\nhello\n");
         process.closeWriteChannel();
         process.waitForFinished(-1);
