@@ -20,13 +20,9 @@ std::string Choice(const std::vector<std::string>& values) {
     return text;
 }
 
-// The last value a check of OneOf refused, and the choice it had: the check
-// runs inside CLI11's parsing, the message is made after it.
-struct Refusal {
-    std::string Value;
-    std::vector<std::string> Values;
-};
-Refusal lastRefusal;
+// Why a check of OneOf refused a value last: the check runs inside CLI11's
+// parsing, which ends in a ValidationError.
+std::string lastRefusal;
 
 std::string Named(const CLI::Option* option) {
     return option != nullptr ? option->get_name() : std::string("某个选项");
@@ -59,17 +55,6 @@ std::string MismatchText(const CLI::App& app, const std::string& lastArgument) {
     return "某个选项的值的个数不对。";
 }
 
-// The option whose given value OneOf refused.
-const CLI::Option* RefusedOption(const CLI::App& app) {
-    for (const CLI::Option* option : app.get_options()) {
-        const auto& results = option->results();
-        if (std::find(results.begin(), results.end(), lastRefusal.Value) != results.end()) {
-            return option;
-        }
-    }
-    return nullptr;
-}
-
 // A flag given a value that is no truth value (--no-mark=maybe).
 const CLI::Option* UnconvertedFlag(const CLI::App& app) {
     for (const CLI::Option* option : app.get_options()) {
@@ -92,14 +77,6 @@ std::vector<std::string> UnknownArguments(const CLI::App& app) {
         }
     }
     return unknown;
-}
-
-std::string Joined(const std::vector<std::string>& arguments) {
-    std::string text;
-    for (const std::string& argument : arguments) {
-        text += (text.empty() ? "" : " ") + argument;
-    }
-    return text;
 }
 
 }  // namespace
@@ -138,14 +115,14 @@ std::string ChineseFormatter::make_option_opts(const CLI::Option* option) const 
     return text;
 }
 
-CLI::Validator OneOf(std::vector<std::string> values) {
+CLI::Validator OneOf(std::string name, std::vector<std::string> values) {
     return CLI::Validator(
-        [values](std::string& value) {
+        [name, values](std::string& value) {
             if (std::find(values.begin(), values.end(), value) != values.end()) {
                 return std::string();
             }
-            lastRefusal = Refusal{value, values};
-            return std::string("refused");  // CLI11 wants some text; ours is made later
+            lastRefusal = name + " 的值“" + value + "”无效，只能是 " + Choice(values) + "。";
+            return lastRefusal;  // CLI11's error carries it; UsageErrorText takes it from here
         },
         std::string());
 }
@@ -164,8 +141,7 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error,
     } else if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
         text = MismatchText(app, lastArgument);
     } else if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
-        text = Named(RefusedOption(app)) + " 的值“" + lastRefusal.Value + "”无效，只能是 " +
-               Choice(lastRefusal.Values) + "。";
+        text = lastRefusal;
     } else if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr) {
         text = "选项 " + Named(UnconvertedFlag(app)) + " 的值无效。";
     } else if (dynamic_cast<const CLI::ExtrasError*>(&error) == nullptr) {
@@ -173,7 +149,8 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error,
     }
     // Arguments not understood, whatever else went wrong first.
     if (!unknown.empty()) {
-        text += (text.empty() ? "" : "\n") + std::string("不认识的选项：") + Joined(unknown) + "。";
+        text += (text.empty() ? "" : "\n") + std::string("不认识的选项：") +
+                CLI::detail::join(unknown, " ") + "。";
         // "-x.txt" may well be a file; "--lev" is a mistyped option.
         const auto dashed = std::find_if(unknown.begin(), unknown.end(), [](const std::string& a) {
             return a.starts_with("-") && !a.starts_with("--");

@@ -25,8 +25,9 @@ class ChineseFormatter : public CLI::Formatter {
     std::string usage_;
 };
 
-// Accepts one of `values`; otherwise the error names the value and the choice.
-CLI::Validator OneOf(std::vector<std::string> values);
+// Accepts one of `values` for the option `name`; otherwise the error names
+// the option, the value and the choice.
+CLI::Validator OneOf(std::string name, std::vector<std::string> values);
 
 // "quarnix-cli 3.3.63".
 std::string VersionText();

@@ -78,12 +78,12 @@ int main(int argc, char** argv) {
 
     app.add_option("task", task, "encrypt（加密）或 decrypt（解密）")
         ->required()
-        ->check(quarnix::cli::OneOf({"encrypt", "decrypt"}));
+        ->check(quarnix::cli::OneOf("task", {"encrypt", "decrypt"}));
     CLI::Option* levelOption =
         app.add_option("--level", levelName,
                        "加密等级：secret（秘密，默认）、secretter（机密）、topsecret（绝密）；"
                        "解密时不给出则按文件名中的等级标记，没有标记为秘密")
-            ->check(quarnix::cli::OneOf({"secret", "secretter", "topsecret"}));
+            ->check(quarnix::cli::OneOf("--level", {"secret", "secretter", "topsecret"}));
     app.add_flag("--no-backup", noBackup, "不做备份（默认在文件旁留一份备份）");
     app.add_flag("--no-mark", noMark, "不在文件名中加入或去掉等级标记");
     app.add_flag("--force", force,
