@@ -2,6 +2,7 @@
 #pragma once
 // Runs one command over several files in turn, each reported on its own line
 // of standard error; a failing file does not stop the others, Ctrl+C does.
+// A path that names no regular file is reported as what it is.
 // Each file goes to the engine as an absolute path; the report names it as typed.
 
 #include <optional>
@@ -28,7 +29,9 @@ struct RunOptions {
 // TopSecret when any file is worked at TopSecret, so that password 2 is read.
 quarnix::Level PasswordLevel(const RunOptions& options);
 
-// The exit status: 0 when every file is done, 1 otherwise.
+// The exit status: 0 when every file is done, 1 otherwise. After an ending
+// signal it returns once the file at hand is reported, and the files not yet
+// begun are counted; the caller then ends by the signal.
 int RunFiles(const RunOptions& options, const Passwords& passwords);
 
 }  // namespace quarnix::cli
