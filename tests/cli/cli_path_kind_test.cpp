@@ -63,6 +63,7 @@ TEST_F(CliPathKind, EachKindOfPathIsNamed) {
     const CliResult result =
         RunCli(arguments, "pw\n", root ? std::function<void()>(asNobody) : nullptr);
     ::chmod("locked", 0700);
+    ::chmod("unreadable.txt", 0600);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.errors, expected);
     EXPECT_EQ(ReadBytes("locked/f.txt"), Pattern(100));
