@@ -10,9 +10,11 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QWindow>
 
 #include "ui/about_window/about_window_keeper.h"
 #include "ui/about_window/frm_about.h"
+#include "ui/application/fixed_size_windows.h"
 #include "window_driver.h"
 
 using quarnix::testing::Driver;
@@ -70,6 +72,20 @@ bool SecondPairShown(const Driver& w) {
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
+    // As a Wayland client (where the guard is installed) the window system
+    // may give the window any size, the maximised one included, while the
+    // window keeps its own.
+    void fixedSizeOnWayland() {
+        quarnix::FixedSizeWindows guard;
+        qApp->installEventFilter(&guard);
+        Driver w;
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(&guard);
+        QCOMPARE(w.Window->windowHandle()->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+        QCOMPARE(w.Window->windowHandle()->minimumSize(), QSize(363, 357));
+        QCOMPARE(w.Window->maximumSize(), QSize(363, 357));
+    }
+
     void theWindow() {
         Driver w;
         QCOMPARE(w.Window->windowTitle(), QStringLiteral("Quarnix 3.3"));
