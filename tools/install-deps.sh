@@ -22,7 +22,7 @@ run_packages=(
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     dpkg-dev file lintian appstream desktop-file-utils
-    xvfb xauth time
+    xvfb xauth time python3-gi gir1.2-nautilus-4.0
 )
 
 [ $# -eq 0 ] && set -- run
