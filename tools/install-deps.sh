@@ -7,7 +7,8 @@
 #   run    building and running the programs (the default)
 #   test   besides: the test and benchmark libraries, the package tools, the
 #          package checkers (lintian, appstreamcli, desktop-file-validate) and
-#          the virtual X server of the screenshots
+#          the virtual X server of the screenshots, and Nautilus's Python
+#          extension interface for the test of the GNOME Files actions
 #
 # Idempotent: prints nothing and touches nothing when every package is there.
 # As root it calls apt-get itself; otherwise it goes through sudo.
