@@ -7,8 +7,8 @@
 # PyGObject or Nautilus's typelib.
 #   nautilus_actions_test.py EXTENSION
 
-import importlib.util
 import os
+import runpy
 import sys
 import tempfile
 import time
@@ -40,10 +40,7 @@ class Selected:
 
 
 def main():
-    spec = importlib.util.spec_from_file_location("quarnix_nautilus", sys.argv[1])
-    extension = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(extension)
-    menu = extension.QuarnixActions()
+    menu = runpy.run_path(sys.argv[1], run_name="quarnix_nautilus")["QuarnixActions"]()
 
     with tempfile.TemporaryDirectory() as folder:
         # A stand-in quarnix that writes down its arguments, one per line.
