@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "assets/quarnix_assets.h"
 
+#include <QDir>
+
 namespace quarnix::assets {
 
 QIcon WindowIcon() {
     QIcon icon;
-    icon.addFile(QStringLiteral(":/quarnix/padlock_32.xpm"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/quarnix/padlock_16.xpm"), QSize(16, 16));
+    const QDir pictures(QStringLiteral(":/quarnix/window-icon"));
+    for (const QString& name : pictures.entryList(QDir::Files)) {
+        icon.addFile(pictures.filePath(name));  // the size is the picture's own
+    }
     return icon;
 }
 

@@ -8,7 +8,8 @@
 
 namespace quarnix::assets {
 
-// The padlock of the windows' title bars, in 32 x 32 and 16 x 16 pixels.
+// The padlock of the windows' title bars, at every size of the desktop's
+// icon theme (16 x 16 to 256 x 256 pixels).
 QIcon WindowIcon();
 
 // A white letter i on a blue disc, 14 x 14 pixels.

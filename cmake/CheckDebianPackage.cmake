@@ -5,8 +5,12 @@
 # Builds the .deb with cpack into PACKAGE_DIR, then checks with dpkg-deb that it
 # holds every expected file with its owner and mode, that its dependencies were
 # found by dpkg-shlibdeps and name what the programs load, that its copyright
-# and changelog are Debian's, and that the desktop files agree with each other
-# and with the package. The .deb stays in PACKAGE_DIR for the lintian test.
+# and changelog are Debian's, that the desktop files agree with each other and
+# with the package, that the desktop entry's MIME list covers documents,
+# pictures and archives without a catch-all type, that each icon has its size,
+# and that the file managers' right-click actions run a task on the file.
+# A second build of the same tree must give the same bytes. The .deb stays in
+# PACKAGE_DIR for the lintian test.
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -37,12 +41,32 @@ function(run out)
     set(${out} "${output}" PARENT_SCOPE)
 endfunction()
 
-run(output ${CPACK_COMMAND} -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${PACKAGE_DIR})
-file(GLOB packages ${PACKAGE_DIR}/*.deb)
-list(LENGTH packages count)
-if(NOT count EQUAL 1)
-    fail("expected one .deb in ${PACKAGE_DIR}, found ${count}:\n${output}")
+# Builds the package into `folder` and leaves its path in `out`.
+function(build_package folder out)
+    run(output ${CPACK_COMMAND} -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${folder})
+    file(GLOB built ${folder}/*.deb)
+    list(LENGTH built count)
+    if(NOT count EQUAL 1)
+        fail("expected one .deb in ${folder}, found ${count}:\n${output}")
+    endif()
+    set(${out} ${built} PARENT_SCOPE)
+endfunction()
+
+build_package(${PACKAGE_DIR} packages)
+
+# Reproducible: a second build of the same tree, its files touched meanwhile
+# so that their times differ, gives the same bytes.
+file(GLOB_RECURSE staged ${BUILD_DIR}/man/*.gz)
+file(TOUCH_NOCREATE ${staged})
+build_package(${PACKAGE_DIR}/again again)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${packages} ${again}
+                RESULT_VARIABLE differ)
+if(NOT differ EQUAL 0)
+    run(first dpkg-deb --contents ${packages})
+    run(second dpkg-deb --contents ${again})
+    fail("two builds of the package differ:\n${first}\n---\n${second}")
 endif()
+file(REMOVE_RECURSE ${PACKAGE_DIR}/again)
 
 run(contents dpkg-deb --contents ${packages})
 message(STATUS "Contents of ${packages}:\n${contents}")
@@ -131,6 +155,21 @@ if(EXISTS ${desktop_file})
         fail("the desktop entry lacks Exec= or Icon=")
     endif()
 
+    # "Open with": documents, pictures, archives and plain text, but no
+    # catch-all type that would make Quarnix the program that opens a file.
+    list(FILTER entry INCLUDE REGEX "^MimeType=")
+    string(REGEX REPLACE "^MimeType=" ";" types "${entry}")
+    foreach(needed IN ITEMS text/plain application/pdf application/msword
+            application/vnd.openxmlformats-officedocument.wordprocessingml.document
+            image/jpeg image/png application/zip)
+        if(NOT needed IN_LIST types)
+            fail("the desktop entry's MimeType list lacks ${needed}: ${entry}")
+        endif()
+    endforeach()
+    if("application/octet-stream" IN_LIST types OR "all/allfiles" IN_LIST types)
+        fail("the desktop entry claims every file: ${entry}")
+    endif()
+
     file(READ ${root}/usr/share/metainfo/${APP_ID}.metainfo.xml metainfo)
     foreach(needed IN ITEMS "<id>${APP_ID}</id>"
             "<launchable type=\"desktop-id\">${APP_ID}.desktop</launchable>"
@@ -140,4 +179,73 @@ if(EXISTS ${desktop_file})
             fail("the metainfo lacks ${needed}")
         endif()
     endforeach()
+endif()
+
+# Each picture of the icon theme has the size its folder names (the PNG
+# header's width and height).
+file(GLOB icons ${root}/usr/share/icons/hicolor/*x*/apps/${APP_ID}.png)
+foreach(icon IN LISTS icons)
+    string(REGEX MATCH "/([0-9]+)x([0-9]+)/apps/" ignored "${icon}")
+    file(READ ${icon} header LIMIT 8 OFFSET 16 HEX)
+    string(SUBSTRING "${header}" 0 8 width_hex)
+    string(SUBSTRING "${header}" 8 8 height_hex)
+    math(EXPR width "0x${width_hex}")
+    math(EXPR height "0x${height_hex}")
+    if(NOT width EQUAL CMAKE_MATCH_1 OR NOT height EQUAL CMAKE_MATCH_2)
+        fail("${icon} is ${width}x${height}")
+    endif()
+endforeach()
+
+# The right-click actions: each runs a program of the package with a task and
+# the file the user clicked, in the form its file manager fills in.
+set(action_files "")
+foreach(pattern IN ITEMS deepin/dde-file-manager/oem-menuextensions/*.desktop
+        file-manager/actions/*.desktop kio/servicemenus/*.desktop nemo/actions/*.nemo_action)
+    file(GLOB found ${root}/usr/share/${pattern})
+    if(NOT found)
+        fail("the package has no ${pattern}")
+    endif()
+    list(APPEND action_files ${found})
+endforeach()
+set(tasks_seen "")
+foreach(action IN LISTS action_files)
+    file(STRINGS ${action} lines REGEX "^Exec=")
+    if(NOT lines)
+        fail("${action} has no Exec line")
+    endif()
+    foreach(line IN LISTS lines)
+        # %f: a local file's path; Nemo's %F: the paths of the selection
+        if(NOT line MATCHES "^Exec=([^ ]+) --(encrypt|decrypt) (%f|%F)$")
+            fail("${action} runs ${line}, not a task on the file")
+        endif()
+        set(program ${CMAKE_MATCH_1})
+        set(task ${CMAKE_MATCH_2})
+        set(placeholder ${CMAKE_MATCH_3})
+        if(NOT EXISTS ${root}/usr/bin/${program})
+            fail("${action} runs ${program}, which the package lacks")
+        endif()
+        if(placeholder STREQUAL "%F" AND NOT action MATCHES "\\.nemo_action$")
+            fail("${action} names the whole selection")
+        endif()
+        list(APPEND tasks_seen ${task})
+    endforeach()
+    file(STRINGS ${action} names ENCODING UTF-8 REGEX "^Name=用 Quarnix (加密|解密)$")
+    if(NOT names AND NOT action MATCHES "/kio/")
+        fail("${action} is not named 用 Quarnix 加密 or 用 Quarnix 解密")
+    endif()
+    if(action MATCHES "/oem-menuextensions/")
+        file(STRINGS ${action} types REGEX "^X-DFM-MenuTypes=")
+        if(NOT types MATCHES "^X-DFM-MenuTypes=SingleFile[\\;]*$")
+            fail("${action} is not for one file: ${types}")
+        endif()
+        find_program(validator desktop-file-validate)
+        if(validator)
+            run(ignored ${validator} ${action})
+        endif()
+    endif()
+endforeach()
+list(REMOVE_DUPLICATES tasks_seen)
+list(SORT tasks_seen)
+if(NOT tasks_seen STREQUAL "decrypt;encrypt")
+    fail("the actions offer ${tasks_seen}, not encrypt and decrypt")
 endif()

@@ -17,12 +17,39 @@ if(TARGET quarnix)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${QUARNIX_LINUX_DIST}/${QUARNIX_APP_ID}.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-    foreach(size IN ITEMS 16 32 48)
+    foreach(size IN LISTS QUARNIX_ICON_SIZES)
         install(FILES ${QUARNIX_LINUX_DIST}/icons/hicolor/${size}x${size}/${QUARNIX_APP_ID}.png
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
     endforeach()
     install(FILES ${QUARNIX_LINUX_DIST}/icons/${QUARNIX_APP_ID}.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+    # "用 Quarnix 加密" and "用 Quarnix 解密" in the right-click menus of file
+    # managers, each running `quarnix --encrypt FILE` or `quarnix --decrypt FILE`.
+    # Kylin's Peony takes no such files: it offers Quarnix under "Open with"
+    # through the desktop entry's MimeType list.
+    set(file_managers ${QUARNIX_LINUX_DIST}/file-managers)
+    foreach(task IN ITEMS encrypt decrypt)
+        # deepin/UOS dde-file-manager
+        install(FILES ${file_managers}/dde-${task}.desktop
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/deepin/dde-file-manager/oem-menuextensions
+                RENAME ${QUARNIX_APP_ID}.${task}.desktop)
+        # PCManFM-Qt (LXQt), Caja (MATE) and the other readers of file-manager/actions
+        install(FILES ${file_managers}/fma-${task}.desktop
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/file-manager/actions
+                RENAME ${QUARNIX_APP_ID}.${task}.desktop)
+        # Nemo (Cinnamon)
+        install(FILES ${file_managers}/nemo-${task}.nemo_action
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/nemo/actions
+                RENAME ${QUARNIX_APP_ID}.${task}.nemo_action)
+    endforeach()
+    # Dolphin (KDE)
+    install(FILES ${file_managers}/kio-servicemenu.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus
+            RENAME ${QUARNIX_APP_ID}.desktop)
+    # GNOME Files, through its Python extensions when python3-nautilus is installed
+    install(FILES ${file_managers}/quarnix_nautilus.py
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/nautilus-python/extensions)
 endif()
 if(TARGET quarnix-cli)
     # bash-completion loads it on first use of quarnix-cli (its completionsdir).
@@ -52,6 +79,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quarnix.example.org/)
 set(CPACK_QUARNIX_DEBIAN_DIR ${QUARNIX_LINUX_DIST}/debian)
 set(CPACK_QUARNIX_STRIP ${CMAKE_STRIP})
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianStaging.cmake)
+# The same bytes from two builds of one commit (PackagingSourceDate.cmake).
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackagingSourceDate.cmake)
+set(CPACK_QUARNIX_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 # Dependencies: the libraries the binaries link (dpkg-shlibdeps), Qt's own
 # Chinese texts, which the window loads at start, and the shared MIME database
 # that the look at a file's content reads. Recommended: the Wayland
@@ -60,6 +90,8 @@ set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianStaging.cmake)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, shared-mime-info")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-wqy-microhei | fonts-noto-cjk, xdg-utils")
+# The right-click actions in GNOME Files need its Python extensions.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-nautilus")
 
 include(CPack)
 

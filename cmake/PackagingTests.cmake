@@ -10,14 +10,22 @@ if(TARGET quarnix)
         ./usr/bin/quarnix
         ./usr/share/applications/${QUARNIX_APP_ID}.desktop
         ./usr/share/metainfo/${QUARNIX_APP_ID}.metainfo.xml
-        ./usr/share/icons/hicolor/16x16/apps/${QUARNIX_APP_ID}.png
-        ./usr/share/icons/hicolor/32x32/apps/${QUARNIX_APP_ID}.png
-        ./usr/share/icons/hicolor/48x48/apps/${QUARNIX_APP_ID}.png
         ./usr/share/icons/hicolor/scalable/apps/${QUARNIX_APP_ID}.svg
+        ./usr/share/kio/servicemenus/${QUARNIX_APP_ID}.desktop
+        ./usr/share/nautilus-python/extensions/quarnix_nautilus.py
         ./usr/share/man/man1/quarnix.1.gz
         ./usr/share/man/zh_CN/man1/quarnix.1.gz
         ./usr/share/doc/quarnix/copyright
         ./usr/share/doc/quarnix/changelog.Debian.gz)
+    foreach(size IN LISTS QUARNIX_ICON_SIZES)
+        list(APPEND expected_files ./usr/share/icons/hicolor/${size}x${size}/apps/${QUARNIX_APP_ID}.png)
+    endforeach()
+    foreach(task IN ITEMS encrypt decrypt)
+        list(APPEND expected_files
+             ./usr/share/deepin/dde-file-manager/oem-menuextensions/${QUARNIX_APP_ID}.${task}.desktop
+             ./usr/share/file-manager/actions/${QUARNIX_APP_ID}.${task}.desktop
+             ./usr/share/nemo/actions/${QUARNIX_APP_ID}.${task}.nemo_action)
+    endforeach()
     if(TARGET quarnix-cli)
         list(APPEND expected_files
              ./usr/bin/quarnix-cli

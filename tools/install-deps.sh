@@ -7,8 +7,9 @@
 #   run    building and running the programs (the default)
 #   test   besides: the test and benchmark libraries, the package tools, the
 #          package checkers (lintian, appstreamcli, desktop-file-validate),
-#          the virtual X server of the screenshots and the locale sources
-#          that a test builds a GB18030 locale from
+#          the virtual X server of the screenshots, the locale sources that a
+#          test builds a GB18030 locale from, and Nautilus's Python extension
+#          interface for the test of the GNOME Files actions
 #
 # Idempotent: prints nothing and touches nothing when every package is there;
 # otherwise it names the packages it installs and shows apt-get's progress.
@@ -19,11 +20,12 @@ run_packages=(
     g++ cmake ninja-build make pkgconf
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libcli11-dev
     libacl1-dev libattr1-dev scdoc fonts-wqy-microhei shared-mime-info
+    qt6-wayland
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     dpkg-dev file lintian appstream desktop-file-utils
-    xvfb xauth time locales
+    xvfb xauth time locales python3-gi gir1.2-nautilus-4.0
 )
 
 [ $# -eq 0 ] && set -- run

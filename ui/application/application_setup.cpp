@@ -6,6 +6,7 @@
 #include "alt_key_guard.h"
 #include "chinese_qt_texts.h"
 #include "engine/product.h"
+#include "fixed_size_windows.h"
 
 namespace quarnix {
 
@@ -13,6 +14,7 @@ void SetUpApplication(QApplication& application) {
     QApplication::setApplicationName(QString::fromUtf16(ProductName));
     UseChineseQtTexts(application);
     InstallAltKeyGuard(application);
+    InstallFixedSizeWindows(application);
 }
 
 }  // namespace quarnix

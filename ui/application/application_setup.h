@@ -7,7 +7,8 @@ class QApplication;
 namespace quarnix {
 
 // The program's name, Qt's own texts in Chinese and Alt+letter kept out of
-// text boxes, for every window of `application`.
+// text boxes, fixed-size windows kept at their size, for every window of
+// `application`.
 void SetUpApplication(QApplication& application);
 
 }  // namespace quarnix

@@ -1,26 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// `quarnix [FILE]`: the file the program starts with, and a note for each
-// argument it ignores.
+// The window program's command line:
+//   quarnix [FILE]            the window with FILE chosen
+//   quarnix --encrypt FILE    the same, the task encryption
+//   quarnix --decrypt FILE    the same, the task decryption and the level of
+//                             the marker in FILE's name when it has one
+//   quarnix --help | -h       the usage on standard output, no window
+//   quarnix --version         the version on standard output, no window
+// The right-click actions of file managers run the two task options.
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+#include "engine/crypt_request.h"
 
 namespace quarnix {
 
+enum class StartAction { OpenWindow, PrintHelp, PrintVersion };
+enum class StartTask { AsTheWindowOpens, Encrypt, Decrypt };
+
 struct CommandLineFile {
+    StartAction Action = StartAction::OpenWindow;
     // The file to choose at start, absolute; empty when none was named.
     QString Path;
+    StartTask Task = StartTask::AsTheWindowOpens;
+    // Decryption only: the level of the marker in the file's name.
+    std::optional<Level> MarkedLevel;
     // One line for standard error per ignored argument, then the usage.
     QStringList Notes;
 };
 
 // `arguments` as QCoreApplication::arguments() gives them, the program's name
-// first and Qt's own options already taken out. The first argument is the
-// file; every other argument, one that starts with "-" (unless "--" came
-// before it) and an empty one are ignored. A relative path is joined to
+// first and Qt's own options already taken out. "--help" or "--version"
+// anywhere before "--" wins over everything else. "--encrypt" and "--decrypt"
+// take the next argument as the file, whatever it looks like ("--encrypt=FILE"
+// too); otherwise the first argument that is no option is the file. Every
+// other argument, an option this table does not know, a second file or task,
+// and an empty argument are ignored with a note. A relative path is joined to
 // `workingFolder` as it is: ".." stays, since behind a symbolic link it need
 // not lead where the text suggests.
 CommandLineFile ReadCommandLine(const QStringList& arguments, const QString& workingFolder);
+
+// What `quarnix --help` and `quarnix --version` print.
+QString CommandLineHelp();
+QString CommandLineVersion();
 
 }  // namespace quarnix

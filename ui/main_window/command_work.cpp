@@ -49,6 +49,8 @@ CommandOutcome CommandWork::Run(Command command, const CryptRequest& request, Fi
     rewriteText_ = rewriteText;
     shownReport_ = NothingShown;
     cancel_.store(false);
+    committed_.store(false);
+    shownCommitted_ = false;
     report_.store(NoReport);
     abandoned_ = false;
 
@@ -65,6 +67,8 @@ CommandOutcome CommandWork::Run(Command command, const CryptRequest& request, Fi
         report_.store(PackReport(phase, done, total), std::memory_order_relaxed);
     };
     hooks.CancelRequested = [this] { return cancel_.load(std::memory_order_relaxed); };
+    // The dialog learns of it at its next refresh, at most RefreshEvery later.
+    hooks.Committing = [this] { committed_.store(true, std::memory_order_relaxed); };
     hooks.ConfirmContent = [this, &loop, &showTimer, &askContent](const ContentPreview& preview) {
         return AskFromWork(loop, [this, &showTimer, &askContent, &preview] {
             if (cancel_.load(std::memory_order_relaxed)) {
@@ -130,7 +134,7 @@ bool CommandWork::AskFromWork(QObject& relay, const std::function<bool()>& ask) 
 }
 
 void CommandWork::RequestCancel() {
-    if (!running_) {
+    if (!running_ || Committed()) {
         return;
     }
     cancel_.store(true, std::memory_order_relaxed);
@@ -155,17 +159,26 @@ void CommandWork::RefreshProgress() {
     }
     const int report = report_.load(std::memory_order_relaxed);
     const bool cancelling = cancel_.load(std::memory_order_relaxed);
-    if (report == shownReport_ && cancelling == shownCancelling_) {
+    const bool committed = Committed();
+    if (report == shownReport_ && cancelling == shownCancelling_ && committed == shownCommitted_) {
         return;
+    }
+    if (committed && !shownCommitted_) {
+        display_->DisableCancel();  // a late click would be taken and do nothing
     }
     shownReport_ = report;
     shownCancelling_ = cancelling;
+    shownCommitted_ = committed;
     int percent = report == NoReport ? 0 : ReportPercent(report);
     QString text = rewriteText_;  // before the first report: what the command does
     const WorkPhase phase = report == NoReport ? WorkPhase::Rewrite : ReportPhase(report);
     if (phase == WorkPhase::Flush) {
-        text = texts::Q(texts::ProgressFlush);
         percent = -1;  // a flush cannot tell how far it is
+    }
+    if (committed) {
+        text = texts::Q(texts::ProgressCompleting);
+    } else if (phase == WorkPhase::Flush) {
+        text = texts::Q(texts::ProgressFlush);
     } else if (cancelling) {
         text = texts::Q(texts::ProgressCancelling);
     } else if (phase == WorkPhase::BackupCopy) {

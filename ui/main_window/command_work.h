@@ -48,6 +48,10 @@ class CommandWork {
 
     bool Running() const { return running_; }
 
+    // Past the point where the work can be dropped: a cancel would no longer
+    // be taken. User-interface thread only.
+    bool Committed() const { return committed_.load(std::memory_order_relaxed); }
+
     // The work stops at its next check, leaving the file unchanged, unless it
     // is already past its last check. User-interface thread only.
     void RequestCancel();
@@ -67,10 +71,12 @@ class CommandWork {
     std::unique_ptr<ProgressDisplay> display_;
     int shownReport_ = 0;
     bool shownCancelling_ = false;
+    bool shownCommitted_ = false;
 
     // Shared with the worker thread; each word on its own.
     std::atomic<bool> cancel_{false};
-    std::atomic<int> report_{-1};  // see PackReport in command_work.cpp
+    std::atomic<bool> committed_{false};  // CommandHooks::Committing was called
+    std::atomic<int> report_{-1};         // see PackReport in command_work.cpp
 
     // A question the worker waits on, answered by the user-interface thread.
     std::mutex questionMutex_;

@@ -105,6 +105,24 @@ void FrmMain::ChooseFile(const QString& path) {
     chosenPath_ = path;
 }
 
+void FrmMain::SelectTask(bool decrypt) {
+    (decrypt ? OptDecryptTask : OptEncryptTask)->setChecked(true);
+}
+
+void FrmMain::SelectLevel(Level level) {
+    switch (level) {
+        case Level::Secret:
+            OptSecret->setChecked(true);
+            break;
+        case Level::Secretter:
+            OptSecretter->setChecked(true);
+            break;
+        case Level::TopSecret:
+            OptTopSecret->setChecked(true);
+            break;
+    }
+}
+
 void FrmMain::PicInfor_Click() {
     AboutWindowKeeper::ForProgram().Open();
 }
@@ -120,10 +138,21 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void FrmMain::closeEvent(QCloseEvent* event) {
     if (work_->Running()) {
-        // Never leave the file half done: stop the work first.
-        work_->RequestCancel();
-        closeAfterWork_ = true;
+        // Never leave the file half done: the window closes once the work has
+        // ended and its outcome is shown. Work that can still be dropped is
+        // stopped only when the user says so; past that point it is completed.
         event->ignore();
+        if (closeAfterWork_) {
+            return;
+        }
+        if (!work_->Committed()) {
+            if (!dialogs_->AskYesNoDefaultNo(texts::Q(texts::CloseDuringWork),
+                                             texts::Q(texts::CloseDuringWorkTitle))) {
+                return;
+            }
+            work_->RequestCancel();
+        }
+        closeAfterWork_ = true;
         return;
     }
     QWidget::closeEvent(event);

@@ -48,9 +48,16 @@ class FrmMain : public QWidget {
     // the file named on the command line or dropped onto the window.
     void ChooseFile(const QString& path);
 
+    // The task and the level named on the command line, selected as a click
+    // on their option buttons selects them.
+    void SelectTask(bool decrypt);
+    void SelectLevel(Level level);
+
   protected:
-    // While a command's file work runs, a close asks it to stop and the
-    // window closes once it has ended and its outcome is shown.
+    // While a command's file work runs, a close asks the user whether to stop
+    // it (the file then stays as it was) and, on Yes, closes the window once
+    // the work has ended and its outcome is shown. Once the work can no longer
+    // be dropped, the window closes after it without asking.
     void closeEvent(QCloseEvent* event) override;
 
     // Drops onto the window (frm_main_drop.cpp): one local file is chosen;

@@ -14,6 +14,7 @@
 #include "assets/quarnix_assets.h"
 #include "control_styles.h"
 #include "engine/product.h"
+#include "enter_presses_button.h"
 #include "frm_main.h"
 #include "option_group_keys.h"
 #include "password_line_edit.h"
@@ -97,6 +98,9 @@ void FrmMain::BuildControls() {
 
     LblFileName = MakeLabel(this, "LblFileName", texts::EncryptCaptions.LblFileName, 150, 810);
     TxtFileName = Place(new QLineEdit(this), "TxtFileName", TwipsRect(135, 1050, 4005, 300));
+    // It shows the file the commands act on and nothing else; the path can be
+    // selected and copied, and the file chooser names another.
+    TxtFileName->setReadOnly(true);
     cmdOpenFile = MakeCommandButton(this, "cmdOpenFile", texts::CmdOpenFile,
                                     TwipsRect(4200, 1050, 1095, 300));
 
@@ -154,6 +158,9 @@ void FrmMain::BuildControls() {
     OptionGroupKeys::Install(TaskGroup);
     OptionGroupKeys::Install(LevelGroup);
     cmdOpenFile->installEventFilter(this);  // Alt+B: frm_main_keys.cpp
+    for (QPushButton* button : {cmdOpenFile, CmdEncrypt, CmdQuit, CmdDecrypt}) {
+        EnterPressesButton::Install(button);
+    }
     OptEncryptTask->setFocus();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

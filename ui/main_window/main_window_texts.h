@@ -63,7 +63,14 @@ inline constexpr char16_t ProgressEncrypt[] = u"正在加密…";
 inline constexpr char16_t ProgressDecrypt[] = u"正在解密…";
 inline constexpr char16_t ProgressFlush[] = u"正在写入磁盘…";
 inline constexpr char16_t ProgressCancelling[] = u"正在取消…";
+// Once the work can no longer be dropped, instead of the phase; "取消" is disabled.
+inline constexpr char16_t ProgressCompleting[] = u"正在完成，已不能取消…";
 inline constexpr char16_t ProgressCancel[] = u"取消";
+
+// Closing the window while a command's file work can still be dropped.
+inline constexpr char16_t CloseDuringWork[] =
+    u"文件正在处理中。要停止处理并退出吗？\n停止后文件保持原样。";
+inline constexpr char16_t CloseDuringWorkTitle[] = u"友情提示";
 
 // Drops onto the window that choose nothing, and why.
 inline constexpr char16_t DropFolder[] = u"拖入的是文件夹。请拖入一个文件。";

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "enter_presses_button.h"
 #include "main_window_texts.h"
 
 namespace quarnix {
@@ -26,6 +27,7 @@ QtProgressDialog::QtProgressDialog(QWidget* owner, const QString& title,
     bar_->setMinimumWidth(280);
     cancelButton_ = new QPushButton(texts::Q(texts::ProgressCancel), this);
     cancelButton_->setAutoDefault(false);
+    EnterPressesButton::Install(cancelButton_);
     connect(cancelButton_, &QPushButton::clicked, this, &QtProgressDialog::reject);
 
     auto* buttons = new QHBoxLayout;

@@ -14,13 +14,15 @@
 namespace quarnix::testing {
 
 // The real file system, with the work held at its HoldAt-th read of a file
-// (a copy_file_range or a pread) until Release.
+// (a copy_file_range or a pread), or at its HoldAtWrite-th pwrite, until
+// Release.
 class HeldFileOps : public ForwardingFileOps {
   public:
     HeldFileOps() : ForwardingFileOps(SystemFileOps()) {}
     ~HeldFileOps() override { Release(); }
 
-    int HoldAt = 1;
+    int HoldAt = 1;                  // 0: no read is held
+    int HoldAtWrite = 0;             // the same for the n-th pwrite; 0: none is held
     std::function<void()> WhenHeld;  // runs on the user-interface thread once held
 
     void Release() {
@@ -29,20 +31,29 @@ class HeldFileOps : public ForwardingFileOps {
         wake_.notify_all();
     }
     std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override {
-        Hold();
+        HoldRead();
         return inner().Pread(fd, buffer, size, offset);
+    }
+    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
+                        std::int64_t offset) override {
+        if (++writes_ == HoldAtWrite) {
+            Hold();
+        }
+        return inner().Pwrite(fd, buffer, size, offset);
     }
     std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
                            std::size_t size) override {
-        Hold();
+        HoldRead();
         return inner().CopyRange(from, fromOffset, to, toOffset, size);
     }
 
   private:
-    void Hold() {
-        if (++reads_ != HoldAt) {
-            return;
+    void HoldRead() {
+        if (++reads_ == HoldAt) {
+            Hold();
         }
+    }
+    void Hold() {
         if (WhenHeld) {
             QMetaObject::invokeMethod(QCoreApplication::instance(), WhenHeld, Qt::QueuedConnection);
         }
@@ -51,6 +62,7 @@ class HeldFileOps : public ForwardingFileOps {
     }
 
     std::atomic<int> reads_{0};
+    std::atomic<int> writes_{0};
     std::mutex mutex_;
     std::condition_variable wake_;
     bool released_ = false;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard as the program was designed for it: Alt with a letter that is
 // no accelerator types nothing anywhere, Alt+B is a click on cmdOpenFile with
-// everything a mouse click brings, and the arrow keys go round each option
-// group.
+// everything a mouse click brings, Enter presses a focused button, and the
+// arrow keys go round each option group.
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -71,7 +71,7 @@ class MainWindowKeysTest : public QObject {
         auto dialog = quarnix::MakeOpenFileDialog(nullptr, QStringLiteral("选择要加密的文件"),
                                                   QStringLiteral("所有文件(*.*)|*.*"), QString());
         QList<QWidget*> boxes{about->TxtXKXY, dialog->findChild<QLineEdit*>("fileNameEdit")};
-        for (const char* name : {"TxtFileName", "TxtPass1", "TxtPass2", "TxtPass3", "TxtPass4"}) {
+        for (const char* name : {"TxtPass1", "TxtPass2", "TxtPass3", "TxtPass4"}) {
             boxes.append(w.Box(name));
         }
         const auto textOf = [](QWidget* box) {
@@ -158,6 +158,38 @@ class MainWindowKeysTest : public QObject {
         QCOMPARE(seen.focus, focus);
         QVERIFY(SeenIn(mouse) == seen);
         QVERIFY(!button->isDown() && !browse->isDown());
+    }
+
+    // Enter on a focused button presses it, as Space does and as on Windows.
+    void enterPressesTheFocusedButton_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("keypad");
+        QTest::addColumn<QString>("seen");  // the first dialog's kind, or "closed"
+        QTest::newRow("browse") << "cmdOpenFile" << false << "open";
+        QTest::newRow("encrypt, keypad") << "CmdEncrypt" << true << "message";
+        QTest::newRow("quit") << "CmdQuit" << false << "closed";
+    }
+    void enterPressesTheFocusedButton() {
+        QFETCH(QString, button);
+        QFETCH(bool, keypad);
+        QFETCH(QString, seen);
+        Driver w;
+        auto* pressed = w.Find<QPushButton>(button.toLatin1().constData());
+        pressed->setFocus(Qt::TabFocusReason);
+        QSignalSpy clicked(pressed, &QPushButton::clicked);
+        if (keypad) {
+            w.Key(Qt::Key_Enter, Qt::KeypadModifier);
+        } else {
+            w.Key(Qt::Key_Return);
+        }
+        QVERIFY(clicked.wait());
+        QCOMPARE(clicked.size(), 1);
+        if (seen == u"closed") {
+            QVERIFY(!w.Window->isVisible());
+        } else {
+            QVERIFY(!w.Dialogs.Log.isEmpty());
+            QCOMPARE(w.Dialogs.Log[0].Kind, seen);
+        }
     }
 
     // As on Windows: Right and Down to the next option, Left and Up back,

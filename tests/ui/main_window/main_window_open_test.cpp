@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -21,7 +22,7 @@ namespace {
 QString Ignored(const QString& argument) {
     return QStringLiteral(u"quarnix：忽略参数“%1”。").arg(argument);
 }
-const QString Usage = QStringLiteral(u"用法：quarnix [文件]");
+const QString Usage = QStringLiteral(u"用法：quarnix [文件 | --encrypt 文件 | --decrypt 文件]");
 
 // What a drag brings: addresses, also as text as file managers give them, or
 // only plain text when `urls` is empty.
@@ -75,38 +76,95 @@ DropResult Drop(Driver& w, const char* control, const QMimeData& items) {
 class MainWindowOpenTest : public QObject {
     Q_OBJECT
   private slots:
+    // The argument table: the file, the task, the level of the marker, and
+    // what is ignored.
     void commandLine_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("start");  // action / task / level, "-" for none
         QTest::addColumn<QStringList>("notes");
         const QStringList none;
+        const QString plain = QStringLiteral("window/none/-");
         QTest::newRow("no argument") << QStringList{"quarnix"} << "/w"
-                                     << "" << none;
+                                     << "" << plain << none;
         QTest::newRow("absolute") << QStringList{"quarnix", "/d/../a.doc"} << "/w"
-                                  << "/d/../a.doc" << none;
+                                  << "/d/../a.doc" << plain << none;
         QTest::newRow("relative, joined as it is")
             << QStringList{"quarnix", "../x/./a b.doc"} << "/home/u/w"
-            << "/home/u/w/../x/./a b.doc" << none;
+            << "/home/u/w/../x/./a b.doc" << plain << none;
         QTest::newRow("in the root folder") << QStringList{"quarnix", "a"} << "/"
-                                            << "/a" << none;
+                                            << "/a" << plain << none;
         QTest::newRow("more than one")
             << QStringList{"quarnix", "a", "b", "--opt"} << "/w"
-            << "/w/a" << QStringList{Ignored("b"), Ignored("--opt"), Usage};
-        QTest::newRow("an option first") << QStringList{"quarnix", "--help", "a"} << "/w"
-                                         << "/w/a" << QStringList{Ignored("--help"), Usage};
-        QTest::newRow("a name after --") << QStringList{"quarnix", "--", "-a.doc", "--"} << "/w"
-                                         << "/w/-a.doc" << QStringList{Ignored("--"), Usage};
+            << "/w/a" << plain << QStringList{Ignored("b"), Ignored("--opt"), Usage};
+        QTest::newRow("a name after --")
+            << QStringList{"quarnix", "--", "-a.doc", "--"} << "/w"
+            << "/w/-a.doc" << plain << QStringList{Ignored("--"), Usage};
         QTest::newRow("empty") << QStringList{"quarnix", ""} << "/w"
-                               << "" << QStringList{Ignored(""), Usage};
+                               << "" << plain << QStringList{Ignored(""), Usage};
+        QTest::newRow("help wins") << QStringList{"quarnix", "a", "--help"} << "/w"
+                                   << ""
+                                   << "help/none/-" << none;
+        QTest::newRow("-h") << QStringList{"quarnix", "-h"} << "/w"
+                            << ""
+                            << "help/none/-" << none;
+        QTest::newRow("version") << QStringList{"quarnix", "--version", "--help"} << "/w"
+                                 << ""
+                                 << "version/none/-" << none;
+        QTest::newRow("help after -- is a file") << QStringList{"quarnix", "--", "--help"} << "/w"
+                                                 << "/w/--help" << plain << none;
+        QTest::newRow("encrypt") << QStringList{"quarnix", "--encrypt", "a(秘密).doc"} << "/w"
+                                 << "/w/a(秘密).doc"
+                                 << "window/encrypt/-" << none;
+        QTest::newRow("encrypt, a name like an option")
+            << QStringList{"quarnix", "--encrypt", "-a.doc"} << "/w"
+            << "/w/-a.doc"
+            << "window/encrypt/-" << none;
+        QTest::newRow("decrypt, level of the marker")
+            << QStringList{"quarnix", "--decrypt", "/d(秘密).x/a(绝密).doc"} << "/w"
+            << "/d(秘密).x/a(绝密).doc"
+            << "window/decrypt/TopSecret" << none;
+        QTest::newRow("decrypt=, the marker that stands last")
+            << QStringList{"quarnix", "--decrypt=b(秘密).tar(机密).gz"} << "/w"
+            << "/w/b(秘密).tar(机密).gz"
+            << "window/decrypt/Secretter" << none;
+        QTest::newRow("decrypt, no marker")
+            << QStringList{"quarnix", "--decrypt", "/d/a.doc"} << "/w"
+            << "/d/a.doc"
+            << "window/decrypt/-" << none;
+        QTest::newRow("a task without a file")
+            << QStringList{"quarnix", "--decrypt"} << "/w"
+            << "" << plain << QStringList{Ignored("--decrypt"), Usage};
+        QTest::newRow("a second task")
+            << QStringList{"quarnix", "--decrypt", "a(秘密).doc", "--encrypt", "b"} << "/w"
+            << "/w/a(秘密).doc"
+            << "window/decrypt/Secret" << QStringList{Ignored("--encrypt b"), Usage};
+        QTest::newRow("a task after the file")
+            << QStringList{"quarnix", "a", "--encrypt=b"} << "/w"
+            << "/w/a" << plain << QStringList{Ignored("--encrypt=b"), Usage};
     }
 
     void commandLine() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, folder);
         QFETCH(QString, path);
+        QFETCH(QString, start);
         QFETCH(QStringList, notes);
+        using quarnix::StartAction;
+        using quarnix::StartTask;
         const quarnix::CommandLineFile file = quarnix::ReadCommandLine(arguments, folder);
+        const char* action = file.Action == StartAction::PrintHelp      ? "help"
+                             : file.Action == StartAction::PrintVersion ? "version"
+                                                                        : "window";
+        const char* task = file.Task == StartTask::Encrypt   ? "encrypt"
+                           : file.Task == StartTask::Decrypt ? "decrypt"
+                                                             : "none";
+        const char* level = !file.MarkedLevel                                ? "-"
+                            : *file.MarkedLevel == quarnix::Level::Secret    ? "Secret"
+                            : *file.MarkedLevel == quarnix::Level::Secretter ? "Secretter"
+                                                                             : "TopSecret";
+        QCOMPARE(QStringLiteral("%1/%2/%3").arg(action, task, level), start);
         QCOMPARE(file.Path, path);
         QCOMPARE(file.Notes, notes);
     }
@@ -121,12 +179,28 @@ class MainWindowOpenTest : public QObject {
         QCOMPARE(w.Window->ChosenPath(), path);
         QVERIFY(w.Dialogs.Log.isEmpty());
 
+        // The box shows only what the commands act on: typing changes nothing,
+        // while the path can still be selected and copied.
         w.Type("TxtFileName", QStringLiteral("junk"));
+        QCOMPARE(w.Box("TxtFileName")->text(), path);
+        w.Key(Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(w.Box("TxtFileName")->selectedText(), path);
         w.ChooseFile(QString());  // cancelled
         QCOMPARE(w.Dialogs.Log.size(), 1);
         QCOMPARE(w.Dialogs.Log[0].CurrentName, path);
         QCOMPARE(w.Box("TxtFileName")->text(), path);
         QCOMPARE(w.Window->ChosenPath(), path);
+    }
+
+    // `quarnix --decrypt FILE` as a right-click action runs it.
+    void aTaskNamedAtStartIsSelected() {
+        Driver w;
+        w.Window->SelectTask(true);
+        w.Window->SelectLevel(quarnix::Level::TopSecret);
+        QVERIFY(w.Find("CmdDecrypt")->isVisible());
+        QVERIFY(!w.Find("CmdEncrypt")->isVisible());
+        QVERIFY(w.Box("TxtPass3")->isVisible());
+        QCOMPARE(w.Find<QLabel>("LblFileName")->text(), QStringLiteral(u"要解密的文件"));
     }
 
     void drops_data() {

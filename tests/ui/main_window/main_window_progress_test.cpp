@@ -211,9 +211,15 @@ class MainWindowProgressTest : public QObject {
         QCOMPARE(FilesIn(folder), QStringList{"plan.doc"});  // no backup, no temporary file
     }
 
-    // A close while the work runs stops it first; the window closes after
-    // the outcome.
+    // A close while the work can still be dropped asks whether to stop it:
+    // Yes stops it and closes the window after the outcome, No lets it end.
+    void closeWhileWorking_data() {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("stop") << true;
+        QTest::newRow("go on") << false;
+    }
     void closeWhileWorking() {
+        QFETCH(bool, stop);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("plan.doc"));
         QVERIFY(Write(path, Sample(30000)));
@@ -221,6 +227,7 @@ class MainWindowProgressTest : public QObject {
         files.HoldAt = 2;  // in the backup copy
         Driver w(&files);
         Prepare(w, path, false, true, true);
+        w.Dialogs.YesNo = {stop};
         bool closedAtOnce = true;
         files.WhenHeld = [&] {
             closedAtOnce = w.Window->close();
@@ -228,10 +235,50 @@ class MainWindowProgressTest : public QObject {
         };
         Run(w);
         QVERIFY(!closedAtOnce);
-        QCOMPARE(w.Dialogs.Messages(), QStringList{CancelledMessage(path)});
+        QCOMPARE(w.Dialogs.Log.value(0).Kind, QStringLiteral("caution"));
+        QCOMPARE(w.Dialogs.Log.value(0).Text,
+                 QStringLiteral(u"文件正在处理中。要停止处理并退出吗？\n停止后文件保持原样。"));
+        QCOMPARE(w.Dialogs.Log.value(0).Title, QStringLiteral(u"友情提示"));
+        if (stop) {
+            QCOMPARE(w.Dialogs.Messages(), QStringList{CancelledMessage(path)});
+            QVERIFY(!w.Window->isVisible());
+            QVERIFY(Read(path) == Sample(30000));
+            QCOMPARE(FilesIn(folder), QStringList{"plan.doc"});
+        } else {
+            QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
+            QVERIFY(w.Window->isVisible());
+            QCOMPARE(FilesIn(folder), (QStringList{"plan(绝密).doc", "plan.doc.备份"}));
+        }
+    }
+
+    // Once the work can no longer be dropped, "取消" is disabled and the
+    // dialog says the work is being completed; a close asks nothing and the
+    // window closes after the outcome.
+    void committedWorkIsCompleted() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("plan.doc"));
+        QVERIFY(Write(path, Sample(30000)));
+        HeldFileOps files;
+        files.HoldAt = 0;
+        files.HoldAtWrite = 1;  // Secret without a backup: the write over the file
+        Driver w(&files);
+        Prepare(w, path, false, false, false);
+        bool disabledAtOpen = false;
+        w.Dialogs.Progress.WhenOpen = [&] {
+            disabledAtOpen = w.Dialogs.Progress.CancelDisabled;
+            w.Dialogs.Progress.Cancel();  // a late click all the same
+            QVERIFY(!w.Window->close());
+            files.Release();
+        };
+        Run(w);
+        QVERIFY(disabledAtOpen);
+        QCOMPARE(w.Dialogs.Progress.Texts.value(0), QStringLiteral(u"正在完成，已不能取消…"));
+        QVERIFY(!w.Dialogs.Progress.Texts.contains(QStringLiteral(u"正在取消…")));
+        QCOMPARE(Kinds(w), (QStringList{"progress", "message"}));
+        QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
         QVERIFY(!w.Window->isVisible());
-        QVERIFY(Read(path) == Sample(30000));
-        QCOMPARE(FilesIn(folder), QStringList{"plan.doc"});
+        QCOMPARE(FilesIn(folder), QStringList{"plan(秘密).doc"});
+        QVERIFY(Read(folder.filePath(QStringLiteral("plan(秘密).doc"))) != Sample(30000));
     }
 
     // The program's own dialog: every way of closing it asks to cancel, and
