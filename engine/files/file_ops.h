@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quarnix {
 
@@ -95,6 +96,8 @@ class FileOps {
     // system or kernel lacks it.
     virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
     virtual int Unlink(const std::string& path) = 0;
+    // The names in a folder, but for "." and "..".
+    virtual int ListFolder(const std::string& folder, std::vector<std::string>* names) = 0;
 };
 
 // The real file system. The class is open so that a test can override a step.
@@ -134,6 +137,7 @@ class PosixFileOps : public FileOps {
     int Rename(const std::string& from, const std::string& to) override;
     int RenameNoReplace(const std::string& from, const std::string& to) override;
     int Unlink(const std::string& path) override;
+    int ListFolder(const std::string& folder, std::vector<std::string>* names) override;
 };
 
 // The process-wide real file system, used when a command is given no FileOps.

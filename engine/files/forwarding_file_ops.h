@@ -83,6 +83,9 @@ class ForwardingFileOps : public FileOps {
         return inner_.RenameNoReplace(from, to);
     }
     int Unlink(const std::string& path) override { return inner_.Unlink(path); }
+    int ListFolder(const std::string& folder, std::vector<std::string>* names) override {
+        return inner_.ListFolder(folder, names);
+    }
 
   protected:
     FileOps& inner() { return inner_; }

@@ -2,6 +2,7 @@
 // The real file system behind FileOps: thin wrappers that answer -errno.
 
 #include <acl/libacl.h>
+#include <dirent.h>
 #include <attr/libattr.h>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -238,6 +239,25 @@ int PosixFileOps::Unlink(const std::string& path) {
 FileOps& SystemFileOps() {
     static PosixFileOps files;
     return files;
+}
+
+int PosixFileOps::ListFolder(const std::string& folder, std::vector<std::string>* names) {
+    struct CloseFolder {
+        void operator()(DIR* dir) const { ::closedir(dir); }
+    };
+    std::unique_ptr<DIR, CloseFolder> dir(::opendir(folder.c_str()));
+    if (!dir) {
+        return -errno;
+    }
+    names->clear();
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names->push_back(name);
+        }
+    }
+    return errno != 0 ? -errno : 0;
 }
 
 }  // namespace quarnix

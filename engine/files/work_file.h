@@ -43,6 +43,9 @@ class WorkFile {
     // the path: hold it instead, described anew.
     int Adopt(int fd);
 
+    // Describes the held file anew, after this command wrote to it.
+    int Refresh() { return files_.Fstat(fd_.get(), &found_); }
+
   private:
     FileOps& files_;
     std::string path_;
