@@ -7,6 +7,8 @@
 // Exit status: 0 when every file is done, 1 when any file failed or was
 // refused (or on Ctrl+C), 2 for a usage error.
 
+#include <sys/prctl.h>
+
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <map>
@@ -33,6 +35,9 @@ constexpr char Footer[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Passwords and keys live in this process: no core dump, and no other
+    // process of this user may read its memory.
+    ::prctl(PR_SET_DUMPABLE, 0);
     using quarnix::Level;
     CLI::App app(quarnix::Utf16ToUtf8(quarnix::ApplicationTitle) + "：就地加密或解密文件",
                  "quarnix-cli");

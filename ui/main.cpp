@@ -2,6 +2,8 @@
 // Quarnix: opens the main window and runs until the last window has closed.
 // `quarnix FILE` starts with FILE chosen; the program reads no settings.
 
+#include <sys/prctl.h>
+
 #include <QApplication>
 #include <QDir>
 #include <iostream>
@@ -11,6 +13,9 @@
 #include "ui/application/application_setup.h"
 
 int main(int argc, char* argv[]) {
+    // Passwords and keys live in this process: no core dump, and no other
+    // process of this user may read its memory.
+    ::prctl(PR_SET_DUMPABLE, 0);
     QApplication application(argc, argv);
     quarnix::SetUpApplication(application);
     // The desktop entry's ID, by which Wayland compositors find the icon.

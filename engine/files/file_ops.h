@@ -65,6 +65,12 @@ class FileOps {
     // description until it is closed (an OFD lock, F_OFD_SETLK). Does not
     // wait: -EAGAIN or -EACCES when another holds a lock on the file.
     virtual int Lock(int fd) = 0;
+    // A write lease on the open file (F_SETLEASE F_WRLCK), or its release
+    // (F_UNLCK): -EAGAIN when another open file description has the file open,
+    // -EACCES when neither this user owns it nor may take leases (CAP_LEASE),
+    // -EINVAL where the file system has none. The lease breaks no program:
+    // nobody is signalled when another opens the file.
+    virtual int Lease(int fd, int type) = 0;
 
     // The inode flags of chattr(1) (FS_IOC_GETFLAGS / FS_IOC_SETFLAGS).
     virtual int GetFlags(int fd, unsigned* flags) = 0;
@@ -124,6 +130,7 @@ class PosixFileOps : public FileOps {
     int DropWritten(int fd, std::int64_t offset, std::int64_t size) override;
     std::int64_t Seek(int fd, std::int64_t offset, int whence) override;
     int Lock(int fd) override;
+    int Lease(int fd, int type) override;
     int GetFlags(int fd, unsigned* flags) override;
     int SetFlags(int fd, unsigned flags) override;
     int CopyAccessControl(int from, const std::string& fromPath, int to,

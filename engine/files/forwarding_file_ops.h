@@ -58,6 +58,7 @@ class ForwardingFileOps : public FileOps {
         return inner_.Seek(fd, offset, whence);
     }
     int Lock(int fd) override { return inner_.Lock(fd); }
+    int Lease(int fd, int type) override { return inner_.Lease(fd, type); }
     int GetFlags(int fd, unsigned* flags) override { return inner_.GetFlags(fd, flags); }
     int SetFlags(int fd, unsigned flags) override { return inner_.SetFlags(fd, flags); }
     int CopyAccessControl(int from, const std::string& fromPath, int to,

@@ -165,6 +165,19 @@ int PosixFileOps::Lock(int fd) {
     return Answer(Retrying([&] { return ::fcntl(fd, F_OFD_SETLK, &lock); }));
 }
 
+int PosixFileOps::Lease(int fd, int type) {
+    if (::fcntl(fd, F_SETLEASE, type) < 0) {
+        return -errno;
+    }
+    // Taking the lease made this process the one signalled (SIGIO, which
+    // would end it) when another opens the file: signal nobody. The other
+    // then waits for the lease's release, at most lease-break-time.
+    if (type != F_UNLCK) {
+        ::fcntl(fd, F_SETOWN, 0);
+    }
+    return 0;
+}
+
 int PosixFileOps::GetFlags(int fd, unsigned* flags) {
     int value = 0;  // the kernel reads and writes an int, whatever the ioctl's name says
     if (::ioctl(fd, FS_IOC_GETFLAGS, &value) < 0) {

@@ -44,8 +44,13 @@ int LockForWork(FileOps& files, int fd) {
 }
 
 WorkResult WorkFile::Open() {
-    // Opening for writing up front refuses a read-only file before anything happens.
-    const int fd = files_.Open(path_, O_RDWR | O_NOCTTY, 0);
+    // Opening for writing up front refuses a read-only file before anything
+    // happens. Without waiting: a file another run holds under a lease
+    // answers at once.
+    const int fd = files_.Open(path_, O_RDWR | O_NOCTTY | O_NONBLOCK, 0);
+    if (fd == -EWOULDBLOCK) {
+        return Failure(OutcomeKind::FileBusy, FailedStep::FileBusy, 0, {});
+    }
     if (fd < 0) {
         if (fd == -EPERM && MarkedUnchangeable(files_, path_)) {
             return Failure(OutcomeKind::FileUnchangeable, FailedStep::Unchangeable, 0, {});
@@ -57,6 +62,14 @@ WorkResult WorkFile::Open() {
         const bool busy = locked == -EAGAIN || locked == -EACCES;
         return Failure(busy ? OutcomeKind::FileBusy : OutcomeKind::ReadFailed, FailedStep::FileBusy,
                        busy ? 0 : locked, {});
+    }
+    // A program that keeps the file open could write to it at any time, and
+    // its writes would be lost with the old file or mixed into the new one:
+    // refused. Where no lease can be taken (another's file without
+    // CAP_LEASE, a file system without leases) the checks of CheckUnchanged
+    // are all there is.
+    if (files_.Lease(fd, F_WRLCK) == -EAGAIN) {
+        return Failure(OutcomeKind::FileOpenElsewhere, FailedStep::LeaseRefused, 0, {});
     }
     if (const int found = files_.Fstat(fd, &found_); found < 0) {
         return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
