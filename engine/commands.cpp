@@ -84,7 +84,7 @@ CommandOutcome RunCommand(Direction way, const CryptRequest& request, const Comm
     FileWorkReport report;
     const auto failed = RunFileWork(files, plan, way, *keys, hooks, &report);
     const FailureContext context{request.FilePath, way, report.BackupMade ? backup : u""};
-    CommandOutcome outcome = failed                       ? WorkFailureOutcome(*failed, context)
+    CommandOutcome outcome = failed                        ? WorkFailureOutcome(*failed, context)
                              : report.EarlierWorkCompleted ? EarlierWorkOutcome(context)
                                                            : FixedOutcome(OutcomeKind::Done);
     // What an interrupted earlier run left and this one settled comes first.

@@ -133,8 +133,7 @@ std::u16string StateText(const WorkFailure& f, const FailureContext& context) {
                    QuotedPath(f.OtherPath) +
                    u"中，下次用本程序处理该文件时会先自动恢复，请不要删除它。";
         case FileState::TransformedMovedAway:
-            return file +
-                   (encrypt ? u"的内容已加密，" : u"的内容已解密，") +
+            return file + (encrypt ? u"的内容已加密，" : u"的内容已解密，") +
                    u"但它在处理期间被其他程序移走或替换，所以没有改名；"
                    u"请到它现在的位置查看。";
         case FileState::PartlyRewritten:

@@ -29,8 +29,8 @@ void RemoveStaleTemps(FileOps& files, const std::string& path, std::vector<Lefto
         }
         const std::string stale = folder + "/" + name;
         struct stat info {};
-        if (files.Lstat(stale, &info) == 0 && S_ISREG(info.st_mode) &&
-            info.st_uid == ::geteuid() && files.Unlink(stale) == 0) {
+        if (files.Lstat(stale, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+            files.Unlink(stale) == 0) {
             notes->push_back({LeftoverKind::TempRemoved, stale});
         }
     }

@@ -2,8 +2,8 @@
 // The real file system behind FileOps: thin wrappers that answer -errno.
 
 #include <acl/libacl.h>
-#include <dirent.h>
 #include <attr/libattr.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <stdio.h>

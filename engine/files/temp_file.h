@@ -67,7 +67,7 @@ class TempFile {
     FileOps& files_;
     std::string folder_;
     std::string prefix_;  // the folder and the start of every hidden name of this file
-    std::string name_;  // empty while the file has no name
+    std::string name_;    // empty while the file has no name
     int fd_ = -1;
 };
 

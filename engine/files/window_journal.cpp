@@ -56,8 +56,7 @@ bool Parse(const std::vector<std::uint8_t>& bytes, Record* record) {
     }
     const std::uint64_t w = GetNumber(bytes.data() + 24);
     if (w > LongestWindow || bytes.size() != HeadSize + w + SumSize ||
-        GetNumber(bytes.data() + HeadSize + w) !=
-            Checksum(bytes.data(), bytes.size() - SumSize)) {
+        GetNumber(bytes.data() + HeadSize + w) != Checksum(bytes.data(), bytes.size() - SumSize)) {
         return false;
     }
     record->Device = GetNumber(bytes.data() + 8);

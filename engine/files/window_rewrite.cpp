@@ -56,8 +56,7 @@ WorkResult RewriteWindow(WorkFile& file, const std::string& target, Direction wa
 
     const std::string journal = target + Utf16ToUtf8(UndoSuffix);
     FailedStep step = FailedStep::NameRecovery;
-    if (const int written = WriteJournal(files, journal, file.Found(), old, &step);
-        written < 0) {
+    if (const int written = WriteJournal(files, journal, file.Found(), old, &step); written < 0) {
         return Failure(OutcomeKind::WriteFailed, step, written,
                        step == FailedStep::FlushFolder ? FolderOf(journal) : journal);
     }

@@ -12,29 +12,29 @@
 namespace quarnix {
 
 enum class FailedStep {
-    OpenFile,      // opening the file for reading and writing
-    Unchangeable,  // the file is marked immutable or append-only (chattr +i, +a)
-    FileBusy,      // another program holds a lock on the file
-    ReadFile,      // reading the file
-    FileChanged,   // another program changed, shortened or replaced the file meanwhile
-    ResolvePath,   // resolving the symbolic links of the path
-    CreateBackup,  // making the backup's temporary file (Path: its folder)
-    CopyBackup,    // copying into it (Path: the backup)
-    FlushBackup,   // flushing it to disk
-    NameBackup,    // renaming it to the backup name
-    CreateTemp,    // making the rewrite's temporary file (Path: its folder)
-    SetMode,       // giving it the file's permission bits
-    WriteTemp,     // writing into it
-    FlushTemp,     // flushing it to disk
-    ReplaceFile,   // renaming it over the file
-    FlushFolder,   // flushing the folder after a rename or link (Path: the folder)
-    NameRecovery,  // giving the rewrite's temporary file its recovery name (Path: that name)
-    ReadRecovery,  // reading the recovery file back (Path: the recovery file)
-    WriteFile,     // writing in place: the window, or the recovery file's content
-    FlushFile,     // flushing that write to disk
-    DropRecovery,  // removing the recovery file once the file is rewritten (Path: it)
-    Rename,        // the marker rename (Path: old path, OtherPath: new path)
-    Cancelled,     // the user asked to stop
+    OpenFile,       // opening the file for reading and writing
+    Unchangeable,   // the file is marked immutable or append-only (chattr +i, +a)
+    FileBusy,       // another program holds a lock on the file
+    ReadFile,       // reading the file
+    FileChanged,    // another program changed, shortened or replaced the file meanwhile
+    ResolvePath,    // resolving the symbolic links of the path
+    CreateBackup,   // making the backup's temporary file (Path: its folder)
+    CopyBackup,     // copying into it (Path: the backup)
+    FlushBackup,    // flushing it to disk
+    NameBackup,     // renaming it to the backup name
+    CreateTemp,     // making the rewrite's temporary file (Path: its folder)
+    SetMode,        // giving it the file's permission bits
+    WriteTemp,      // writing into it
+    FlushTemp,      // flushing it to disk
+    ReplaceFile,    // renaming it over the file
+    FlushFolder,    // flushing the folder after a rename or link (Path: the folder)
+    NameRecovery,   // giving the rewrite's temporary file its recovery name (Path: that name)
+    ReadRecovery,   // reading the recovery file back (Path: the recovery file)
+    WriteFile,      // writing in place: the window, or the recovery file's content
+    FlushFile,      // flushing that write to disk
+    DropRecovery,   // removing the recovery file once the file is rewritten (Path: it)
+    Rename,         // the marker rename (Path: old path, OtherPath: new path)
+    Cancelled,      // the user asked to stop
     WriteRecovery,  // writing the undo record of an in-place write (Path: the record)
     FlushRecovery,  // flushing it to disk (Path: the record)
     DropJournal,    // removing the undo record once the write is on disk (Path: it)

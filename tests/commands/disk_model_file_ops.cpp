@@ -15,8 +15,8 @@ constexpr int Dead = -EIO;
 
 }  // namespace
 
-DiskModelFileOps::DiskModelFileOps(int crashAt)
-    : ForwardingFileOps(SystemFileOps()), crashAt_(crashAt) {}
+DiskModelFileOps::DiskModelFileOps(int crashAt, bool unnamedTemp)
+    : ForwardingFileOps(SystemFileOps()), crashAt_(crashAt), unnamedTemp_(unnamedTemp) {}
 
 DiskModelFileOps::~DiskModelFileOps() {
     for (auto& [key, file] : files_) {
@@ -111,7 +111,7 @@ int DiskModelFileOps::Open(const std::string& path, int flags, mode_t mode) {
 }
 int DiskModelFileOps::OpenUnnamed(const std::string& folder, mode_t mode) {
     QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::OpenUnnamed(folder, mode);
+    return unnamedTemp_ ? ForwardingFileOps::OpenUnnamed(folder, mode) : -EOPNOTSUPP;
 }
 int DiskModelFileOps::MakeTemp(std::string* pathTemplate) {
     QUARNIX_ALIVE_OR(Dead);

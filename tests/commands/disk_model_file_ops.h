@@ -20,7 +20,8 @@ namespace quarnix::test {
 class DiskModelFileOps : public ForwardingFileOps {
   public:
     // The process stops before call number `crashAt` (from 0); -1: never.
-    explicit DiskModelFileOps(int crashAt);
+    // Without `unnamedTemp` the file system has no O_TMPFILE.
+    DiskModelFileOps(int crashAt, bool unnamedTemp);
     ~DiskModelFileOps() override;
 
     int CallsMade() const { return calls_; }
@@ -78,6 +79,7 @@ class DiskModelFileOps : public ForwardingFileOps {
     void Flushed(int fd);
 
     int crashAt_;
+    bool unnamedTemp_;
     int calls_ = 0;
     std::map<std::pair<dev_t, ino_t>, Unflushed> files_;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "faulty_file_ops.h"
 
+#include <sys/stat.h>
+
 namespace quarnix::test {
 
 const char* StepName(Step step) {
@@ -40,7 +42,11 @@ int FaultyFileOps::Position(Step step, int index) const {
 int FaultyFileOps::Enter(Step step, int fd, std::string path, std::string other) {
     const int s = static_cast<int>(step);
     const int call = calls_[s]++;
-    trace_.push_back(Call{step, fd, std::move(path), std::move(other), 0, 0});
+    trace_.push_back(Call{step, fd, std::move(path), std::move(other), 0, 0, 0});
+    struct stat info {};
+    if ((step == Step::Pwrite || step == Step::CopyRange) && ::fstat(fd, &info) == 0) {
+        trace_.back().mode = info.st_mode & 07777;
+    }
     int fault = 0;
     if (lacking_[s] != 0) {
         fault = -lacking_[s];

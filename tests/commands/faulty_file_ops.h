@@ -53,6 +53,7 @@ struct Call {
     std::string other;  // for renames and links, the target
     int flags = 0;      // for Open, its flags
     std::int64_t result = 0;
+    mode_t mode = 0;  // for Pwrite and CopyRange, the target's permission bits before it
 };
 
 const char* StepName(Step step);

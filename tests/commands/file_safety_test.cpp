@@ -138,8 +138,7 @@ TEST_F(OtherUsers, EveryLevelKeepsEverythingThatDecidesWhoMayRead) {
     };
     const Case cases[] = {
         {Alice, Staff, 0600, true},  // bob may read and write through the ACL only
-        {Alice, Staff, 04755, false},
-        {Alice, Staff, 02750, false},
+        {Alice, Staff, 04755, false},       {Alice, Staff, 02750, false},
         {Bob, Bobs, 0666, false},  // not the owner
         {Alice, Staff, 04755, false, true},
     };
@@ -276,10 +275,10 @@ class MeddlingFileOps : public ForwardingFileOps {
 
 TEST_F(OtherPrograms, AChangeWhileTheWorkRunsIsKeptAndTheWorkDropped) {
     enum class Meddle {
-        EditorSave,       // a new file renamed over the file
-        MiddleWrite,      // a write of the same size into the middle
-        TimesPutBack,     // the same, then the old modification time put back
-        FolderReplaced,   // the folder moved away and a new one with a new file put in its place
+        EditorSave,      // a new file renamed over the file
+        MiddleWrite,     // a write of the same size into the middle
+        TimesPutBack,    // the same, then the old modification time put back
+        FolderReplaced,  // the folder moved away and a new one with a new file put in its place
     };
     struct Case {
         const char* what;

@@ -24,6 +24,7 @@ struct CutCase {
     bool backup;
     bool mark;
     bool hardLinked;  // "f.doc" has a second name, "g.doc"
+    bool unnamedTemp = true;
 };
 
 class PowerCut : public FileFixture, public ::testing::WithParamInterface<CutCase> {
@@ -59,7 +60,7 @@ TEST_P(PowerCut, TheNextRunFindsTheFileWhollyOldOrNew) {
     const std::string backup = c.encrypt ? "f.doc.备份" : "f.doc.BAK";
 
     MakeFile();
-    DiskModelFileOps counter(-1);
+    DiskModelFileOps counter(-1, c.unnamedTemp);
     ASSERT_EQ(Run("f.doc", {}, &counter).Kind, OutcomeKind::Done);
     const int calls = counter.CallsMade();
 
@@ -73,12 +74,13 @@ TEST_P(PowerCut, TheNextRunFindsTheFileWhollyOldOrNew) {
     declining.ConfirmContent = [](const ContentPreview&) { return false; };
     int rolledBack = 0;
     int completed = 0;
+    int removed = 0;
     for (int at = 0; at <= calls; ++at) {
         for (std::size_t p = 0; p < std::size(patterns); ++p) {
-            const std::string what = "cut before call " + std::to_string(at) + ", pattern " +
-                                     std::to_string(p);
+            const std::string what =
+                "cut before call " + std::to_string(at) + ", pattern " + std::to_string(p);
             MakeFile();
-            DiskModelFileOps cut(at);
+            DiskModelFileOps cut(at, c.unnamedTemp);
             Run("f.doc", {}, &cut);
             cut.PowerCut(patterns[p]);
 
@@ -93,6 +95,8 @@ TEST_P(PowerCut, TheNextRunFindsTheFileWhollyOldOrNew) {
                 ++rolledBack;
                 EXPECT_EQ(now, old_) << what;
             }
+            removed +=
+                next.Message.find(u"已删除上次处理中断时留下的临时文件") != std::u16string::npos;
             if (next.Kind == OutcomeKind::EarlierWorkCompleted) {
                 ++completed;
                 EXPECT_EQ(now, new_) << what;
@@ -125,6 +129,10 @@ TEST_P(PowerCut, TheNextRunFindsTheFileWhollyOldOrNew) {
     if (c.hardLinked && c.level == Level::TopSecret) {
         EXPECT_GE(completed, 1);
     }
+    // A named temporary file left by the cut was found and removed.
+    if (!c.unnamedTemp) {
+        EXPECT_GE(removed, 1);
+    }
 }
 
 const CutCase CutCases[] = {
@@ -135,6 +143,9 @@ const CutCase CutCases[] = {
     {"TopSecretDecryptNoMark", Level::TopSecret, false, false, false, false},
     {"TopSecretHardLinked", Level::TopSecret, true, true, true, true},
     {"TopSecretHardLinkedDecrypt", Level::TopSecret, false, false, true, true},
+    {"SecretNamedTemp", Level::Secret, true, true, true, false, false},
+    {"TopSecretDecryptNamedTemp", Level::TopSecret, false, true, true, false, false},
+    {"TopSecretHardLinkedNamedTemp", Level::TopSecret, true, false, false, true, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Commands, PowerCut, ::testing::ValuesIn(CutCases),
