@@ -47,12 +47,12 @@ WorkResult WorkFile::Open() {
     // Opening for writing up front refuses a read-only file before anything
     // happens. Without waiting: a file another run holds under a lease
     // answers at once.
-    const int fd = files_.Open(path_, O_RDWR | O_NOCTTY | O_NONBLOCK, 0);
+    const int fd = files_.Open(openPath_, O_RDWR | O_NOCTTY | O_NONBLOCK, 0);
     if (fd == -EWOULDBLOCK) {
         return Failure(OutcomeKind::FileBusy, FailedStep::FileBusy, 0, {});
     }
     if (fd < 0) {
-        if (fd == -EPERM && MarkedUnchangeable(files_, path_)) {
+        if (fd == -EPERM && MarkedUnchangeable(files_, openPath_)) {
             return Failure(OutcomeKind::FileUnchangeable, FailedStep::Unchangeable, 0, {});
         }
         return Failure(OutcomeKind::ReadFailed, FailedStep::OpenFile, fd, {});

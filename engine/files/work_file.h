@@ -17,8 +17,10 @@ namespace quarnix {
 
 class WorkFile {
   public:
-    WorkFile(FileOps& files, std::string path)
-        : files_(files), path_(std::move(path)), fd_(files, -1) {}
+    // `path` as the request names it; `openPath` the same file reached
+    // through its held folder (HeldFolder), which Open opens.
+    WorkFile(FileOps& files, std::string path, std::string openPath)
+        : files_(files), path_(std::move(path)), openPath_(std::move(openPath)), fd_(files, -1) {}
 
     // Opens, locks and describes the file; refuses a file marked unchangeable
     // (chattr +i or +a) and one that another program holds locked.
@@ -49,6 +51,7 @@ class WorkFile {
   private:
     FileOps& files_;
     std::string path_;
+    std::string openPath_;
     OwnedFd fd_;
     struct stat found_ {};
     unsigned flags_ = 0;

@@ -82,7 +82,12 @@ int FaultyFileOps::Open(const std::string& p, int flags, mode_t mode) {
     QUARNIX_FAULT(Open, -1, p);
     trace_.back().flags = flags;
     const int fd = Answer(inner().Open(p, flags, mode));
-    if (fd >= 0 && !watched_.empty() && p == watched_) {
+    // The file as named, or reached through its held folder.
+    const bool watched =
+        !watched_.empty() && (p == watched_ || (p.size() > watched_.size() &&
+                                                p.compare(p.size() - watched_.size() - 1,
+                                                          std::string::npos, "/" + watched_) == 0));
+    if (fd >= 0 && watched) {
         watchedFd_ = fd;
     }
     return fd;

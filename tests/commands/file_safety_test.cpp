@@ -14,7 +14,9 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
+#include <utility>
 
 #include "engine/files/forwarding_file_ops.h"
 #include "engine/text_codec.h"
@@ -214,6 +216,58 @@ TEST_F(OtherUsers, ABackupBesideALinkInASharedFolderIsTheOwnersAlone) {
     EXPECT_EQ(StatOf("shared/plan.txt.备份").st_mode & 077, 0u);
     EXPECT_EQ(StatOf("shared/plan.txt.备份").st_uid, Alice);
     EXPECT_EQ(ReadBytes("shared/plan.txt.备份"), plain_);
+}
+
+// Runs `meddle` once, when the command locks the file it has just opened.
+class MeddlingAtLock : public ForwardingFileOps {
+  public:
+    explicit MeddlingAtLock(std::function<void()> meddle)
+        : ForwardingFileOps(SystemFileOps()), meddle_(std::move(meddle)) {}
+    int Lock(int fd) override {
+        if (meddle_) {
+            std::exchange(meddle_, nullptr)();
+        }
+        return inner().Lock(fd);
+    }
+
+  private:
+    std::function<void()> meddle_;
+};
+
+// Once the file is open, its folder is renamed away and a link to bob's
+// folder put in its place, where bob's own link leads back to the file: the
+// path still names the file, but the backup, the temporary files and the
+// marked name all stay in the file's own folder, none in bob's.
+TEST_F(OtherUsers, AFolderSwappedDuringTheWorkRedirectsNothing) {
+    ASSERT_EQ(::mkdir("g", 0777), 0);
+    ASSERT_EQ(::chmod("g", 0777), 0);
+    ASSERT_EQ(::mkdir("bobs", 0755), 0);
+    ASSERT_EQ(::chown("bobs", Bob, Bobs), 0);
+    ASSERT_EQ(::symlink((folder_ + "/g/away/f.doc").c_str(), "bobs/f.doc"), 0);
+    for (const Level level : {Level::Secret, Level::TopSecret}) {
+        ASSERT_EQ(::mkdir("g/sub", 0755), 0);
+        ASSERT_EQ(::chown("g/sub", Alice, Staff), 0);
+        MakeFile("g/sub/f.doc", Alice, Staff, 0644);
+        const CryptRequest request = Request("g/sub/f.doc", level);
+        const int outcome = RunAs(Alice, Staff, {}, [&] {
+            MeddlingAtLock files([&] {
+                if (::rename("g/sub", "g/away") != 0 ||
+                    ::symlink((folder_ + "/bobs").c_str(), "g/sub") != 0) {
+                    ::_exit(98);
+                }
+            });
+            return static_cast<int>(EncryptCommand(request, {}, &files).Kind);
+        });
+        EXPECT_EQ(outcome, Done);
+        EXPECT_EQ(FolderNames("bobs"), std::set<std::string>{"f.doc"});
+        const char* marked = level == Level::Secret ? "f(秘密).doc" : "f(绝密).doc";
+        EXPECT_EQ(FolderNames("g/away"), (std::set<std::string>{marked, "f.doc.备份"}));
+        EXPECT_EQ(ReadBytes("g/away/f.doc.备份"), plain_);
+        EXPECT_EQ(ReadBytes(std::string("g/away/") + marked),
+                  Transformed(plain_, level, true, u"abc", u"hello"));
+        std::filesystem::remove_all("g/away");
+        ASSERT_EQ(::unlink("g/sub"), 0);
+    }
 }
 
 // A rename that cannot happen is found before anything is written.
