@@ -57,8 +57,11 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
     }
     const std::string target = realFolder.PathOf(NameOf(real));
     struct stat found {};
-    if (files.Lstat(target, &found) < 0 || found.st_dev != file.Found().st_dev ||
-        found.st_ino != file.Found().st_ino) {
+    const int looked = files.Lstat(target, &found);
+    if (looked < 0 && looked != -ENOENT && looked != -ENOTDIR) {
+        return Failure(OutcomeKind::ReadFailed, FailedStep::ResolvePath, looked, {});
+    }
+    if (looked < 0 || found.st_dev != file.Found().st_dev || found.st_ino != file.Found().st_ino) {
         return ChangedByAnotherProgram();
     }
     std::vector<std::string> backups;

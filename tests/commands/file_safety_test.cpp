@@ -409,6 +409,25 @@ TEST_F(OtherPrograms, AChangeWhileTheWorkRunsIsKeptAndTheWorkDropped) {
     }
 }
 
+// Moved away once its new start is on disk, the file keeps that content and
+// the message says so, and that it was not renamed.
+TEST_F(OtherPrograms, AFileMovedAwayAfterItsRewriteIsReportedAsTransformed) {
+    MakeFile("f.doc", Pattern(30000));
+    // Flushes: the undo record, its folder, the folder once the record is gone.
+    MeddlingFileOps files(true, 2, [] { ASSERT_EQ(::rename("f.doc", "moved.doc"), 0); });
+    CryptRequest request = Request("f.doc", Level::Secret);
+    request.MakeBackup = false;
+    const CommandOutcome outcome = EncryptCommand(request, {}, &files);
+    EXPECT_EQ(outcome.Kind, OutcomeKind::FileChanged);
+    EXPECT_NE(outcome.Message.find(u"文件“f.doc”的内容已加密，但它在处理期间被其他程序移走或替换，"
+                                   u"所以没有改名"),
+              std::u16string::npos)
+        << Utf16ToUtf8(outcome.Message);
+    EXPECT_EQ(ReadBytes("moved.doc"),
+              Transformed(Pattern(30000), Level::Secret, true, u"abc", u"hello"));
+    EXPECT_EQ(FolderNames(), std::set<std::string>{"moved.doc"});
+}
+
 // A program that keeps the file open, here for appending, could write at any
 // moment: the file is refused at once, untouched, where a lease can be taken.
 TEST_F(OtherPrograms, AProgramThatKeepsTheFileOpenIsRefusedAtOnce) {
