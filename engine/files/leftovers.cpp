@@ -4,6 +4,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <map>
+#include <set>
+
 #include "engine/files/file_io.h"
 #include "engine/files/file_steps.h"
 #include "engine/files/temp_file.h"
@@ -14,24 +18,33 @@
 namespace quarnix {
 namespace {
 
-// Removes the hidden temporary files made for `path` that this user owns: no
-// other run can be using them, since this one holds the file's lock.
-void RemoveStaleTemps(FileOps& files, const std::string& path, std::vector<Leftover>* notes) {
-    const std::string folder = FolderOf(path);
-    const std::string prefix = TempNamePrefix(NameOf(path));
-    std::vector<std::string> names;
-    if (files.ListFolder(folder, &names) < 0) {
-        return;  // a folder this user may not read holds no temporary file of ours
+// Removes the hidden temporary files made for any of `paths` that this user
+// or the file's owner owns: no other run can be using them, since this one
+// holds the file's lock. Each folder is read once.
+void RemoveStaleTemps(const WorkFile& file, const std::vector<std::string>& paths,
+                      std::vector<Leftover>* notes) {
+    FileOps& files = file.files();
+    std::map<std::string, std::set<std::string>> prefixes;  // folder: tags of names in it
+    for (const std::string& path : paths) {
+        prefixes[FolderOf(path)].insert(TempNamePrefix(NameOf(path)));
     }
-    for (const std::string& name : names) {
-        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) {
-            continue;
+    for (const auto& [folder, tags] : prefixes) {
+        std::vector<std::string> names;
+        if (files.ListFolder(folder, &names) < 0) {
+            continue;  // a folder this user may not read holds no temporary file of ours
         }
-        const std::string stale = folder + "/" + name;
-        struct stat info {};
-        if (files.Lstat(stale, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
-            files.Unlink(stale) == 0) {
-            notes->push_back({LeftoverKind::TempRemoved, stale});
+        for (const std::string& name : names) {
+            const std::size_t tagLength = name.size() - std::min<std::size_t>(name.size(), 6);
+            if (name.size() <= 6 || tags.count(name.substr(0, tagLength)) == 0) {
+                continue;
+            }
+            const std::string stale = folder + "/" + name;
+            struct stat info {};
+            if (files.Lstat(stale, &info) == 0 && S_ISREG(info.st_mode) &&
+                (info.st_uid == ::geteuid() || info.st_uid == file.Found().st_uid) &&
+                files.Unlink(stale) == 0) {
+                notes->push_back({LeftoverKind::TempRemoved, stale});
+            }
         }
     }
 }
@@ -81,10 +94,9 @@ WorkResult SettleLeftovers(WorkFile& file, const std::string& target,
         notes->push_back({LeftoverKind::CopyCompleted, recovery});
         *finished = true;
     }
-    RemoveStaleTemps(files, target, notes);
-    for (const std::string& backup : backupPaths) {
-        RemoveStaleTemps(files, backup, notes);
-    }
+    std::vector<std::string> paths = backupPaths;
+    paths.push_back(target);
+    RemoveStaleTemps(file, paths, notes);
     if (!notes->empty()) {
         FlushFolder(files, FolderOf(target));
     }
