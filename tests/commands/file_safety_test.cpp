@@ -270,6 +270,58 @@ TEST_F(OtherUsers, AFolderSwappedDuringTheWorkRedirectsNothing) {
     }
 }
 
+// Makes every write after the first fail, and every removal: a window write
+// that fails and cannot be put back leaves its undo record.
+class WritesFailAfterTheRecord : public ForwardingFileOps {
+  public:
+    WritesFailAfterTheRecord() : ForwardingFileOps(SystemFileOps()) {}
+    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
+                        std::int64_t offset) override {
+        return writes_++ == 0 ? inner().Pwrite(fd, buffer, size, offset) : -EIO;
+    }
+    int Unlink(const std::string&) override { return -EIO; }
+
+  private:
+    int writes_ = 0;
+};
+
+// An undo record is replayed only when this user or the file's owner made
+// it: one that another user put there would write chosen bytes into the file.
+TEST_F(OtherUsers, AnUndoRecordOfAnotherUserIsNotReplayed) {
+    MakeFile("f.doc", Alice, Staff, 0644);
+    CryptRequest request = Request("f.doc", Level::Secret);
+    request.MakeBackup = false;
+    request.MarkFile = false;
+    WritesFailAfterTheRecord failing;
+    const CommandOutcome first = EncryptCommand(request, {}, &failing);
+    ASSERT_EQ(first.Kind, OutcomeKind::WriteFailed);
+    EXPECT_NE(first.Message.find(u"下次用本程序处理该文件时会先自动恢复"), std::u16string::npos);
+    const std::string record = "f.doc" + Utf16ToUtf8(UndoSuffix);
+    ASSERT_TRUE(Exists(record));
+    // The window now differs from the record's bytes, as after a torn write.
+    const Bytes other = Pattern(30000, 7);
+    Bytes putBack = other;
+    std::copy_n(plain_.begin(), 20481, putBack.begin());
+    for (const uid_t owner : {Bob, Alice}) {
+        WriteBytes("f.doc", other);
+        ASSERT_EQ(::chown(record.c_str(), owner, Bobs), 0);
+        const int outcome = RunAs(Alice, Staff, {}, [&] { return RunCommand(true, request); });
+        if (owner == Bob) {
+            // Bob's record puts nothing into the file, is not replaced, and
+            // stops the work with the file untouched.
+            EXPECT_EQ(outcome, static_cast<int>(OutcomeKind::WriteFailed));
+            EXPECT_TRUE(Exists(record));
+            EXPECT_EQ(ReadBytes("f.doc"), other);
+        } else {
+            // Alice's own record puts her old start back before the work.
+            EXPECT_EQ(outcome, Done);
+            EXPECT_FALSE(Exists(record));
+            EXPECT_EQ(ReadBytes("f.doc"),
+                      Transformed(putBack, Level::Secret, true, u"abc", u"hello"));
+        }
+    }
+}
+
 // A rename that cannot happen is found before anything is written.
 TEST_F(OtherUsers, MarkerRenameInAFolderBobMayNotChangeIsRefusedFirst) {
     ASSERT_EQ(::mkdir("ro", 0755), 0);
