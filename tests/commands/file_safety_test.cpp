@@ -305,6 +305,7 @@ TEST_F(OtherUsers, AnUndoRecordOfAnotherUserIsNotReplayed) {
     for (const uid_t owner : {Bob, Alice}) {
         WriteBytes("f.doc", other);
         ASSERT_EQ(::chown(record.c_str(), owner, Bobs), 0);
+        ASSERT_EQ(::chmod(record.c_str(), 0644), 0);  // one that alice may read
         const int outcome = RunAs(Alice, Staff, {}, [&] { return RunCommand(true, request); });
         if (owner == Bob) {
             // Bob's record puts nothing into the file, is not replaced, and
