@@ -71,6 +71,10 @@ class FileOps {
     // -EINVAL where the file system has none. The lease breaks no program:
     // nobody is signalled when another opens the file.
     virtual int Lease(int fd, int type) = 0;
+    // The lease this open file description holds (F_GETLEASE): F_WRLCK, or
+    // F_UNLCK once the kernel broke it for another program that waited
+    // longer than lease-break-time to open the file; -errno.
+    virtual int LeaseHeld(int fd) = 0;
 
     // The inode flags of chattr(1) (FS_IOC_GETFLAGS / FS_IOC_SETFLAGS).
     virtual int GetFlags(int fd, unsigned* flags) = 0;
@@ -131,6 +135,7 @@ class PosixFileOps : public FileOps {
     std::int64_t Seek(int fd, std::int64_t offset, int whence) override;
     int Lock(int fd) override;
     int Lease(int fd, int type) override;
+    int LeaseHeld(int fd) override;
     int GetFlags(int fd, unsigned* flags) override;
     int SetFlags(int fd, unsigned flags) override;
     int CopyAccessControl(int from, const std::string& fromPath, int to,

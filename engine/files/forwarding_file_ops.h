@@ -59,6 +59,7 @@ class ForwardingFileOps : public FileOps {
     }
     int Lock(int fd) override { return inner_.Lock(fd); }
     int Lease(int fd, int type) override { return inner_.Lease(fd, type); }
+    int LeaseHeld(int fd) override { return inner_.LeaseHeld(fd); }
     int GetFlags(int fd, unsigned* flags) override { return inner_.GetFlags(fd, flags); }
     int SetFlags(int fd, unsigned flags) override { return inner_.SetFlags(fd, flags); }
     int CopyAccessControl(int from, const std::string& fromPath, int to,

@@ -178,6 +178,10 @@ int PosixFileOps::Lease(int fd, int type) {
     return 0;
 }
 
+int PosixFileOps::LeaseHeld(int fd) {
+    return Answer(::fcntl(fd, F_GETLEASE));
+}
+
 int PosixFileOps::GetFlags(int fd, unsigned* flags) {
     int value = 0;  // the kernel reads and writes an int, whatever the ioctl's name says
     if (::ioctl(fd, FS_IOC_GETFLAGS, &value) < 0) {

@@ -68,9 +68,11 @@ WorkResult WorkFile::Open() {
     // refused. Where no lease can be taken (another's file without
     // CAP_LEASE, a file system without leases) the checks of CheckUnchanged
     // are all there is.
-    if (files_.Lease(fd, F_WRLCK) == -EAGAIN) {
+    const int leased = files_.Lease(fd, F_WRLCK);
+    if (leased == -EAGAIN) {
         return Failure(OutcomeKind::FileOpenElsewhere, FailedStep::LeaseRefused, 0, {});
     }
+    leased_ = leased == 0;
     if (const int found = files_.Fstat(fd, &found_); found < 0) {
         return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
     }
@@ -117,6 +119,12 @@ WorkResult WorkFile::CheckUnchanged() const {
     if (!SameState(now, found_) || !SameState(named, found_)) {
         return ChangedByAnotherProgram();
     }
+    // Another program waited for the lease to open the file, and has it open
+    // now: it may write at any moment, also after this work has replaced the
+    // file. Refused, the file untouched.
+    if (leased_ && files_.LeaseHeld(fd_.get()) != F_WRLCK) {
+        return Failure(OutcomeKind::FileOpenElsewhere, FailedStep::LeaseRefused, 0, {});
+    }
     return std::nullopt;
 }
 
@@ -134,6 +142,7 @@ WorkResult WorkFile::CheckStillAtPath() const {
 
 int WorkFile::Adopt(int fd) {
     fd_.Reset(fd);
+    leased_ = false;
     return files_.Fstat(fd, &found_);
 }
 

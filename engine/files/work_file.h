@@ -36,6 +36,8 @@ class WorkFile {
     // The open file and the file at the path are still the one found: same
     // device, inode, length, and times of the last change to content and
     // inode. Else a FileChanged failure: this command's work is to be dropped.
+    // A write lease that was taken and is lost meanwhile (another program
+    // has opened the file) is a FileOpenElsewhere failure.
     WorkResult CheckUnchanged() const;
 
     // The path still names the open file, whatever was written to it since.
@@ -55,6 +57,7 @@ class WorkFile {
     OwnedFd fd_;
     struct stat found_ {};
     unsigned flags_ = 0;
+    bool leased_ = false;  // a write lease was taken on fd_
 };
 
 // Takes the lock of a command on an open file: 0, or the -errno of a lock that

@@ -337,6 +337,16 @@ TEST_F(OtherUsers, MarkerRenameInAFolderBobMayNotChangeIsRefusedFirst) {
 
 class OtherPrograms : public FileFixture {
   protected:
+    // Whether this user may take a write lease on a file here.
+    static bool LeasesWork() {
+        WriteBytes("probe", Pattern(10));
+        const int probe = ::open("probe", O_RDONLY);
+        const bool leases = ::fcntl(probe, F_SETLEASE, F_WRLCK) == 0;
+        ::close(probe);
+        ::unlink("probe");
+        return leases;
+    }
+
     // The file as last changed long ago, so that any write now changes its times.
     void MakeFile(const std::string& name, const Bytes& content) {
         WriteBytes(name, content);
@@ -484,11 +494,7 @@ TEST_F(OtherPrograms, AFileMovedAwayAfterItsRewriteIsReportedAsTransformed) {
 // A program that keeps the file open, here for appending, could write at any
 // moment: the file is refused at once, untouched, where a lease can be taken.
 TEST_F(OtherPrograms, AProgramThatKeepsTheFileOpenIsRefusedAtOnce) {
-    MakeFile("probe", Pattern(10));
-    const int probe = ::open("probe", O_RDONLY);
-    const bool leases = ::fcntl(probe, F_SETLEASE, F_WRLCK) == 0;
-    ::close(probe);
-    if (!leases) {
+    if (!LeasesWork()) {
         GTEST_SKIP() << "no write lease on this file system for this user";
     }
     for (const Level level : {Level::Secret, Level::TopSecret}) {
@@ -520,6 +526,31 @@ TEST_F(OtherPrograms, AProgramThatKeepsTheFileOpenIsRefusedAtOnce) {
         EXPECT_NE(outcome.Message.find(u"文件“f.doc”未改动。"), std::u16string::npos);
         EXPECT_EQ(ReadBytes("f.doc"), Pattern(30000));
         EXPECT_EQ(FolderNames(), std::set<std::string>{"f.doc"});
+    }
+}
+
+// A program that waited longer than lease-break-time to open the file gets
+// it, and the kernel takes the lease back: the work is dropped before it
+// could change the file, backup included.
+class LeaseBrokenFileOps : public ForwardingFileOps {
+  public:
+    LeaseBrokenFileOps() : ForwardingFileOps(SystemFileOps()) {}
+    int LeaseHeld(int) override { return F_UNLCK; }
+};
+
+TEST_F(OtherPrograms, ALeaseBrokenDuringTheWorkDropsIt) {
+    if (!LeasesWork()) {
+        GTEST_SKIP() << "no write lease on this file system for this user";
+    }
+    for (const Level level : {Level::Secret, Level::TopSecret}) {
+        MakeFile("f.doc", Pattern(30000));
+        LeaseBrokenFileOps files;
+        const CommandOutcome outcome = EncryptCommand(Request("f.doc", level), {}, &files);
+        EXPECT_EQ(outcome.Kind, OutcomeKind::FileOpenElsewhere);
+        EXPECT_NE(outcome.Message.find(u"文件“f.doc”未改动。"), std::u16string::npos);
+        EXPECT_EQ(ReadBytes("f.doc"), Pattern(30000));
+        EXPECT_EQ(FolderNames(), std::set<std::string>{"f.doc"});
+        ClearFolder();
     }
 }
 
