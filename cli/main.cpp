@@ -11,6 +11,8 @@
 
 #include <unistd.h>
 
+#include <sys/prctl.h>
+
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <map>
@@ -57,6 +59,9 @@ int Run(quarnix::cli::RunOptions options, int terminal) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Passwords and keys live in this process: no core dump, and no other
+    // process of this user may read its memory.
+    ::prctl(PR_SET_DUMPABLE, 0);
     using quarnix::Level;
     CLI::App app(quarnix::Utf16ToUtf8(quarnix::ApplicationTitle) + "：就地加密或解密文件",
                  "quarnix-cli");

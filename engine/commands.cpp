@@ -78,12 +78,18 @@ CommandOutcome RunCommand(Direction way, const CryptRequest& request, const Comm
         plan.BackupPath = Utf16ToUtf8(backup);
     }
     plan.RenamedPath = Utf16ToUtf8(RenamedPath(request, way == Direction::Encrypt));
-    bool backupMade = false;
-    const auto failed = RunFileWork(files, plan, way, *keys, hooks, &backupMade);
-    if (failed) {
-        return WorkFailureOutcome(*failed, {request.FilePath, way, backupMade ? backup : u""});
+    for (const char16_t* suffix : {EncryptBackupSuffix, DecryptBackupSuffix}) {
+        plan.OtherBackupPaths.push_back(Utf16ToUtf8(request.FilePath + suffix));
     }
-    return FixedOutcome(OutcomeKind::Done);
+    FileWorkReport report;
+    const auto failed = RunFileWork(files, plan, way, *keys, hooks, &report);
+    const FailureContext context{request.FilePath, way, report.BackupMade ? backup : u""};
+    CommandOutcome outcome = failed                        ? WorkFailureOutcome(*failed, context)
+                             : report.EarlierWorkCompleted ? EarlierWorkOutcome(context)
+                                                           : FixedOutcome(OutcomeKind::Done);
+    // What an interrupted earlier run left and this one settled comes first.
+    outcome.Message = SettledText(report.Settled, context) + outcome.Message;
+    return outcome;
 }
 
 }  // namespace

@@ -61,6 +61,12 @@ enum class OutcomeKind {
     // The user stopped long work; the file is unchanged.
     WorkCancelled,
     Done,
+    // An earlier run on the file was interrupted while it copied its result
+    // over the file; this run completed that copy and did nothing more.
+    EarlierWorkCompleted,
+    // The file is held open by another program (a write lease could not be
+    // taken): refused before anything is written.
+    FileOpenElsewhere,
 };
 
 enum class OutcomeIcon { None, Critical, Exclamation };

@@ -102,6 +102,17 @@ std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
         }
         case FailedStep::Cancelled:
             return u"已取消。";
+        case FailedStep::WriteRecovery:
+            return u"写入恢复记录" + path + u"失败：" + reason + u"。";
+        case FailedStep::FlushRecovery:
+            return u"恢复记录" + path + u"无法写入磁盘：" + reason + u"。";
+        case FailedStep::DropJournal:
+            return u"无法删除恢复记录" + path + u"：" + reason + u"。";
+        case FailedStep::BackupName:
+            return u"备份文件名" + path + u"太长，文件夹不接受：" + reason + u"。";
+        case FailedStep::LeaseRefused:
+            return u"文件" + path +
+                   u"正被其他程序打开（也许正在写入它），没有处理它。请关闭那个程序后再试。";
     }
     return reason;
 }
@@ -117,8 +128,14 @@ std::u16string StateText(const WorkFailure& f, const FailureContext& context) {
         case FileState::TransformedNotRenamed:
             return file +
                    (encrypt ? u"的内容已加密，但文件名未改。" : u"的内容已解密，但文件名未改。");
-        case FileState::PartlyWritten:
-            return file + u"的开头部分可能只写入了一半，请用备份恢复。";
+        case FileState::AwaitingRollback:
+            return file + u"的开头部分可能只写入了一半；原来的内容保存在恢复记录" +
+                   QuotedPath(f.OtherPath) +
+                   u"中，下次用本程序处理该文件时会先自动恢复，请不要删除它。";
+        case FileState::TransformedMovedAway:
+            return file + (encrypt ? u"的内容已加密，" : u"的内容已解密，") +
+                   u"但它在处理期间被其他程序移走或替换，所以没有改名；"
+                   u"请到它现在的位置查看。";
         case FileState::PartlyRewritten:
             return file + u"可能只改写了一部分。完整的" + (encrypt ? u"加密" : u"解密") +
                    u"后内容保存在恢复文件" + QuotedPath(f.OtherPath) +
@@ -130,6 +147,34 @@ std::u16string StateText(const WorkFailure& f, const FailureContext& context) {
 }
 
 }  // namespace
+
+CommandOutcome EarlierWorkOutcome(const FailureContext& context) {
+    return Make(OutcomeKind::EarlierWorkCompleted,
+                u"文件" + Quoted(context.FilePath) +
+                    u"上次处理时在写回新内容的中途被中断（例如断电或程序被终止）。"
+                    u"现已用恢复文件把那次处理完成，并删除了恢复文件；本次没有再处理它。"
+                    u"请先查看文件内容，需要时再重新操作。",
+                ApplicationTitle, OutcomeIcon::Exclamation);
+}
+
+std::u16string SettledText(const std::vector<Leftover>& settled, const FailureContext& context) {
+    std::u16string text;
+    for (const Leftover& each : settled) {
+        switch (each.Kind) {
+            case LeftoverKind::RolledBack:
+                text += u"文件" + Quoted(context.FilePath) +
+                        u"上次处理时被中断（例如断电或程序被终止），开头部分只写入了一半；"
+                        u"已按恢复记录把它恢复为那次处理前的内容。\n";
+                break;
+            case LeftoverKind::CopyCompleted:
+                break;  // the outcome itself says so
+            case LeftoverKind::TempRemoved:
+                text += u"已删除上次处理中断时留下的临时文件" + QuotedPath(each.Path) + u"。\n";
+                break;
+        }
+    }
+    return text;
+}
 
 std::u16string ErrorText(int error) {
     return SystemReasonText(error);

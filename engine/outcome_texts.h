@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/crypt_request.h"
 #include "engine/files/work_failure.h"
@@ -28,6 +29,14 @@ struct FailureContext {
 
 // A failed or cancelled file step.
 CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureContext& context);
+
+// An earlier run's interrupted copy over the file was completed instead of
+// this run's work.
+CommandOutcome EarlierWorkOutcome(const FailureContext& context);
+
+// What this run settled of an interrupted earlier run's leftovers, as
+// sentences to put before its own message; empty when nothing.
+std::u16string SettledText(const std::vector<Leftover>& settled, const FailureContext& context);
 
 // The reason for an errno value, in Chinese (SystemReasonText), as UTF-16.
 std::u16string ErrorText(int error);

@@ -62,4 +62,10 @@ struct CommandHooks {
 // suffix, and stays there if the copy is cut short.
 inline constexpr char16_t RecoverySuffix[] = u".新内容";
 
+// Secret and Secretter rewrite the start of a file in place. While they do,
+// the old and new bytes stand beside it under the file's real path followed by
+// this suffix, so that the next run can undo a write that a crash or a power
+// cut left half done.
+inline constexpr char16_t UndoSuffix[] = u".旧内容";
+
 }  // namespace quarnix

@@ -3,6 +3,8 @@
 // The command line (command_line_file.h) may name the file to start with and
 // the task; the program reads no settings.
 
+#include <sys/prctl.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -40,6 +42,9 @@ bool SomeDisplayNamed(const QStringList& arguments) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Passwords and keys live in this process: no core dump, and no other
+    // process of this user may read its memory.
+    ::prctl(PR_SET_DUMPABLE, 0);
     // Help and version need no display: answered before Qt looks for one.
     const QStringList raw = RawArguments(argc, argv);
     const quarnix::CommandLineFile asked = quarnix::ReadCommandLine(raw, QString());

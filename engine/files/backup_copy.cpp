@@ -124,16 +124,16 @@ std::int64_t CopySparse(FileOps& files, int source, int target, std::uint64_t si
 
 }  // namespace
 
-WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath,
+WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath, bool ownerOnly,
                         const CommandHooks& hooks) {
     FileOps& files = file.files();
     const PhaseProgress progress(hooks, WorkPhase::BackupCopy, file.Length());
     const std::string folder = FolderOf(backupPath);
     TempFile temp(files);
-    if (const int created = temp.Create(folder); created < 0) {
+    if (const int created = temp.Create(folder, NameOf(backupPath)); created < 0) {
         return Failure(OutcomeKind::BackupFailed, FailedStep::CreateBackup, created, folder);
     }
-    const mode_t mode = CarryOverToBackup(file, temp.fd(), backupPath);
+    const BackupAccess access = CarryOverToBackup(file, temp.fd(), backupPath, ownerOnly);
     const std::int64_t copied = CopySparse(files, file.fd(), temp.fd(), file.Length(), progress);
     if (copied == -ECANCELED) {
         return CancelledWork();
@@ -148,7 +148,7 @@ WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath,
     if (progress.CancelRequested()) {
         return CancelledWork();
     }
-    if (const int moded = SetFinalMode(files, temp.fd(), mode); moded < 0) {
+    if (const int moded = GiveBackupAccess(file, temp.fd(), backupPath, access); moded < 0) {
         return Failure(OutcomeKind::BackupFailed, FailedStep::CopyBackup, moded, backupPath);
     }
     progress.Flushing();

@@ -51,6 +51,11 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 int FlushFolder(FileOps& files, const std::string& folder) {
     const int fd = files.Open(folder, O_RDONLY | O_DIRECTORY, 0);
     if (fd < 0) {

@@ -23,6 +23,8 @@ int WriteFully(FileOps& files, int fd, const std::uint8_t* buffer, std::size_t s
 
 // The folder that holds `path` ("." for a bare name).
 std::string FolderOf(const std::string& path);
+// The last part of `path`: the name it has in its folder.
+std::string NameOf(const std::string& path);
 
 // Flushes a folder, so that a rename in it survives a crash. Answers 0 or -errno.
 int FlushFolder(FileOps& files, const std::string& folder);

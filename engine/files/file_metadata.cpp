@@ -43,18 +43,32 @@ bool CarryOverAll(const WorkFile& from, int to, const std::string& toName) {
         files.Fchown(to, found.st_uid, found.st_gid) < 0) {
         return false;
     }
+    // The access control list is tried now, so that a list this user may not
+    // set sends the work in place before anything is written; the bits then
+    // close it to all but the owner until the content is complete (with a
+    // list, they close its mask).
     return files.CopyAccessControl(from.fd(), from.Path(), to, toName) == 0 &&
            files.CopyAttributes(from.fd(), from.Path(), to, toName) == 0 &&
-           CarryFlags(files, from.Flags(), to);
+           CarryFlags(files, from.Flags(), to) && files.Fchmod(to, S_IRUSR | S_IWUSR) == 0;
 }
 
-mode_t CarryOverToBackup(const WorkFile& from, int to, const std::string& toName) {
+int GiveAccess(const WorkFile& from, int to, const std::string& toName) {
+    FileOps& files = from.files();
+    if (const int copied = files.CopyAccessControl(from.fd(), from.Path(), to, toName);
+        copied < 0) {
+        return copied;
+    }
+    return SetFinalMode(files, to, from.Found().st_mode & 07777);
+}
+
+BackupAccess CarryOverToBackup(const WorkFile& from, int to, const std::string& toName,
+                               bool ownerOnly) {
     FileOps& files = from.files();
     const struct stat& found = from.Found();
-    mode_t mode = found.st_mode & 07777;
+    BackupAccess access{found.st_mode & 07777, !ownerOnly};
     struct stat made {};
     if (files.Fstat(to, &made) < 0) {
-        return mode & 0700;
+        return {access.Mode & 0700, false};
     }
     bool sameOwner = made.st_uid == found.st_uid;
     bool sameGroup = made.st_gid == found.st_gid;
@@ -66,18 +80,30 @@ mode_t CarryOverToBackup(const WorkFile& from, int to, const std::string& toName
         }
     }
     if (!sameOwner) {
-        mode &= ~S_ISUID;  // it would run as this user, not as the file's owner
+        access.Mode &= ~S_ISUID;  // it would run as this user, not as the file's owner
     }
-    // In another group nobody but the owner may read the backup, and the
-    // file's access control list grants nothing. Without the list, the bits
-    // alone could grant more than the list did.
-    if (!sameGroup || files.CopyAccessControl(from.fd(), from.Path(), to, toName) < 0) {
-        mode &= 0700;
+    // In another group, or in another folder (reached through a link), nobody
+    // but the owner may read the backup, and the file's access control list
+    // grants nothing.
+    if (!sameGroup || ownerOnly) {
+        access.Mode &= 0700;
+        access.WithAccessList = false;
     }
     // The rest decides nothing about readers: carried where it can be.
     files.CopyAttributes(from.fd(), from.Path(), to, toName);
     CarryFlags(files, from.Flags(), to);
-    return mode;
+    return access;
+}
+
+int GiveBackupAccess(const WorkFile& from, int to, const std::string& toName,
+                     const BackupAccess& access) {
+    FileOps& files = from.files();
+    mode_t mode = access.Mode;
+    // Without the list, the bits alone could grant more than the list did.
+    if (access.WithAccessList && files.CopyAccessControl(from.fd(), from.Path(), to, toName) < 0) {
+        mode &= 0700;
+    }
+    return SetFinalMode(files, to, mode);
 }
 
 int SetFinalMode(FileOps& files, int fd, mode_t mode) {

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quarnix {
 
@@ -64,6 +65,16 @@ class FileOps {
     // description until it is closed (an OFD lock, F_OFD_SETLK). Does not
     // wait: -EAGAIN or -EACCES when another holds a lock on the file.
     virtual int Lock(int fd) = 0;
+    // A write lease on the open file (F_SETLEASE F_WRLCK), or its release
+    // (F_UNLCK): -EAGAIN when another open file description has the file open,
+    // -EACCES when neither this user owns it nor may take leases (CAP_LEASE),
+    // -EINVAL where the file system has none. The lease breaks no program:
+    // nobody is signalled when another opens the file.
+    virtual int Lease(int fd, int type) = 0;
+    // The lease this open file description holds (F_GETLEASE): F_WRLCK, or
+    // F_UNLCK once the kernel broke it for another program that waited
+    // longer than lease-break-time to open the file; -errno.
+    virtual int LeaseHeld(int fd) = 0;
 
     // The inode flags of chattr(1) (FS_IOC_GETFLAGS / FS_IOC_SETFLAGS).
     virtual int GetFlags(int fd, unsigned* flags) = 0;
@@ -95,6 +106,8 @@ class FileOps {
     // system or kernel lacks it.
     virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
     virtual int Unlink(const std::string& path) = 0;
+    // The names in a folder, but for "." and "..".
+    virtual int ListFolder(const std::string& folder, std::vector<std::string>* names) = 0;
 };
 
 // The real file system. The class is open so that a test can override a step.
@@ -121,6 +134,8 @@ class PosixFileOps : public FileOps {
     int DropWritten(int fd, std::int64_t offset, std::int64_t size) override;
     std::int64_t Seek(int fd, std::int64_t offset, int whence) override;
     int Lock(int fd) override;
+    int Lease(int fd, int type) override;
+    int LeaseHeld(int fd) override;
     int GetFlags(int fd, unsigned* flags) override;
     int SetFlags(int fd, unsigned flags) override;
     int CopyAccessControl(int from, const std::string& fromPath, int to,
@@ -134,6 +149,7 @@ class PosixFileOps : public FileOps {
     int Rename(const std::string& from, const std::string& to) override;
     int RenameNoReplace(const std::string& from, const std::string& to) override;
     int Unlink(const std::string& path) override;
+    int ListFolder(const std::string& folder, std::vector<std::string>* names) override;
 };
 
 // The process-wide real file system, used when a command is given no FileOps.

@@ -22,15 +22,19 @@ namespace quarnix {
 // folder, which replaces an existing backup only once it is complete, on
 // disk, and known to hold the file as found. It keeps the file's holes and
 // takes what it may of the file's ownership and permissions, never more
-// readers than the file had. Cancellable.
-WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath,
+// readers than the file had; with `ownerOnly` (the backup stands in another
+// folder than the file, which a link led to) only its owner may read it.
+// Cancellable.
+WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath, bool ownerOnly,
                         const CommandHooks& hooks);
 
-// Secret and Secretter: reads the cipher window of the file, transforms it
-// and writes it back in place with one write and a flush. Puts back the old
-// bytes when the write or the flush fails.
-WorkResult RewriteWindow(WorkFile& file, Direction way, const CipherKeys& keys,
-                         const CommandHooks& hooks);
+// Secret and Secretter: reads the cipher window of the file, transforms it,
+// writes its undo record beside `target` (the file's real path), then writes
+// it back in place with one write and a flush, and removes the record. Puts
+// back the old bytes when the write or the flush fails; where that fails too,
+// the record stays for the next run.
+WorkResult RewriteWindow(WorkFile& file, const std::string& target, Direction way,
+                         const CipherKeys& keys, const CommandHooks& hooks);
 
 // TopSecret: streams the transformed file into a temporary file beside
 // `target` (the file's real path, symbolic links resolved), which takes the
@@ -53,6 +57,11 @@ WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Directi
 // writes: twice the file's length.
 WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction way,
                           const CipherKeys& keys, const CommandHooks& hooks);
+
+// The next run after a copy over the file in place was interrupted: copies
+// the recovery file, open as `from`, over the file, flushes it and removes the
+// recovery file.
+WorkResult FinishCopyBack(WorkFile& file, int from, const std::string& recovery);
 
 // Refuses, with the file untouched, a rename of `from` to `to` that is bound
 // to fail: `to` taken by a file, link or folder; its folder missing; a name

@@ -5,6 +5,7 @@
 // written, then come the backup, the rewrite and the rename.
 
 #include <string>
+#include <vector>
 
 #include "engine/files/file_ops.h"
 #include "engine/files/work_failure.h"
@@ -18,13 +19,26 @@ struct FileWorkPlan {
     std::string Path;         // the file, as the request names it
     std::string BackupPath;   // empty: no backup
     std::string RenamedPath;  // the path after the marker rename; Path: no rename
+    // The backup names of both commands, asked for or not: unfinished
+    // temporary files of theirs are removed.
+    std::vector<std::string> OtherBackupPaths;
+};
+
+// What the file work did besides its result.
+struct FileWorkReport {
+    bool BackupMade = false;  // the backup is complete
+    // Left by an earlier, interrupted run on the file, and settled first.
+    std::vector<Leftover> Settled;
+    // An earlier run's copy over the file was completed; this run's work was
+    // not done on top of it.
+    bool EarlierWorkCompleted = false;
 };
 
 // Whatever fails, the file is left wholly old or wholly new (or, once a file
 // rewritten in place is being copied over, its new content stands complete in
-// the recovery file) and the failure says which. `*backupMade` is set once the
-// backup is complete.
+// the recovery file, or its old start in the undo record) and the failure says
+// which.
 WorkResult RunFileWork(FileOps& files, const FileWorkPlan& plan, Direction way,
-                       const CipherKeys& keys, const CommandHooks& hooks, bool* backupMade);
+                       const CipherKeys& keys, const CommandHooks& hooks, FileWorkReport* report);
 
 }  // namespace quarnix

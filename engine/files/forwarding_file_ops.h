@@ -58,6 +58,8 @@ class ForwardingFileOps : public FileOps {
         return inner_.Seek(fd, offset, whence);
     }
     int Lock(int fd) override { return inner_.Lock(fd); }
+    int Lease(int fd, int type) override { return inner_.Lease(fd, type); }
+    int LeaseHeld(int fd) override { return inner_.LeaseHeld(fd); }
     int GetFlags(int fd, unsigned* flags) override { return inner_.GetFlags(fd, flags); }
     int SetFlags(int fd, unsigned flags) override { return inner_.SetFlags(fd, flags); }
     int CopyAccessControl(int from, const std::string& fromPath, int to,
@@ -83,6 +85,9 @@ class ForwardingFileOps : public FileOps {
         return inner_.RenameNoReplace(from, to);
     }
     int Unlink(const std::string& path) override { return inner_.Unlink(path); }
+    int ListFolder(const std::string& folder, std::vector<std::string>* names) override {
+        return inner_.ListFolder(folder, names);
+    }
 
   protected:
     FileOps& inner() { return inner_; }

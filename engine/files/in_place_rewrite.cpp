@@ -4,7 +4,8 @@
 // place. The rotation makes every output byte depend on bytes from anywhere in
 // the file, so the whole new content is first streamed into a temporary file,
 // flushed, and given a visible recovery name; only then is it copied over the
-// file. A crash during the copy leaves the complete new content under that name.
+// file. A crash during the copy leaves the complete new content under that
+// name, and the next run on the file completes the copy from it.
 
 #include <algorithm>
 #include <cerrno>
@@ -74,7 +75,7 @@ WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction w
     const std::string folder = FolderOf(target);
     const std::string recovery = target + Utf16ToUtf8(RecoverySuffix);
     TempFile temp(files);
-    if (const int created = temp.Create(folder); created < 0) {
+    if (const int created = temp.Create(folder, NameOf(target)); created < 0) {
         return Failure(OutcomeKind::WriteFailed, FailedStep::CreateTemp, created, folder);
     }
     if (auto failed = StreamTransformed(files, file.fd(), fileLength, temp.fd(), folder, way, keys,
@@ -82,14 +83,12 @@ WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction w
         return failed;
     }
     progress.Flushing();
-    FailedStep step = FailedStep::FlushTemp;
-    if (const int published = temp.Publish(recovery, &step); published < 0) {
-        return Failure(OutcomeKind::WriteFailed, step, published,
-                       step == FailedStep::NameRecovery ? recovery : folder);
+    if (const int flushed = temp.Flush(); flushed < 0) {
+        return Failure(OutcomeKind::WriteFailed, FailedStep::FlushTemp, flushed, folder);
     }
     // The last moment to stop with the file unchanged, and to notice another
     // program's work on it, which is then kept; the destructor removes the
-    // recovery file.
+    // temporary file.
     if (progress.CancelRequested()) {
         return CancelledWork();
     }
@@ -97,6 +96,14 @@ WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction w
         return changed;
     }
     progress.Committing();
+    // The recovery name says that the copy over the file has begun: the next
+    // run on the file finishes a copy that a crash cut short, and removes a
+    // hidden temporary file, which was never copied from.
+    FailedStep step = FailedStep::FlushTemp;
+    if (const int published = temp.Publish(recovery, &step); published < 0) {
+        return Failure(OutcomeKind::WriteFailed, step, published,
+                       step == FailedStep::NameRecovery ? recovery : folder);
+    }
 
     // From here on the copy runs to its end. Once it has written to the file, a
     // failure keeps the recovery file.
@@ -118,6 +125,23 @@ WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction w
     // The file is rewritten and on disk; flushing the folder only makes the
     // recovery file's removal durable sooner.
     FlushFolder(files, folder);
+    return std::nullopt;
+}
+
+WorkResult FinishCopyBack(WorkFile& file, int from, const std::string& recovery) {
+    FileOps& files = file.files();
+    const CommandHooks none;
+    const PhaseProgress progress(none, WorkPhase::Rewrite, 2 * file.Length());
+    if (auto failed = CopyBack(files, from, file.fd(), file.Length(), recovery, progress)) {
+        return failed;
+    }
+    if (const int removed = files.Unlink(recovery); removed < 0) {
+        return Failure(OutcomeKind::WriteFailed, FailedStep::DropRecovery, removed, recovery);
+    }
+    FlushFolder(files, FolderOf(recovery));
+    if (const int refreshed = file.Refresh(); refreshed < 0) {
+        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, refreshed, {});
+    }
     return std::nullopt;
 }
 

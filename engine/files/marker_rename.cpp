@@ -52,11 +52,6 @@ WorkFailure RenameFailure(OutcomeKind kind, int error, const std::string& from,
     return failure;
 }
 
-std::string LastPart(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // 0 when this user may take the entry `path` out of its folder and put one
 // into `folder`, else the -errno a rename would give.
 int MayRename(FileOps& files, const std::string& path, const std::string& folder) {
@@ -98,7 +93,7 @@ WorkResult CheckRename(FileOps& files, const std::string& from, const std::strin
     if (found < 0) {
         return refuse(OutcomeKind::RenameFailed, found);
     }
-    if (LastPart(to).size() > static_cast<std::size_t>(files.NameMax(folder)) ||
+    if (NameOf(to).size() > static_cast<std::size_t>(files.NameMax(folder)) ||
         to.size() >= PATH_MAX) {
         return refuse(OutcomeKind::RenameFailed, ENAMETOOLONG);
     }

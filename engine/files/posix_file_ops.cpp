@@ -3,6 +3,7 @@
 
 #include <acl/libacl.h>
 #include <attr/libattr.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <stdio.h>
@@ -164,6 +165,23 @@ int PosixFileOps::Lock(int fd) {
     return Answer(Retrying([&] { return ::fcntl(fd, F_OFD_SETLK, &lock); }));
 }
 
+int PosixFileOps::Lease(int fd, int type) {
+    if (::fcntl(fd, F_SETLEASE, type) < 0) {
+        return -errno;
+    }
+    // Taking the lease made this process the one signalled (SIGIO, which
+    // would end it) when another opens the file: signal nobody. The other
+    // then waits for the lease's release, at most lease-break-time.
+    if (type != F_UNLCK) {
+        ::fcntl(fd, F_SETOWN, 0);
+    }
+    return 0;
+}
+
+int PosixFileOps::LeaseHeld(int fd) {
+    return Answer(::fcntl(fd, F_GETLEASE));
+}
+
 int PosixFileOps::GetFlags(int fd, unsigned* flags) {
     int value = 0;  // the kernel reads and writes an int, whatever the ioctl's name says
     if (::ioctl(fd, FS_IOC_GETFLAGS, &value) < 0) {
@@ -238,6 +256,25 @@ int PosixFileOps::Unlink(const std::string& path) {
 FileOps& SystemFileOps() {
     static PosixFileOps files;
     return files;
+}
+
+int PosixFileOps::ListFolder(const std::string& folder, std::vector<std::string>* names) {
+    struct CloseFolder {
+        void operator()(DIR* dir) const { ::closedir(dir); }
+    };
+    std::unique_ptr<DIR, CloseFolder> dir(::opendir(folder.c_str()));
+    if (!dir) {
+        return -errno;
+    }
+    names->clear();
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names->push_back(name);
+        }
+    }
+    return errno != 0 ? -errno : 0;
 }
 
 }  // namespace quarnix

@@ -20,7 +20,7 @@ WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Directi
     *inPlaceInstead = false;
     const std::string folder = FolderOf(target);
     TempFile temp(files);
-    if (const int created = temp.Create(folder); created < 0) {
+    if (const int created = temp.Create(folder, NameOf(target)); created < 0) {
         return Failure(OutcomeKind::WriteFailed, FailedStep::CreateTemp, created, folder);
     }
     // Nobody else can open the new file before it has its name; the lock then
@@ -36,7 +36,7 @@ WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Directi
                                         keys, progress, false)) {
         return failed;
     }
-    if (const int moded = SetFinalMode(files, temp.fd(), file.Found().st_mode & 07777); moded < 0) {
+    if (const int moded = GiveAccess(file, temp.fd(), target); moded < 0) {
         return Failure(OutcomeKind::WriteFailed, FailedStep::SetMode, moded, {});
     }
     progress.Flushing();

@@ -2,6 +2,7 @@
 #include "engine/files/temp_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <random>
 
 #include "engine/files/file_io.h"
@@ -9,7 +10,7 @@
 namespace quarnix {
 namespace {
 
-constexpr char NamePrefix[] = "/.quarnix-";
+constexpr char NamePrefix[] = ".quarnix-";
 
 // O_TMPFILE is missing on this file system or kernel: use a named file.
 bool UnnamedUnsupported(int error) {
@@ -18,16 +19,32 @@ bool UnnamedUnsupported(int error) {
 
 }  // namespace
 
+std::string TempNamePrefix(const std::string& forName) {
+    // FNV-1a: the same tag for the same name in every build and run.
+    std::uint32_t hash = 2166136261u;
+    for (const char c : forName) {
+        hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
+    }
+    static constexpr char Hex[] = "0123456789abcdef";
+    std::string prefix = NamePrefix;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        prefix.push_back(Hex[(hash >> shift) & 0xF]);
+    }
+    prefix.push_back('-');
+    return prefix;
+}
+
 TempFile::~TempFile() {
     Discard();
 }
 
-int TempFile::Create(const std::string& folder) {
+int TempFile::Create(const std::string& folder, const std::string& forName) {
     Discard();
     folder_ = folder;
+    prefix_ = folder + "/" + TempNamePrefix(forName);
     int fd = files_.OpenUnnamed(folder, 0600);
     if (fd < 0 && UnnamedUnsupported(fd)) {
-        std::string pattern = folder + NamePrefix + "XXXXXX";
+        std::string pattern = prefix_ + "XXXXXX";
         fd = files_.MakeTemp(&pattern);
         if (fd >= 0) {
             name_ = pattern;
@@ -43,8 +60,8 @@ int TempFile::Create(const std::string& folder) {
 std::string TempFile::CandidateName() const {
     static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     thread_local std::minstd_rand random{std::random_device{}()};
-    std::string name = folder_ + NamePrefix;
-    for (int i = 0; i < 10; ++i) {
+    std::string name = prefix_;
+    for (int i = 0; i < 6; ++i) {
         name.push_back(Letters[random() % (sizeof Letters - 1)]);
     }
     return name;

@@ -3,7 +3,9 @@
 // A new file beside its target that becomes the target only once it is
 // complete and on disk. Until then it has no name where the file system
 // allows it (O_TMPFILE), so that nothing is left behind even when the process
-// is killed; elsewhere it has a hidden name that every failure removes.
+// is killed; elsewhere it has a hidden name that every failure removes. The
+// hidden name carries a tag of the name it is made for (TempNamePrefix), so
+// that one left by a kill or a power cut is found by the next run on that file.
 // A file with several hard links is not replaced but rewritten in place: the
 // new file then gets a visible name first, under which the complete new
 // content can be found should the copy over the target be cut short.
@@ -15,6 +17,10 @@
 
 namespace quarnix {
 
+// The start of every hidden name of a temporary file made for the name
+// `forName` (the last part of a path): ".quarnix-" and a tag of that name.
+std::string TempNamePrefix(const std::string& forName);
+
 class TempFile {
   public:
     explicit TempFile(FileOps& files) : files_(files) {}
@@ -23,9 +29,9 @@ class TempFile {
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
-    // Creates the file in `folder`, readable and writable by its owner only.
-    // Answers 0 or -errno.
-    int Create(const std::string& folder);
+    // Creates the file in `folder`, readable and writable by its owner only,
+    // for the name `forName` there. Answers 0 or -errno.
+    int Create(const std::string& folder, const std::string& forName);
     int fd() const { return fd_; }
 
     // Flushes the file's content and inode to disk. Call it after the last
@@ -60,7 +66,8 @@ class TempFile {
 
     FileOps& files_;
     std::string folder_;
-    std::string name_;  // empty while the file has no name
+    std::string prefix_;  // the folder and the start of every hidden name of this file
+    std::string name_;    // empty while the file has no name
     int fd_ = -1;
 };
 

@@ -44,10 +44,15 @@ int LockForWork(FileOps& files, int fd) {
 }
 
 WorkResult WorkFile::Open() {
-    // Opening for writing up front refuses a read-only file before anything happens.
-    const int fd = files_.Open(path_, O_RDWR | O_NOCTTY, 0);
+    // Opening for writing up front refuses a read-only file before anything
+    // happens. Without waiting: a file another run holds under a lease
+    // answers at once.
+    const int fd = files_.Open(openPath_, O_RDWR | O_NOCTTY | O_NONBLOCK, 0);
+    if (fd == -EWOULDBLOCK) {
+        return Failure(OutcomeKind::FileBusy, FailedStep::FileBusy, 0, {});
+    }
     if (fd < 0) {
-        if (fd == -EPERM && MarkedUnchangeable(files_, path_)) {
+        if (fd == -EPERM && MarkedUnchangeable(files_, openPath_)) {
             return Failure(OutcomeKind::FileUnchangeable, FailedStep::Unchangeable, 0, {});
         }
         return Failure(OutcomeKind::ReadFailed, FailedStep::OpenFile, fd, {});
@@ -58,6 +63,16 @@ WorkResult WorkFile::Open() {
         return Failure(busy ? OutcomeKind::FileBusy : OutcomeKind::ReadFailed, FailedStep::FileBusy,
                        busy ? 0 : locked, {});
     }
+    // A program that keeps the file open could write to it at any time, and
+    // its writes would be lost with the old file or mixed into the new one:
+    // refused. Where no lease can be taken (another's file without
+    // CAP_LEASE, a file system without leases) the checks of CheckUnchanged
+    // are all there is.
+    const int leased = files_.Lease(fd, F_WRLCK);
+    if (leased == -EAGAIN) {
+        return Failure(OutcomeKind::FileOpenElsewhere, FailedStep::LeaseRefused, 0, {});
+    }
+    leased_ = leased == 0;
     if (const int found = files_.Fstat(fd, &found_); found < 0) {
         return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
     }
@@ -104,6 +119,12 @@ WorkResult WorkFile::CheckUnchanged() const {
     if (!SameState(now, found_) || !SameState(named, found_)) {
         return ChangedByAnotherProgram();
     }
+    // Another program waited for the lease to open the file, and has it open
+    // now: it may write at any moment, also after this work has replaced the
+    // file. Refused, the file untouched.
+    if (leased_ && files_.LeaseHeld(fd_.get()) != F_WRLCK) {
+        return Failure(OutcomeKind::FileOpenElsewhere, FailedStep::LeaseRefused, 0, {});
+    }
     return std::nullopt;
 }
 
@@ -121,6 +142,7 @@ WorkResult WorkFile::CheckStillAtPath() const {
 
 int WorkFile::Adopt(int fd) {
     fd_.Reset(fd);
+    leased_ = false;
     return files_.Fstat(fd, &found_);
 }
 

@@ -17,8 +17,10 @@ namespace quarnix {
 
 class WorkFile {
   public:
-    WorkFile(FileOps& files, std::string path)
-        : files_(files), path_(std::move(path)), fd_(files, -1) {}
+    // `path` as the request names it; `openPath` the same file reached
+    // through its held folder (HeldFolder), which Open opens.
+    WorkFile(FileOps& files, std::string path, std::string openPath)
+        : files_(files), path_(std::move(path)), openPath_(std::move(openPath)), fd_(files, -1) {}
 
     // Opens, locks and describes the file; refuses a file marked unchangeable
     // (chattr +i or +a) and one that another program holds locked.
@@ -34,6 +36,8 @@ class WorkFile {
     // The open file and the file at the path are still the one found: same
     // device, inode, length, and times of the last change to content and
     // inode. Else a FileChanged failure: this command's work is to be dropped.
+    // A write lease that was taken and is lost meanwhile (another program
+    // has opened the file) is a FileOpenElsewhere failure.
     WorkResult CheckUnchanged() const;
 
     // The path still names the open file, whatever was written to it since.
@@ -43,12 +47,17 @@ class WorkFile {
     // the path: hold it instead, described anew.
     int Adopt(int fd);
 
+    // Describes the held file anew, after this command wrote to it.
+    int Refresh() { return files_.Fstat(fd_.get(), &found_); }
+
   private:
     FileOps& files_;
     std::string path_;
+    std::string openPath_;
     OwnedFd fd_;
     struct stat found_ {};
     unsigned flags_ = 0;
+    bool leased_ = false;  // a write lease was taken on fd_
 };
 
 // Takes the lock of a command on an open file: 0, or the -errno of a lock that

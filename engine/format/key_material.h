@@ -3,8 +3,6 @@
 // Key material: how a text becomes the byte array that a cipher pass cycles
 // over, and the two numbers derived from a password that steer the rotations.
 
-#include <string.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -20,19 +18,22 @@ inline constexpr std::u16string_view KeyConstant = u"#qTe%358!MRW";
 // The longest text that can become a key array (its length is a signed 16-bit count).
 inline constexpr std::size_t MaxKeyTextLength = 32767;
 
-// Memory for key material, wiped before it is given back, so that no key byte
-// outlives its command in freed memory.
+// Whole pages of memory for key material, left out of core dumps
+// (MADV_DONTDUMP); FreeSecret wipes them before giving them back. Throws
+// std::bad_alloc when there is no memory.
+void* AllocateSecret(std::size_t bytes);
+void FreeSecret(void* memory, std::size_t bytes) noexcept;
+
+// Memory for key material, kept out of core dumps and wiped before it is
+// given back, so that no key byte outlives its command in freed memory.
 template <typename T>
 struct WipingAllocator {
     using value_type = T;
     WipingAllocator() = default;
     template <typename U>
     explicit WipingAllocator(const WipingAllocator<U>& /*other*/) noexcept {}
-    T* allocate(std::size_t n) { return std::allocator<T>{}.allocate(n); }
-    void deallocate(T* p, std::size_t n) noexcept {
-        ::explicit_bzero(p, n * sizeof(T));
-        std::allocator<T>{}.deallocate(p, n);
-    }
+    T* allocate(std::size_t n) { return static_cast<T*>(AllocateSecret(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) noexcept { FreeSecret(p, n * sizeof(T)); }
     friend bool operator==(const WipingAllocator&, const WipingAllocator&) { return true; }
 };
 

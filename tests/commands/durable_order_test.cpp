@@ -181,6 +181,47 @@ TEST_P(DurableOrder, EveryNameAndEveryEndFollowsItsFlush) {
     EXPECT_EQ(OrderChecker().Check(files.Trace()), std::vector<std::string>{});
 }
 
+// A file this program makes (a temporary file, the backup, the undo record)
+// is written only while nobody but its owner may read it, though the file it
+// copies is readable by all: a kill part way leaves nothing for others.
+TEST_P(DurableOrder, NewFilesAreWrittenWhileOwnerOnly) {
+    const OrderCase& c = GetParam();
+    WriteBytes("f.doc", Pattern(30000));
+    ASSERT_EQ(::chmod("f.doc", 0644), 0);
+    if (c.hardLinked) {
+        ASSERT_EQ(::link("f.doc", "g.doc"), 0);
+    }
+    FaultyFileOps files;
+    if (!c.unnamedTemp) {
+        files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
+    }
+    CryptRequest request = Request(std::string(folder_) + "/f.doc", c.level);
+    request.MakeBackup = c.backup;
+    request.MarkFile = c.mark;
+    ASSERT_EQ(
+        (c.encrypt ? EncryptCommand(request, {}, &files) : DecryptCommand(request, {}, &files))
+            .Kind,
+        OutcomeKind::Done);
+    std::set<int> made;  // descriptors of files this run made
+    int writes = 0;
+    for (const Call& call : files.Trace()) {
+        if (call.result < 0) {
+            continue;
+        }
+        if (call.step == Step::OpenUnnamed || call.step == Step::MakeTemp ||
+            (call.step == Step::Open && (call.flags & O_CREAT) != 0)) {
+            made.insert(static_cast<int>(call.result));
+        } else if (call.step == Step::Close) {
+            made.erase(call.fd);
+        } else if ((call.step == Step::Pwrite || call.step == Step::CopyRange) &&
+                   made.count(call.fd) != 0) {
+            ++writes;
+            EXPECT_EQ(call.mode & 077, 0u) << "a write into a new file readable by others";
+        }
+    }
+    EXPECT_GE(writes, 1);
+}
+
 std::vector<OrderCase> OrderCases() {
     std::vector<OrderCase> cases;
     for (const Level level : {Level::Secret, Level::Secretter, Level::TopSecret}) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "faulty_file_ops.h"
 
+#include <sys/stat.h>
+
 namespace quarnix::test {
 
 const char* StepName(Step step) {
@@ -40,7 +42,11 @@ int FaultyFileOps::Position(Step step, int index) const {
 int FaultyFileOps::Enter(Step step, int fd, std::string path, std::string other) {
     const int s = static_cast<int>(step);
     const int call = calls_[s]++;
-    trace_.push_back(Call{step, fd, std::move(path), std::move(other), 0, 0});
+    trace_.push_back(Call{step, fd, std::move(path), std::move(other), 0, 0, 0});
+    struct stat info {};
+    if ((step == Step::Pwrite || step == Step::CopyRange) && ::fstat(fd, &info) == 0) {
+        trace_.back().mode = info.st_mode & 07777;
+    }
     int fault = 0;
     if (lacking_[s] != 0) {
         fault = -lacking_[s];
@@ -76,7 +82,12 @@ int FaultyFileOps::Open(const std::string& p, int flags, mode_t mode) {
     QUARNIX_FAULT(Open, -1, p);
     trace_.back().flags = flags;
     const int fd = Answer(inner().Open(p, flags, mode));
-    if (fd >= 0 && !watched_.empty() && p == watched_) {
+    // The file as named, or reached through its held folder.
+    const bool watched =
+        !watched_.empty() && (p == watched_ || (p.size() > watched_.size() &&
+                                                p.compare(p.size() - watched_.size() - 1,
+                                                          std::string::npos, "/" + watched_) == 0));
+    if (fd >= 0 && watched) {
         watchedFd_ = fd;
     }
     return fd;

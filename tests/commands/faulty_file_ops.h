@@ -53,6 +53,7 @@ struct Call {
     std::string other;  // for renames and links, the target
     int flags = 0;      // for Open, its flags
     std::int64_t result = 0;
+    mode_t mode = 0;  // for Pwrite and CopyRange, the target's permission bits before it
 };
 
 const char* StepName(Step step);
@@ -75,7 +76,8 @@ class FaultyFileOps : public ForwardingFileOps {
     int Position(Step step, int index) const;
     const std::vector<Call>& Trace() const { return trace_; }
     // Notes the position of the first write through the descriptor that Open
-    // answers for `path`, in FirstWatchedWrite (-1 until then).
+    // answers for `path` (or a path that ends in "/" and it), in
+    // FirstWatchedWrite (-1 until then).
     void WatchWrites(const std::string& path) { watched_ = path; }
     int FirstWatchedWrite() const { return firstWatchedWrite_; }
 

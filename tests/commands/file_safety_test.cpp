@@ -14,7 +14,9 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
+#include <utility>
 
 #include "engine/files/forwarding_file_ops.h"
 #include "engine/text_codec.h"
@@ -25,6 +27,7 @@ namespace {
 
 constexpr uid_t Alice = 5001;
 constexpr uid_t Bob = 5003;
+constexpr uid_t Carol = 5004;
 constexpr gid_t Secret = 6001;
 constexpr gid_t Staff = 6002;  // Alice's own group
 constexpr gid_t Bobs = 6003;
@@ -133,12 +136,13 @@ TEST_F(OtherUsers, EveryLevelKeepsEverythingThatDecidesWhoMayRead) {
         gid_t runnerGroup;
         mode_t mode;
         bool acl;
+        bool hardLinked = false;  // rewritten in place at TopSecret too
     };
     const Case cases[] = {
         {Alice, Staff, 0600, true},  // bob may read and write through the ACL only
-        {Alice, Staff, 04755, false},
-        {Alice, Staff, 02750, false},
+        {Alice, Staff, 04755, false},       {Alice, Staff, 02750, false},
         {Bob, Bobs, 0666, false},  // not the owner
+        {Alice, Staff, 04755, false, true},
     };
     WriteBytes("probe", plain_);
     const acl_t probe = ::acl_from_text("u::rw-,u:5003:rw-,g::---,m::rw-,o::---");
@@ -153,6 +157,9 @@ TEST_F(OtherUsers, EveryLevelKeepsEverythingThatDecidesWhoMayRead) {
     for (const Case& c : cases) {
         for (const Level level : {Level::TopSecret, Level::Secret}) {
             MakeFile("f.doc", Alice, Staff, c.mode);
+            if (c.hardLinked) {
+                ASSERT_EQ(::link("f.doc", "g.doc"), 0);
+            }
             if (c.acl) {
                 const acl_t acl = ::acl_from_text("u::rw-,u:5003:rw-,g::---,m::rw-,o::---");
                 ASSERT_EQ(::acl_set_file("f.doc", ACL_TYPE_ACCESS, acl), 0);
@@ -184,6 +191,138 @@ TEST_F(OtherUsers, EveryLevelKeepsEverythingThatDecidesWhoMayRead) {
     }
 }
 
+// A backup made through a link in a shared folder stands in that folder, not
+// beside the file: there it is its owner's alone, whoever may read the folder.
+TEST_F(OtherUsers, ABackupBesideALinkInASharedFolderIsTheOwnersAlone) {
+    ASSERT_EQ(::mkdir("home", 0700), 0);
+    ASSERT_EQ(::chown("home", Alice, Staff), 0);
+    ASSERT_EQ(::mkdir("shared", 01777), 0);
+    ASSERT_EQ(::chmod("shared", 01777), 0);
+    MakeFile("home/plan.txt", Alice, Staff, 0644);
+    MakeFile("shared/notice.txt", Alice, Staff, 0644);
+    ASSERT_EQ(::symlink((folder_ + "/home/plan.txt").c_str(), "shared/plan.txt"), 0);
+    CryptRequest request = Request("shared/plan.txt", Level::Secret);
+    request.MarkFile = false;
+    ASSERT_EQ(RunAs(Alice, Staff, {}, [&] { return RunCommand(true, request); }), Done);
+    const auto readable = [](const char* path) {
+        return RunAs(Carol, Bobs, {}, [&] {
+            const int fd = ::open(path, O_RDONLY);
+            return fd >= 0 ? 1 : 0;
+        });
+    };
+    EXPECT_EQ(readable("shared/notice.txt"), 1);  // carol reads what the folder shows her
+    EXPECT_EQ(readable("home/plan.txt"), 0);
+    EXPECT_EQ(readable("shared/plan.txt.备份"), 0);
+    EXPECT_EQ(StatOf("shared/plan.txt.备份").st_mode & 077, 0u);
+    EXPECT_EQ(StatOf("shared/plan.txt.备份").st_uid, Alice);
+    EXPECT_EQ(ReadBytes("shared/plan.txt.备份"), plain_);
+}
+
+// Runs `meddle` once, when the command locks the file it has just opened.
+class MeddlingAtLock : public ForwardingFileOps {
+  public:
+    explicit MeddlingAtLock(std::function<void()> meddle)
+        : ForwardingFileOps(SystemFileOps()), meddle_(std::move(meddle)) {}
+    int Lock(int fd) override {
+        if (meddle_) {
+            std::exchange(meddle_, nullptr)();
+        }
+        return inner().Lock(fd);
+    }
+
+  private:
+    std::function<void()> meddle_;
+};
+
+// Once the file is open, its folder is renamed away and a link to bob's
+// folder put in its place, where bob's own link leads back to the file: the
+// path still names the file, but the backup, the temporary files and the
+// marked name all stay in the file's own folder, none in bob's.
+TEST_F(OtherUsers, AFolderSwappedDuringTheWorkRedirectsNothing) {
+    ASSERT_EQ(::mkdir("g", 0777), 0);
+    ASSERT_EQ(::chmod("g", 0777), 0);
+    ASSERT_EQ(::mkdir("bobs", 0755), 0);
+    ASSERT_EQ(::chown("bobs", Bob, Bobs), 0);
+    ASSERT_EQ(::symlink((folder_ + "/g/away/f.doc").c_str(), "bobs/f.doc"), 0);
+    for (const Level level : {Level::Secret, Level::TopSecret}) {
+        ASSERT_EQ(::mkdir("g/sub", 0755), 0);
+        ASSERT_EQ(::chown("g/sub", Alice, Staff), 0);
+        MakeFile("g/sub/f.doc", Alice, Staff, 0644);
+        const CryptRequest request = Request("g/sub/f.doc", level);
+        const int outcome = RunAs(Alice, Staff, {}, [&] {
+            MeddlingAtLock files([&] {
+                if (::rename("g/sub", "g/away") != 0 ||
+                    ::symlink((folder_ + "/bobs").c_str(), "g/sub") != 0) {
+                    ::_exit(98);
+                }
+            });
+            return static_cast<int>(EncryptCommand(request, {}, &files).Kind);
+        });
+        EXPECT_EQ(outcome, Done);
+        EXPECT_EQ(FolderNames("bobs"), std::set<std::string>{"f.doc"});
+        const char* marked = level == Level::Secret ? "f(秘密).doc" : "f(绝密).doc";
+        EXPECT_EQ(FolderNames("g/away"), (std::set<std::string>{marked, "f.doc.备份"}));
+        EXPECT_EQ(ReadBytes("g/away/f.doc.备份"), plain_);
+        EXPECT_EQ(ReadBytes(std::string("g/away/") + marked),
+                  Transformed(plain_, level, true, u"abc", u"hello"));
+        std::filesystem::remove_all("g/away");
+        ASSERT_EQ(::unlink("g/sub"), 0);
+    }
+}
+
+// Makes every write after the first fail, and every removal: a window write
+// that fails and cannot be put back leaves its undo record.
+class WritesFailAfterTheRecord : public ForwardingFileOps {
+  public:
+    WritesFailAfterTheRecord() : ForwardingFileOps(SystemFileOps()) {}
+    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
+                        std::int64_t offset) override {
+        return writes_++ == 0 ? inner().Pwrite(fd, buffer, size, offset) : -EIO;
+    }
+    int Unlink(const std::string&) override { return -EIO; }
+
+  private:
+    int writes_ = 0;
+};
+
+// An undo record is replayed only when this user or the file's owner made
+// it: one that another user put there would write chosen bytes into the file.
+TEST_F(OtherUsers, AnUndoRecordOfAnotherUserIsNotReplayed) {
+    MakeFile("f.doc", Alice, Staff, 0644);
+    CryptRequest request = Request("f.doc", Level::Secret);
+    request.MakeBackup = false;
+    request.MarkFile = false;
+    WritesFailAfterTheRecord failing;
+    const CommandOutcome first = EncryptCommand(request, {}, &failing);
+    ASSERT_EQ(first.Kind, OutcomeKind::WriteFailed);
+    EXPECT_NE(first.Message.find(u"下次用本程序处理该文件时会先自动恢复"), std::u16string::npos);
+    const std::string record = "f.doc" + Utf16ToUtf8(UndoSuffix);
+    ASSERT_TRUE(Exists(record));
+    // The window now differs from the record's bytes, as after a torn write.
+    const Bytes other = Pattern(30000, 7);
+    Bytes putBack = other;
+    std::copy_n(plain_.begin(), 20481, putBack.begin());
+    for (const uid_t owner : {Bob, Alice}) {
+        WriteBytes("f.doc", other);
+        ASSERT_EQ(::chown(record.c_str(), owner, Bobs), 0);
+        ASSERT_EQ(::chmod(record.c_str(), 0644), 0);  // one that alice may read
+        const int outcome = RunAs(Alice, Staff, {}, [&] { return RunCommand(true, request); });
+        if (owner == Bob) {
+            // Bob's record puts nothing into the file, is not replaced, and
+            // stops the work with the file untouched.
+            EXPECT_EQ(outcome, static_cast<int>(OutcomeKind::WriteFailed));
+            EXPECT_TRUE(Exists(record));
+            EXPECT_EQ(ReadBytes("f.doc"), other);
+        } else {
+            // Alice's own record puts her old start back before the work.
+            EXPECT_EQ(outcome, Done);
+            EXPECT_FALSE(Exists(record));
+            EXPECT_EQ(ReadBytes("f.doc"),
+                      Transformed(putBack, Level::Secret, true, u"abc", u"hello"));
+        }
+    }
+}
+
 // A rename that cannot happen is found before anything is written.
 TEST_F(OtherUsers, MarkerRenameInAFolderBobMayNotChangeIsRefusedFirst) {
     ASSERT_EQ(::mkdir("ro", 0755), 0);
@@ -198,6 +337,16 @@ TEST_F(OtherUsers, MarkerRenameInAFolderBobMayNotChangeIsRefusedFirst) {
 
 class OtherPrograms : public FileFixture {
   protected:
+    // Whether this user may take a write lease on a file here.
+    static bool LeasesWork() {
+        WriteBytes("probe", Pattern(10));
+        const int probe = ::open("probe", O_RDONLY);
+        const bool leases = ::fcntl(probe, F_SETLEASE, F_WRLCK) == 0;
+        ::close(probe);
+        ::unlink("probe");
+        return leases;
+    }
+
     // The file as last changed long ago, so that any write now changes its times.
     void MakeFile(const std::string& name, const Bytes& content) {
         WriteBytes(name, content);
@@ -206,7 +355,9 @@ class OtherPrograms : public FileFixture {
     }
 };
 
-// Runs `meddle` once, just before call number `index` (from 0) of Fsync or Pread.
+// Runs `meddle` once, just before call number `index` (from 0) of Fsync or
+// Pread, on a file system without leases: the meddler is a program that opens
+// the file while the work runs.
 class MeddlingFileOps : public ForwardingFileOps {
   public:
     MeddlingFileOps(bool atFlush, int index, std::function<void()> meddle)
@@ -223,6 +374,7 @@ class MeddlingFileOps : public ForwardingFileOps {
         Maybe(false);
         return inner().Pread(fd, buffer, size, offset);
     }
+    int Lease(int, int) override { return -EINVAL; }
 
   private:
     void Maybe(bool flush) {
@@ -239,6 +391,12 @@ class MeddlingFileOps : public ForwardingFileOps {
 };
 
 TEST_F(OtherPrograms, AChangeWhileTheWorkRunsIsKeptAndTheWorkDropped) {
+    enum class Meddle {
+        EditorSave,      // a new file renamed over the file
+        MiddleWrite,     // a write of the same size into the middle
+        TimesPutBack,    // the same, then the old modification time put back
+        FolderReplaced,  // the folder moved away and a new one with a new file put in its place
+    };
     struct Case {
         const char* what;
         Level level;
@@ -246,50 +404,152 @@ TEST_F(OtherPrograms, AChangeWhileTheWorkRunsIsKeptAndTheWorkDropped) {
         bool backup;
         bool atFlush;
         int index;
-        bool editorSave;  // else a write of the same size into the middle
+        Meddle meddle;
     };
     const Case cases[] = {
-        {"editor save during the final flush", Level::TopSecret, false, false, true, 0, true},
+        {"editor save during the final flush", Level::TopSecret, false, false, true, 0,
+         Meddle::EditorSave},
         {"write into the middle during the rewrite", Level::TopSecret, false, false, false, 1,
-         false},
+         Meddle::MiddleWrite},
         {"write before the copy over a hard-linked file", Level::TopSecret, true, false, true, 0,
-         false},
+         Meddle::MiddleWrite},
         {"write into the window before it is written", Level::Secret, false, false, false, 0,
-         false},
-        {"editor save during the backup's flush", Level::Secretter, false, true, true, 0, true},
+         Meddle::MiddleWrite},
+        {"editor save during the backup's flush", Level::Secretter, false, true, true, 0,
+         Meddle::EditorSave},
+        {"write with the time put back", Level::Secret, false, false, false, 0,
+         Meddle::TimesPutBack},
+        {"folder replaced before the window is read", Level::Secret, false, false, false, 0,
+         Meddle::FolderReplaced},
     };
     const Bytes old = Pattern((4u << 20) + 5000, 1);
     const Bytes saved = Pattern(1000, 2);
     for (const Case& c : cases) {
-        MakeFile("f.doc", old);
+        ASSERT_EQ(::mkdir("d", 0755), 0);
+        MakeFile("d/f.doc", old);
         if (c.hardLinked) {
-            ASSERT_EQ(::link("f.doc", "g.doc"), 0);
+            ASSERT_EQ(::link("d/f.doc", "d/g.doc"), 0);
         }
         Bytes left = old;
         MeddlingFileOps files(c.atFlush, c.index, [&] {
-            if (c.editorSave) {
-                WriteBytes("f.doc.new", saved);
-                ASSERT_EQ(::rename("f.doc.new", "f.doc"), 0);
+            if (c.meddle == Meddle::EditorSave) {
+                WriteBytes("d/f.doc.new", saved);
+                ASSERT_EQ(::rename("d/f.doc.new", "d/f.doc"), 0);
+                left = saved;
+            } else if (c.meddle == Meddle::FolderReplaced) {
+                ASSERT_EQ(::rename("d", "moved"), 0);
+                ASSERT_EQ(::mkdir("d", 0755), 0);
+                WriteBytes("d/f.doc", saved);
                 left = saved;
             } else {
-                const int fd = ::open("f.doc", O_WRONLY);
+                const int fd = ::open("d/f.doc", O_WRONLY);
                 ASSERT_EQ(::pwrite(fd, saved.data(), 100, 10000), 100);
+                if (c.meddle == Meddle::TimesPutBack) {
+                    const struct timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+                    ASSERT_EQ(::futimens(fd, past), 0);
+                }
                 ::close(fd);
                 std::copy_n(saved.begin(), 100, left.begin() + 10000);
             }
         });
-        CryptRequest request = Request("f.doc", c.level);
+        CryptRequest request = Request("d/f.doc", c.level);
         request.MakeBackup = c.backup;
         const CommandOutcome outcome = EncryptCommand(request, {}, &files);
         EXPECT_EQ(outcome.Kind, OutcomeKind::FileChanged) << c.what;
         EXPECT_NE(outcome.Message.find(u"在处理期间被其他程序改动或替换。本次处理的结果已放弃，"
-                                       u"文件“f.doc”保持其他程序留下的样子。"),
+                                       u"文件“d/f.doc”保持其他程序留下的样子。"),
                   std::u16string::npos)
             << c.what;
-        EXPECT_EQ(ReadBytes("f.doc"), left) << c.what;
+        EXPECT_EQ(ReadBytes("d/f.doc"), left) << c.what;
         const std::set<std::string> names =
             c.hardLinked ? std::set<std::string>{"f.doc", "g.doc"} : std::set<std::string>{"f.doc"};
-        EXPECT_EQ(FolderNames(), names) << c.what;
+        EXPECT_EQ(FolderNames("d"), names) << c.what;
+        if (c.meddle == Meddle::FolderReplaced) {
+            EXPECT_EQ(ReadBytes("moved/f.doc"), old) << c.what;  // the old file, untouched
+            EXPECT_EQ(FolderNames("moved"), std::set<std::string>{"f.doc"}) << c.what;
+        }
+        ClearFolder();
+    }
+}
+
+// Moved away once its new start is on disk, the file keeps that content and
+// the message says so, and that it was not renamed.
+TEST_F(OtherPrograms, AFileMovedAwayAfterItsRewriteIsReportedAsTransformed) {
+    MakeFile("f.doc", Pattern(30000));
+    // Flushes: the undo record, its folder, the folder once the record is gone.
+    MeddlingFileOps files(true, 2, [] { ASSERT_EQ(::rename("f.doc", "moved.doc"), 0); });
+    CryptRequest request = Request("f.doc", Level::Secret);
+    request.MakeBackup = false;
+    const CommandOutcome outcome = EncryptCommand(request, {}, &files);
+    EXPECT_EQ(outcome.Kind, OutcomeKind::FileChanged);
+    EXPECT_NE(outcome.Message.find(u"文件“f.doc”的内容已加密，但它在处理期间被其他程序移走或替换，"
+                                   u"所以没有改名"),
+              std::u16string::npos)
+        << Utf16ToUtf8(outcome.Message);
+    EXPECT_EQ(ReadBytes("moved.doc"),
+              Transformed(Pattern(30000), Level::Secret, true, u"abc", u"hello"));
+    EXPECT_EQ(FolderNames(), std::set<std::string>{"moved.doc"});
+}
+
+// A program that keeps the file open, here for appending, could write at any
+// moment: the file is refused at once, untouched, where a lease can be taken.
+TEST_F(OtherPrograms, AProgramThatKeepsTheFileOpenIsRefusedAtOnce) {
+    if (!LeasesWork()) {
+        GTEST_SKIP() << "no write lease on this file system for this user";
+    }
+    for (const Level level : {Level::Secret, Level::TopSecret}) {
+        ClearFolder();
+        MakeFile("f.doc", Pattern(30000));
+        int opened[2];
+        int release[2];
+        ASSERT_EQ(::pipe(opened), 0);
+        ASSERT_EQ(::pipe(release), 0);
+        const pid_t writer = ::fork();
+        if (writer == 0) {
+            const int fd = ::open("f.doc", O_WRONLY | O_APPEND);
+            char byte = fd >= 0 ? 'y' : 'n';
+            (void)!::write(opened[1], &byte, 1);
+            (void)!::read(release[0], &byte, 1);
+            ::_exit(0);
+        }
+        char byte = 0;
+        ASSERT_EQ(::read(opened[0], &byte, 1), 1);
+        ASSERT_EQ(byte, 'y');
+        const CommandOutcome outcome = EncryptCommand(Request("f.doc", level));
+        (void)!::write(release[1], &byte, 1);
+        ::waitpid(writer, nullptr, 0);
+        for (const int fd : {opened[0], opened[1], release[0], release[1]}) {
+            ::close(fd);
+        }
+        EXPECT_EQ(outcome.Kind, OutcomeKind::FileOpenElsewhere);
+        EXPECT_NE(outcome.Message.find(u"正被其他程序打开"), std::u16string::npos);
+        EXPECT_NE(outcome.Message.find(u"文件“f.doc”未改动。"), std::u16string::npos);
+        EXPECT_EQ(ReadBytes("f.doc"), Pattern(30000));
+        EXPECT_EQ(FolderNames(), std::set<std::string>{"f.doc"});
+    }
+}
+
+// A program that waited longer than lease-break-time to open the file gets
+// it, and the kernel takes the lease back: the work is dropped before it
+// could change the file, backup included.
+class LeaseBrokenFileOps : public ForwardingFileOps {
+  public:
+    LeaseBrokenFileOps() : ForwardingFileOps(SystemFileOps()) {}
+    int LeaseHeld(int) override { return F_UNLCK; }
+};
+
+TEST_F(OtherPrograms, ALeaseBrokenDuringTheWorkDropsIt) {
+    if (!LeasesWork()) {
+        GTEST_SKIP() << "no write lease on this file system for this user";
+    }
+    for (const Level level : {Level::Secret, Level::TopSecret}) {
+        MakeFile("f.doc", Pattern(30000));
+        LeaseBrokenFileOps files;
+        const CommandOutcome outcome = EncryptCommand(Request("f.doc", level), {}, &files);
+        EXPECT_EQ(outcome.Kind, OutcomeKind::FileOpenElsewhere);
+        EXPECT_NE(outcome.Message.find(u"文件“f.doc”未改动。"), std::u16string::npos);
+        EXPECT_EQ(ReadBytes("f.doc"), Pattern(30000));
+        EXPECT_EQ(FolderNames(), std::set<std::string>{"f.doc"});
         ClearFolder();
     }
 }

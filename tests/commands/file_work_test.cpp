@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "engine/files/forwarding_file_ops.h"
 #include "engine/text_codec.h"
 #include "faulty_file_ops.h"
 #include "file_fixture.h"
@@ -83,6 +84,8 @@ const NameCase NameCases[] = {
     {"taken.doc", Level::TopSecret, true, "taken.doc", OutcomeKind::RenameTargetExists},
     {"dir.doc", Level::Secret, true, "dir.doc", OutcomeKind::RenameTargetExists},
     {LongName.c_str(), Level::Secret, true, LongName.c_str(), OutcomeKind::RenameFailed},
+    // A link to nothing at the marked name is taken all the same.
+    {"dangle.doc", Level::Secret, true, "dangle.doc", OutcomeKind::RenameTargetExists},
 };
 
 // Renames on a file system with RENAME_NOREPLACE, without it, and without hard links.
@@ -95,6 +98,7 @@ TEST_P(MarkerRename, FollowsTheNameRulesAndNeverReplaces) {
     ::mkdir("dir(秘密).doc", 0755);
     WriteBytes(c.path, Pattern(500));
     WriteBytes("taken(绝密).doc", Pattern(9));
+    ASSERT_EQ(::symlink("nowhere", "dangle(秘密).doc"), 0);
     FaultyFileOps files;
     if (fileSystem >= 1) {
         files.Lacks(Step::RenameNoReplace, EINVAL);
@@ -239,6 +243,43 @@ TEST_F(Backups, ExistingBackupIsReplacedByACompleteOneAndNoBackupWhenNotAsked) {
     ASSERT_EQ(DecryptCommand(request).Kind, OutcomeKind::Done);
     EXPECT_EQ(ReadBytes("f.doc"), Pattern(40000));
     EXPECT_EQ(FolderNames(), (std::set<std::string>{"f.doc", "f.doc.备份"}));
+}
+
+// A file system whose folders take names of at most 11 bytes, and that
+// counts the bytes written to it.
+class ShortNames : public ForwardingFileOps {
+  public:
+    ShortNames() : ForwardingFileOps(SystemFileOps()) {}
+    long NameMax(const std::string&) override { return 11; }
+    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
+                        std::int64_t offset) override {
+        written_ += static_cast<std::int64_t>(size);
+        return inner().Pwrite(fd, buffer, size, offset);
+    }
+    std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
+                           std::size_t size) override {
+        written_ += static_cast<std::int64_t>(size);
+        return inner().CopyRange(from, fromOffset, to, toOffset, size);
+    }
+    std::int64_t written_ = 0;
+};
+
+// "f.doc.备份" takes 12 bytes, "f(秘密).doc" 13: the first name too long is
+// refused before a byte is copied, with the marker and without.
+TEST_F(Backups, ANameLongerThanTheFolderTakesIsRefusedBeforeTheCopy) {
+    for (const bool mark : {true, false}) {
+        WriteBytes("f.doc", Pattern(40000));
+        CryptRequest request = Request("f.doc", Level::Secret);
+        request.MarkFile = mark;
+        ShortNames files;
+        const CommandOutcome outcome = EncryptCommand(request, {}, &files);
+        EXPECT_EQ(outcome.Kind, mark ? OutcomeKind::RenameFailed : OutcomeKind::BackupFailed);
+        EXPECT_NE(outcome.Message.find(u"文件“f.doc”未改动。"), std::u16string::npos);
+        EXPECT_EQ(files.written_, 0);
+        EXPECT_EQ(ReadBytes("f.doc"), Pattern(40000));
+        EXPECT_EQ(FolderNames(), std::set<std::string>{"f.doc"});
+        ClearFolder();
+    }
 }
 
 TEST_F(Backups, PathsThatAreNotUtf8SurviveTheWayThroughUtf16) {

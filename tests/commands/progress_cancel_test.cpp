@@ -102,11 +102,11 @@ struct CancelCase {
     bool encrypt;
     WorkPhase phase;  // cancel once this phase reported bytes (or began, for a window)
     bool unnamedTemp;
-    // "f.doc" has a second name, "g.doc"; with `onceNamed` the cancel comes
-    // only when the new content stands complete under its recovery name, just
-    // before it is copied over the file.
+    // "f.doc" has a second name, "g.doc"; with `onceFlushed` the cancel comes
+    // only when the new content stands complete and flushed, just before it
+    // gets its recovery name and is copied over the file.
     bool hardLinked = false;
-    bool onceNamed = false;
+    bool onceFlushed = false;
 };
 
 class Cancel : public FileFixture, public ::testing::WithParamInterface<CancelCase> {};
@@ -118,14 +118,16 @@ TEST_P(Cancel, LeavesTheFileAsItWasAndNoPartialFile) {
     if (c.hardLinked) {
         ASSERT_EQ(::link("f.doc", "g.doc"), 0);
     }
-    const std::string recovery = folder_ + "/f.doc" + Utf16ToUtf8(RecoverySuffix);
     bool cancel = false;
+    bool rewriting = false;
     CommandHooks hooks;
     hooks.Progress = [&](WorkPhase p, std::uint64_t done, std::uint64_t) {
-        cancel =
-            cancel || (!c.onceNamed && p == c.phase && (done > 0 || c.level != Level::TopSecret));
+        rewriting = rewriting || p == WorkPhase::Rewrite;
+        cancel = cancel ||
+                 (!c.onceFlushed && p == c.phase && (done > 0 || c.level != Level::TopSecret)) ||
+                 (c.onceFlushed && rewriting && p == WorkPhase::Flush);
     };
-    hooks.CancelRequested = [&] { return cancel || (c.onceNamed && Exists(recovery)); };
+    hooks.CancelRequested = [&] { return cancel; };
     FaultyFileOps files;
     if (!c.unnamedTemp) {
         files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
@@ -157,9 +159,8 @@ const CancelCase CancelCases[] = {
     {"TopSecretRewrite", Level::TopSecret, true, WorkPhase::Rewrite, true},
     {"TopSecretRewriteNamedTemp", Level::TopSecret, false, WorkPhase::Rewrite, false},
     {"HardLinkedRewrite", Level::TopSecret, true, WorkPhase::Rewrite, true, true},
-    {"HardLinkedRecoveryNamed", Level::TopSecret, true, WorkPhase::Rewrite, true, true, true},
-    {"HardLinkedRecoveryNamedNamedTemp", Level::TopSecret, false, WorkPhase::Rewrite, false, true,
-     true},
+    {"HardLinkedComplete", Level::TopSecret, true, WorkPhase::Rewrite, true, true, true},
+    {"HardLinkedCompleteNamedTemp", Level::TopSecret, false, WorkPhase::Rewrite, false, true, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Commands, Cancel, ::testing::ValuesIn(CancelCases),

@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The real file system seen as a disk that a power cut can hit: the process
+// stops dead before a chosen call (every later call fails and changes
+// nothing), and then each 4 KiB page written since its file's last flush is
+// lost or kept, as a pattern says. Folder entries are taken as written at once.
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "engine/files/forwarding_file_ops.h"
+
+namespace quarnix::test {
+
+class DiskModelFileOps : public ForwardingFileOps {
+  public:
+    // The process stops before call number `crashAt` (from 0); -1: never.
+    // Without `unnamedTemp` the file system has no O_TMPFILE.
+    DiskModelFileOps(int crashAt, bool unnamedTemp);
+    ~DiskModelFileOps() override;
+
+    int CallsMade() const { return calls_; }
+
+    // The power fails: every page written and not flushed since is put back
+    // as it was at its file's last flush unless `kept(page)` says it reached
+    // the disk; a file that lost every such page also gets its flushed length.
+    void PowerCut(const std::function<bool(std::int64_t page)>& kept);
+
+    int Stat(const std::string& path, struct stat* info) override;
+    int Lstat(const std::string& path, struct stat* info) override;
+    int Fstat(int fd, struct stat* info) override;
+    int RealPath(const std::string& path, std::string* resolved) override;
+    int Open(const std::string& path, int flags, mode_t mode) override;
+    int OpenUnnamed(const std::string& folder, mode_t mode) override;
+    int MakeTemp(std::string* pathTemplate) override;
+    std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
+    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size, std::int64_t offset) override;
+    std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
+                           std::size_t size) override;
+    int Truncate(int fd, std::int64_t size) override;
+    int Fsync(int fd) override;
+    int Fdatasync(int fd) override;
+    int Fchmod(int fd, mode_t mode) override;
+    int Fchown(int fd, uid_t owner, gid_t group) override;
+    std::int64_t Seek(int fd, std::int64_t offset, int whence) override;
+    int Lock(int fd) override;
+    int Lease(int fd, int type) override;
+    int GetFlags(int fd, unsigned* flags) override;
+    int SetFlags(int fd, unsigned flags) override;
+    int CopyAccessControl(int from, const std::string& fromPath, int to,
+                          const std::string& toPath) override;
+    int CopyAttributes(int from, const std::string& fromPath, int to,
+                       const std::string& toPath) override;
+    int Access(const std::string& path, int mode) override;
+    int LinkOpenFile(int fd, const std::string& path) override;
+    int Link(const std::string& from, const std::string& to) override;
+    int Rename(const std::string& from, const std::string& to) override;
+    int RenameNoReplace(const std::string& from, const std::string& to) override;
+    int Unlink(const std::string& path) override;
+    int ListFolder(const std::string& folder, std::vector<std::string>* names) override;
+
+  private:
+    // What a file held at its last flush, for the pages changed since.
+    struct Unflushed {
+        int fd = -1;  // a descriptor of its own, to put the pages back
+        std::int64_t flushedSize = 0;
+        std::map<std::int64_t, std::vector<std::uint8_t>> pages;  // page: its flushed bytes
+    };
+
+    // Counts the call; false once the process has stopped.
+    bool Alive();
+    // Notes the flushed bytes of the pages that a write of [offset, offset+size) changes.
+    void BeforeWrite(int fd, std::int64_t offset, std::int64_t size);
+    void Flushed(int fd);
+
+    int crashAt_;
+    bool unnamedTemp_;
+    int calls_ = 0;
+    std::map<std::pair<dev_t, ino_t>, Unflushed> files_;
+};
+
+}  // namespace quarnix::test
