@@ -117,6 +117,7 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
     request.MakeBackup = options.MakeBackup;
     request.MarkFile = options.MarkFile;
     request.MarkNameOnly = true;
+    request.ReplaceBackup = options.ReplaceBackup;
 
     int status = 0;
     const std::vector<std::string> earlierNames = EarlierNames(options.Files);
@@ -142,6 +143,10 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
         if (outcome.Kind == OutcomeKind::ContentDeclined) {
             std::cerr << file << "：" << concern.toStdString()
                       << "文件未改动；确认无误时可加 --force 照常处理。\n"
+                      << std::flush;
+        } else if (outcome.Kind == OutcomeKind::BackupExists) {
+            std::cerr << ReportLine(file, request, options.Encrypt, outcome)
+                      << "要替换旧备份时可加 --replace-backup，不要备份时可加 --no-backup。\n"
                       << std::flush;
         } else {
             std::cerr << ReportLine(file, request, options.Encrypt, outcome) << '\n' << std::flush;

@@ -2,7 +2,7 @@
 // quarnix-cli: the encrypt and decrypt commands from a terminal or a script.
 //
 //   quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret]
-//               [--no-backup] [--no-mark] [--force] FILE...
+//               [--no-backup] [--replace-backup] [--no-mark] [--force] FILE...
 //
 // Exit status: 0 when every file is done, 1 when any file failed or was
 // refused (or on Ctrl+C), 2 for a usage error.
@@ -22,7 +22,7 @@ namespace {
 
 constexpr char Usage[] =
     "用法：quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret] "
-    "[--no-backup] [--no-mark] [--force] FILE...\n";
+    "[--no-backup] [--replace-backup] [--no-mark] [--force] FILE...\n";
 
 constexpr char Footer[] =
     "密码不从命令行读取：在终端上不回显地询问，每个密码输入两次，不一致时重新询问，最多三次；\n"
@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     std::string task;
     std::string levelName = "secret";
     bool noBackup = false;
+    bool replaceBackup = false;
     bool noMark = false;
     bool force = false;
     std::vector<std::string> files;
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
                        "解密时不给出则按文件名中的等级标记，没有标记为秘密")
             ->check(quarnix::cli::OneOf({"secret", "secretter", "topsecret"}));
     app.add_flag("--no-backup", noBackup, "不做备份（默认在文件旁留一份备份）");
+    app.add_flag("--replace-backup", replaceBackup,
+                 "备份文件已经存在时替换它（默认不替换，也不处理该文件）");
     app.add_flag("--no-mark", noMark, "不在文件名中加入或去掉等级标记");
     app.add_flag("--force", force,
                  "不看文件内容，照常处理（默认先看内容：像是密码或等级不对、"
@@ -88,6 +91,7 @@ int main(int argc, char** argv) {
                         ? std::optional(levels.at(levelName))
                         : std::nullopt;
     options.MakeBackup = !noBackup;
+    options.ReplaceBackup = replaceBackup;
     options.MarkFile = !noMark;
     options.CheckContent = !force;
     options.Files = std::move(files);

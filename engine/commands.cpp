@@ -78,6 +78,13 @@ CommandOutcome RunCommand(Direction way, const CryptRequest& request, const Comm
         plan.BackupPath = Utf16ToUtf8(backup);
     }
     plan.RenamedPath = Utf16ToUtf8(RenamedPath(request, way == Direction::Encrypt));
+    if (request.MakeBackup && !request.ReplaceBackup) {
+        struct stat info {};
+        // A link under that name counts too, whether or not it leads anywhere.
+        if (files.Lstat(plan.BackupPath, &info) == 0) {
+            return BackupExistsOutcome(backup);
+        }
+    }
     bool backupMade = false;
     const auto failed = RunFileWork(files, plan, way, *keys, hooks, &backupMade);
     if (failed) {
