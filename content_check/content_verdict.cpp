@@ -2,8 +2,11 @@
 #include "content_verdict.h"
 
 #include <QByteArrayView>
+#include <optional>
 
 #include "engine/format/level_marker.h"
+#include "byte_order.h"
+#include "key_trace.h"
 #include "marked_name.h"
 #include "promised_type.h"
 
@@ -28,51 +31,114 @@ QString AfterWord(const QString& description) {
 
 }  // namespace
 
-ContentVerdict JudgeContent(const ContentPreview& preview) {
-    const bool decrypt = preview.Way == Direction::Decrypt;
-    if (!decrypt && !MarkedLevel(preview.FilePath)) {
-        return {};  // an encryption is questioned only for a name with a marker
+namespace {
+
+// A typo's trace in the result: which password, 0 for either; nullopt for none.
+std::optional<int> TypoIn(const ContentPreview& preview) {
+    const auto traced = [&preview](std::uint64_t period) {
+        return period > 0 && ShowsKeyTrace(preview.Result, static_cast<std::size_t>(period));
+    };
+    const bool topSecret = preview.Level == Level::TopSecret;
+    // Arrays of one period cannot tell which password it was.
+    if (topSecret && preview.Password2Period == preview.Password1Period) {
+        return traced(preview.Password1Period) ? std::optional(0) : std::nullopt;
     }
-    const PromisedType promised(QString::fromStdU16String(
-        decrypt ? preview.PromisedPath : NameWithoutMarker(preview.FilePath)));
-    if (!promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength)) {
-        return {};
+    if (traced(preview.Password1Period)) {
+        return 1;
     }
-    ContentConcern concern = ContentConcern::None;
-    if (decrypt) {
+    if (topSecret && traced(preview.Password2Period)) {
+        return 2;
+    }
+    return std::nullopt;
+}
+
+ContentVerdict JudgeDecryption(const ContentPreview& preview) {
+    const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
+    const bool wholeFile = preview.Current.size() >= preview.FileLength;
+    if (promised.CanTell(preview.Current.size(), wholeFile)) {
         const SeenContent result = See(View(preview.Result));
-        if (promised.KeptBy(result)) {
-            return {};
-        }
-        if (promised.KeptBy(See(View(preview.Current)))) {
-            concern = ContentConcern::AlreadyPlain;
-        } else if (!Recognised(result)) {
+        if (!promised.KeptBy(result)) {
+            if (promised.KeptBy(See(View(preview.Current)))) {
+                return {ContentConcern::AlreadyPlain, preview.Level, promised.Description()};
+            }
             // A result of some other known type means a misnamed file rather
-            // than a wrong password: no question then.
-            concern = ContentConcern::ResultUnlikeType;
+            // than a wrong password, and so does a result much more orderly
+            // than the file (the key stream came off), unless a typo's trace
+            // shows: no question then.
+            if (!Recognised(result) && !MoreOrderly(preview.Result, preview.Current)) {
+                return {ContentConcern::ResultUnlikeType, preview.Level, promised.Description()};
+            }
         }
-    } else if (!Recognised(See(View(preview.Current)))) {
-        concern = ContentConcern::AlreadyEncrypted;
     }
-    if (concern == ContentConcern::None) {
+    // A typo keeps most of the content, and the name's type with it.
+    if (const auto password = TypoIn(preview)) {
+        ContentVerdict verdict{ContentConcern::KeyTypo, preview.Level, promised.Description()};
+        verdict.Password = *password;
+        verdict.Period = static_cast<int>(*password == 2 ? preview.Password2Period
+                                                         : preview.Password1Period);
+        return verdict;
+    }
+    return {};
+}
+
+ContentVerdict JudgeEncryption(const ContentPreview& preview) {
+    const std::optional<Level> marked = MarkedLevel(preview.FilePath);
+    const PromisedType promised(QString::fromStdU16String(NameWithoutMarker(preview.FilePath)));
+    const bool tell =
+        promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength);
+    const SeenContent current = See(View(preview.Current));
+    if (tell && promised.KeptBy(current)) {
         return {};
     }
-    return {concern, preview.Level, promised.Description()};
+    const SeenContent undone = See(View(preview.Undone));
+    if ((tell && promised.KeptBy(undone)) || (!Recognised(current) && Recognised(undone))) {
+        return {ContentConcern::EncryptedWithThese, preview.Level, promised.Description()};
+    }
+    // A marker of this very level, or of any level on a type that can be
+    // told: the content should be something, and it is not.
+    if (marked && (tell || *marked == preview.Level) && !Recognised(current)) {
+        return {ContentConcern::AlreadyEncrypted, preview.Level,
+                tell ? promised.Description() : QString()};
+    }
+    return {};
+}
+
+}  // namespace
+
+ContentVerdict JudgeContent(const ContentPreview& preview) {
+    return preview.Way == Direction::Decrypt ? JudgeDecryption(preview)
+                                             : JudgeEncryption(preview);
 }
 
 QString ConcernText(const ContentVerdict& verdict) {
     const QString type = AfterWord(verdict.TypeDescription);
+    const QString level = QStringLiteral("按“") + LevelName(verdict.Level) + QStringLiteral("”等级");
     switch (verdict.Concern) {
         case ContentConcern::ResultUnlikeType:
-            return QStringLiteral("用这组密码按“") + LevelName(verdict.Level) +
-                   QStringLiteral("”等级解密后，文件内容不像") + type +
-                   QStringLiteral("，密码或加密等级可能不对。");
+            return QStringLiteral("用这组密码") + level + QStringLiteral("解密后，文件内容不像") +
+                   type + QStringLiteral("，密码或加密等级可能不对。");
         case ContentConcern::AlreadyPlain:
             return QStringLiteral("文件内容已经是") + type +
                    QStringLiteral("，看来并没有加密，解密反而会把它弄乱。");
         case ContentConcern::AlreadyEncrypted:
+            if (verdict.TypeDescription.isEmpty()) {
+                return QStringLiteral("文件名中已有") + level +
+                       QStringLiteral("标记，内容也无从辨认，看来已经加密过了。");
+            }
             return QStringLiteral("文件名中已有加密等级标记，内容也不像") + type +
                    QStringLiteral("，看来已经加密过了。");
+        case ContentConcern::EncryptedWithThese:
+            return QStringLiteral("文件看来已经用这组密码") + level +
+                   QStringLiteral("加密过了：用它们解密才会得到原来的内容，再加密一次不会。");
+        case ContentConcern::KeyTypo: {
+            const QString which = verdict.Password == 1   ? QStringLiteral("密码")
+                                  : verdict.Password == 2 ? QStringLiteral("密码2")
+                                                          : QStringLiteral("密码或密码2");
+            return QStringLiteral("用这组密码") + level + QStringLiteral("解密后，文件内容每隔 ") +
+                   QString::number(verdict.Period) +
+                   QStringLiteral(" 个字节就有一个与众不同，像是") + which +
+                   QStringLiteral("中有一个字符输错了。");
+        }
         case ContentConcern::None:
             break;
     }
@@ -83,7 +149,8 @@ QString ConcernQuestion(const ContentVerdict& verdict) {
     if (verdict.Concern == ContentConcern::None) {
         return {};
     }
-    const bool encrypt = verdict.Concern == ContentConcern::AlreadyEncrypted;
+    const bool encrypt = verdict.Concern == ContentConcern::AlreadyEncrypted ||
+                         verdict.Concern == ContentConcern::EncryptedWithThese;
     return ConcernText(verdict) +
            (encrypt ? QStringLiteral("\r\n仍要加密吗？") : QStringLiteral("\r\n仍要解密吗？"));
 }

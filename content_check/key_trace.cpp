@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "key_trace.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace quarnix {
+namespace {
+
+// A class needs this many bytes before its distribution says anything.
+constexpr std::size_t FewestPerClass = 12;
+// Passwords are ASCII (a character of the euro sign aside): two of their
+// characters differ by an XOR below 0x80.
+constexpr unsigned LargestTypoXor = 0x7f;
+// Added to every count, so that a byte value no other class holds is unlikely
+// rather than impossible.
+constexpr double Smoothing = 0.5;
+
+}  // namespace
+
+double KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period) {
+    const std::size_t n = bytes.size();
+    if (period < 2 || n / period < FewestPerClass) {
+        return 0;
+    }
+    std::array<std::uint32_t, 256> all{};
+    for (const std::uint8_t byte : bytes) {
+        ++all[byte];
+    }
+    // log(count + Smoothing) for every count a byte value can have. The
+    // normaliser of the other classes' distribution is the same for every
+    // XOR value, so it drops out of the gain.
+    std::vector<double> logCount(n + 1);
+    for (std::size_t k = 0; k <= n; ++k) {
+        logCount[k] = std::log(static_cast<double>(k) + Smoothing);
+    }
+    double strongest = 0;
+    std::array<std::uint32_t, 256> own{};
+    std::vector<std::uint8_t> values;
+    values.reserve(256);
+    for (std::size_t c = 0; c < period; ++c) {
+        if (c == period - 2) {
+            continue;  // combined with the array's zero element
+        }
+        values.clear();
+        for (std::size_t j = c; j < n; j += period) {
+            if (own[bytes[j]]++ == 0) {
+                values.push_back(bytes[j]);
+            }
+        }
+        const auto logOthers = [&](unsigned value) {
+            return logCount[all[value] - own[value]];
+        };
+        double asIs = 0;
+        for (const std::uint8_t v : values) {
+            asIs += own[v] * logOthers(v);
+        }
+        double best = asIs;
+        for (unsigned d = 1; d <= LargestTypoXor; ++d) {
+            double xored = 0;
+            for (const std::uint8_t v : values) {
+                xored += own[v] * logOthers(v ^ d);
+            }
+            best = std::max(best, xored);
+        }
+        strongest = std::max(strongest, best - asIs);
+        for (const std::uint8_t v : values) {
+            own[v] = 0;
+        }
+    }
+    return strongest;
+}
+
+bool ShowsKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
+    return KeyTraceStrength(bytes, period) > 40;
+}
+
+}  // namespace quarnix
