@@ -115,10 +115,11 @@ int main(int argc, char** argv) {
         judgeLongest = std::max(judgeLongest, took);
         ++judged;
         if (traces && preview.Way == quarnix::Direction::Decrypt) {
+            const auto one = quarnix::KeyTraceStrength(preview.Result, preview.Password1Period);
+            const auto two = quarnix::KeyTraceStrength(preview.Result, preview.Password2Period);
             std::cerr << "trace " << tag << ' ' << static_cast<int>(preview.Level) << ' '
-                      << quarnix::KeyTraceStrength(preview.Result, preview.Password1Period) << ' '
-                      << quarnix::KeyTraceStrength(preview.Result, preview.Password2Period) << ' '
-                      << preview.Result.size() << ' ' << preview.Password1Period << '\n';
+                      << one.Strongest << ' ' << one.Remaining << ' ' << two.Strongest << ' '
+                      << two.Remaining << ' ' << preview.Result.size() << '\n';
         }
         return goOn;
     };

@@ -11,6 +11,21 @@ namespace {
 // entropy within a few hundredths of a bit of the file's.
 constexpr double ClearGain = 0.5;
 
+// A run of this many text characters does not come about by chance.
+constexpr std::size_t LongTextRun = 32;
+
+bool HasLongTextRun(std::span<const std::uint8_t> bytes) {
+    std::size_t run = 0;
+    for (const std::uint8_t byte : bytes) {
+        const bool text = (byte >= 0x20 && byte < 0x7f) || byte == '\t' || byte == '\n' || byte == '\r';
+        run = text ? run + 1 : 0;
+        if (run >= LongTextRun) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 double ByteEntropy(std::span<const std::uint8_t> bytes) {
@@ -30,6 +45,10 @@ double ByteEntropy(std::span<const std::uint8_t> bytes) {
         }
     }
     return entropy;
+}
+
+bool BroughtOutText(std::span<const std::uint8_t> result, std::span<const std::uint8_t> current) {
+    return HasLongTextRun(result) && !HasLongTextRun(current);
 }
 
 bool MoreOrderly(std::span<const std::uint8_t> result, std::span<const std::uint8_t> current) {

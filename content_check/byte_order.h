@@ -20,4 +20,10 @@ double ByteEntropy(std::span<const std::uint8_t> bytes);
 // Whether `result` is clearly more orderly than `current`.
 bool MoreOrderly(std::span<const std::uint8_t> result, std::span<const std::uint8_t> current);
 
+// Whether `result` holds a long run of plain ASCII text (a name, a comment, a
+// header line) and `current` holds none. Nearly every real file has such a
+// run; a wrong key stream breaks every run into pieces, so a decryption that
+// brings one out took the right key stream off, whatever the file's type.
+bool BroughtOutText(std::span<const std::uint8_t> result, std::span<const std::uint8_t> current);
+
 }  // namespace quarnix

@@ -61,11 +61,12 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
             if (promised.KeptBy(See(View(preview.Current)))) {
                 return {ContentConcern::AlreadyPlain, preview.Level, promised.Description()};
             }
-            // A result of some other known type means a misnamed file rather
-            // than a wrong password, and so does a result much more orderly
-            // than the file (the key stream came off), unless a typo's trace
-            // shows: no question then.
-            if (!Recognised(result) && !MoreOrderly(preview.Result, preview.Current)) {
+            // A result of some other known type means a misnamed file (or a
+            // type whose content rules miss many real files) rather than a
+            // wrong password, and so does a result from which the key stream
+            // clearly came off: no question then, unless a typo's trace shows.
+            if (!Recognised(result) && !MoreOrderly(preview.Result, preview.Current) &&
+                !BroughtOutText(preview.Result, preview.Current)) {
                 return {ContentConcern::ResultUnlikeType, preview.Level, promised.Description()};
             }
         }
@@ -108,6 +109,13 @@ ContentVerdict JudgeEncryption(const ContentPreview& preview) {
 ContentVerdict JudgeContent(const ContentPreview& preview) {
     return preview.Way == Direction::Decrypt ? JudgeDecryption(preview)
                                              : JudgeEncryption(preview);
+}
+
+bool ResultFits(const ContentPreview& preview) {
+    const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
+    return promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength) &&
+           promised.KeptBy(See(View(preview.Result))) &&
+           !promised.KeptBy(See(View(preview.Current))) && !TypoIn(preview);
 }
 
 QString ConcernText(const ContentVerdict& verdict) {

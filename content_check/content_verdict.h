@@ -47,6 +47,11 @@ struct ContentVerdict {
 
 ContentVerdict JudgeContent(const ContentPreview& preview);
 
+// Decrypt: whether the result is clearly what the name promises, with no
+// typo's trace in it: the level and passwords fit the file. False when the
+// name's type cannot be told from the preview.
+bool ResultFits(const ContentPreview& preview);
+
 // The warning, without a question, e.g. "用这组密码按“秘密”等级解密后，文件内容
 // 不像 PDF 文档，密码或加密等级可能不对。"; empty for ContentConcern::None.
 QString ConcernText(const ContentVerdict& verdict);

@@ -17,13 +17,18 @@ constexpr unsigned LargestTypoXor = 0x7f;
 // Added to every count, so that a byte value no other class holds is unlikely
 // rather than impossible.
 constexpr double Smoothing = 0.5;
+// How strong the strongest trace must be, and how much of its class's
+// distance to the others the XOR may leave. Set by real files: no right
+// decryption of them comes near both.
+constexpr double ClearGain = 30;
+constexpr double MostRemaining = 0.6;
 
 }  // namespace
 
-double KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period) {
+KeyTrace KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period) {
     const std::size_t n = bytes.size();
     if (period < 2 || n / period < FewestPerClass) {
-        return 0;
+        return {};
     }
     std::array<std::uint32_t, 256> all{};
     for (const std::uint8_t byte : bytes) {
@@ -36,7 +41,7 @@ double KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period)
     for (std::size_t k = 0; k <= n; ++k) {
         logCount[k] = std::log(static_cast<double>(k) + Smoothing);
     }
-    double strongest = 0;
+    KeyTrace trace;
     std::array<std::uint32_t, 256> own{};
     std::vector<std::uint8_t> values;
     values.reserve(256);
@@ -54,8 +59,11 @@ double KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period)
             return logCount[all[value] - own[value]];
         };
         double asIs = 0;
+        double self = 0;  // the class under its own distribution
+        const double size = static_cast<double>((n - c + period - 1) / period);
         for (const std::uint8_t v : values) {
             asIs += own[v] * logOthers(v);
+            self += own[v] * std::log(own[v] / size);
         }
         double best = asIs;
         for (unsigned d = 1; d <= LargestTypoXor; ++d) {
@@ -65,16 +73,26 @@ double KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period)
             }
             best = std::max(best, xored);
         }
-        strongest = std::max(strongest, best - asIs);
+        const double gain = best - asIs;
+        if (gain > trace.Strongest) {
+            trace.Strongest = gain;
+            // The others' normaliser, left out above, counts here.
+            const double normaliser =
+                size * std::log(static_cast<double>(n) - size + 256 * Smoothing);
+            const double before = self - (asIs - normaliser);
+            const double after = self - (best - normaliser);
+            trace.Remaining = before > 0 ? std::clamp(after / before, 0.0, 1.0) : 1;
+        }
         for (const std::uint8_t v : values) {
             own[v] = 0;
         }
     }
-    return strongest;
+    return trace;
 }
 
 bool ShowsKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
-    return KeyTraceStrength(bytes, period) > 40;
+    const KeyTrace trace = KeyTraceStrength(bytes, period);
+    return trace.Strongest > ClearGain && trace.Remaining < MostRemaining;
 }
 
 }  // namespace quarnix

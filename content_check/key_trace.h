@@ -18,14 +18,25 @@
 namespace quarnix {
 
 // The strongest trace in `bytes` for a key array of `period` elements: the
-// largest gain, in nats, that XORing one class of positions with a constant
-// brings to that class's likelihood under the distribution of the other
-// classes. About 0 where there is no trace; 0 when there are too few bytes to
-// tell. The class of the array's final zero element is not looked at: no
-// character is combined there.
-double KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period);
+// largest gain, in nats, that XORing one class of positions with a
+// constant brings to that class's likelihood under the distribution of the
+// other classes. About 0 where there is no trace; 0 when there are too few
+// bytes to tell. The class of the array's final zero element is not looked
+// at: no character is combined there.
+struct KeyTrace {
+    double Strongest = 0;
+    // How far the strongest class, XORed with its constant, still is from the
+    // others' distribution, as a share of how far it was before (the
+    // Kullback-Leibler divergences, 0 to 1): a typo leaves little, a field of
+    // fixed-length records that merely holds other values much.
+    double Remaining = 1;
+};
+KeyTrace KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period);
 
-// Whether that trace stands out clearly: a right result never should.
+// Whether a trace stands out clearly and the XOR makes its class like the
+// others: content with a structure of its own that repeats with the period
+// (records of a fixed length, tables) has classes that an XOR brings nearer
+// the others, but not to them.
 bool ShowsKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period);
 
 }  // namespace quarnix
