@@ -8,6 +8,7 @@
 // refused (or on Ctrl+C), 2 for a usage error.
 
 #include <CLI/CLI.hpp>
+#include <QLocale>
 #include <iostream>
 #include <map>
 
@@ -34,6 +35,9 @@ constexpr char Footer[] =
 
 int main(int argc, char** argv) {
     using quarnix::Level;
+    // Every text of the program is Chinese, whatever the system's locale: so
+    // are the type names the shared MIME database gives (QMimeType::comment).
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     CLI::App app(quarnix::Utf16ToUtf8(quarnix::ApplicationTitle) + "：就地加密或解密文件",
                  "quarnix-cli");
     app.formatter(std::make_shared<quarnix::cli::ChineseFormatter>(Usage));

@@ -92,7 +92,11 @@ ContentVerdict JudgeEncryption(const ContentPreview& preview) {
         return {};
     }
     const SeenContent undone = See(View(preview.Undone));
-    if ((tell && promised.KeptBy(undone)) || (!Recognised(current) && Recognised(undone))) {
+    // Undone brings out what the file is, where the file as it is shows nothing.
+    const bool broughtOut =
+        !Recognised(current) &&
+        (Recognised(undone) || BroughtOutText(preview.Undone, preview.Current));
+    if (!preview.Undone.empty() && ((tell && promised.KeptBy(undone)) || broughtOut)) {
         return {ContentConcern::EncryptedWithThese, preview.Level, promised.Description()};
     }
     // A marker of this very level, or of any level on a type that can be

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_main.h"
 
+#include <QLocale>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
@@ -18,6 +20,10 @@ namespace quarnix {
 
 FrmMain::FrmMain(ModalDialogs* dialogs, FileOps* files, QWidget* parent)
     : QWidget(parent), dialogs_(dialogs), files_(files) {
+    // Every text of the program is Chinese, whatever the system's locale: so
+    // are the type names the shared MIME database gives (QMimeType::comment),
+    // which the questions about a file's content quote.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     if (dialogs_ == nullptr) {
         ownDialogs_ = std::make_unique<QtModalDialogs>(this);
         dialogs_ = ownDialogs_.get();
