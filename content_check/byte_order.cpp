@@ -11,21 +11,36 @@ namespace {
 // entropy within a few hundredths of a bit of the file's.
 constexpr double ClearGain = 0.5;
 
-// A run of this many text characters does not come about by chance.
-constexpr std::size_t LongTextRun = 32;
+// A run of this many characters of written words does not come about by
+// chance, nor under a wrong key stream: XORing letters with the small values
+// that two ASCII passwords give turns many of them into brackets, control
+// characters and other bytes that words do not hold, and spaces into others.
+constexpr std::size_t LongTextRun = 40;
+constexpr std::size_t FewestSpaces = 4;
+
+bool WordCharacter(std::uint8_t byte) {
+    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+           (byte >= '0' && byte <= '9') || byte == ' ' || byte == '.' || byte == ',' ||
+           byte == ':' || byte == '/' || byte == '(' || byte == ')' || byte == '-' || byte == '_' ||
+           byte == '@' || byte == '\'';
+}
 
 bool HasLongTextRun(std::span<const std::uint8_t> bytes) {
     std::size_t run = 0;
+    std::size_t spaces = 0;
     for (const std::uint8_t byte : bytes) {
-        const bool text = (byte >= 0x20 && byte < 0x7f) || byte == '\t' || byte == '\n' || byte == '\r';
-        run = text ? run + 1 : 0;
-        if (run >= LongTextRun) {
+        if (!WordCharacter(byte)) {
+            run = spaces = 0;
+            continue;
+        }
+        ++run;
+        spaces += byte == ' ' ? 1 : 0;
+        if (run >= LongTextRun && spaces >= FewestSpaces) {
             return true;
         }
     }
     return false;
 }
-
 }  // namespace
 
 double ByteEntropy(std::span<const std::uint8_t> bytes) {
