@@ -141,9 +141,9 @@ int main(int argc, char** argv) {
             ::chmod(path.c_str(), 0600);
             const std::uint64_t length = original.size();
             const quarnix::PromisedType promised(QString::fromStdString(name));
-            const std::uint64_t preview =
-                level == Level::TopSecret ? std::min(length, quarnix::ContentPreviewLength)
-                                          : quarnix::CipherWindow(level, length);
+            const std::uint64_t preview = level == Level::TopSecret
+                                              ? std::min(length, quarnix::ContentPreviewLength)
+                                              : quarnix::CipherWindow(level, length);
             const bool told = promised.CanTell(preview, preview >= length);
 
             quarnix::CryptRequest request;
@@ -151,8 +151,8 @@ int main(int argc, char** argv) {
             request.Level = level;
             request.MakeBackup = false;
             request.MarkFile = false;
-            const auto run = [&](bool encrypt, const std::u16string& one,
-                                 const std::u16string& two, bool proceed) {
+            const auto run = [&](bool encrypt, const std::u16string& one, const std::u16string& two,
+                                 bool proceed) {
                 request.Password1 = request.Password1Confirm = one;
                 request.Password2 = request.Password2Confirm = two;
                 goOn = proceed;
@@ -213,7 +213,8 @@ int main(int argc, char** argv) {
     for (int l = 0; l < 3; ++l) {
         const LevelCounts& c = counts[l];
         std::cout << "== " << names[l] << " ==\n"
-                  << "right decryptions questioned, all files    " << Cell(c.RightQuestioned) << '\n'
+                  << "right decryptions questioned, all files    " << Cell(c.RightQuestioned)
+                  << '\n'
                   << "right decryptions questioned, told types   " << Cell(c.RightQuestionedTold)
                   << '\n'
                   << "right decryptions not byte-exact           " << Cell(c.NotExact) << '\n';

@@ -4,8 +4,8 @@
 #include <QByteArrayView>
 #include <optional>
 
-#include "engine/format/level_marker.h"
 #include "byte_order.h"
+#include "engine/format/level_marker.h"
 #include "key_trace.h"
 #include "marked_name.h"
 #include "promised_type.h"
@@ -75,8 +75,8 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
     if (const auto password = TypoIn(preview)) {
         ContentVerdict verdict{ContentConcern::KeyTypo, preview.Level, promised.Description()};
         verdict.Password = *password;
-        verdict.Period = static_cast<int>(*password == 2 ? preview.Password2Period
-                                                         : preview.Password1Period);
+        verdict.Period =
+            static_cast<int>(*password == 2 ? preview.Password2Period : preview.Password1Period);
         return verdict;
     }
     return {};
@@ -93,9 +93,8 @@ ContentVerdict JudgeEncryption(const ContentPreview& preview) {
     }
     const SeenContent undone = See(View(preview.Undone));
     // Undone brings out what the file is, where the file as it is shows nothing.
-    const bool broughtOut =
-        !Recognised(current) &&
-        (Recognised(undone) || BroughtOutText(preview.Undone, preview.Current));
+    const bool broughtOut = !Recognised(current) &&
+                            (Recognised(undone) || BroughtOutText(preview.Undone, preview.Current));
     if (!preview.Undone.empty() && ((tell && promised.KeptBy(undone)) || broughtOut)) {
         return {ContentConcern::EncryptedWithThese, preview.Level, promised.Description()};
     }
@@ -111,8 +110,7 @@ ContentVerdict JudgeEncryption(const ContentPreview& preview) {
 }  // namespace
 
 ContentVerdict JudgeContent(const ContentPreview& preview) {
-    return preview.Way == Direction::Decrypt ? JudgeDecryption(preview)
-                                             : JudgeEncryption(preview);
+    return preview.Way == Direction::Decrypt ? JudgeDecryption(preview) : JudgeEncryption(preview);
 }
 
 bool ResultFits(const ContentPreview& preview) {
@@ -124,7 +122,8 @@ bool ResultFits(const ContentPreview& preview) {
 
 QString ConcernText(const ContentVerdict& verdict) {
     const QString type = AfterWord(verdict.TypeDescription);
-    const QString level = QStringLiteral("按“") + LevelName(verdict.Level) + QStringLiteral("”等级");
+    const QString level =
+        QStringLiteral("按“") + LevelName(verdict.Level) + QStringLiteral("”等级");
     switch (verdict.Concern) {
         case ContentConcern::ResultUnlikeType:
             return QStringLiteral("用这组密码") + level + QStringLiteral("解密后，文件内容不像") +

@@ -55,9 +55,7 @@ KeyTrace KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t perio
                 values.push_back(bytes[j]);
             }
         }
-        const auto logOthers = [&](unsigned value) {
-            return logCount[all[value] - own[value]];
-        };
+        const auto logOthers = [&](unsigned value) { return logCount[all[value] - own[value]]; };
         double asIs = 0;
         double self = 0;  // the class under its own distribution
         const double size = static_cast<double>((n - c + period - 1) / period);

@@ -70,8 +70,8 @@ bool ReadsAsGbk(const std::uint8_t* bytes, std::size_t size) {
         }
         if (trail >= 0x30 && trail <= 0x39) {
             // A four-byte GB18030 code: rare letters of other scripts.
-            if (i + 3 < size && (bytes[i + 2] < 0x81 || bytes[i + 2] > 0xfe || bytes[i + 3] < 0x30 ||
-                                 bytes[i + 3] > 0x39)) {
+            if (i + 3 < size && (bytes[i + 2] < 0x81 || bytes[i + 2] > 0xfe ||
+                                 bytes[i + 3] < 0x30 || bytes[i + 3] > 0x39)) {
                 return false;
             }
             ++pairs;

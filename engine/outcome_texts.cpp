@@ -188,8 +188,9 @@ CommandOutcome KeyFailureOutcome(const CipherKeyFailure& failure, std::u16string
 
 CommandOutcome BackupExistsOutcome(std::u16string_view backupPath) {
     return Make(OutcomeKind::BackupExists,
-                u"备份文件" + Quoted(backupPath) + u"已经存在，可能是以前唯一的一份备份，没有替换它。"
-                u"文件未改动。",
+                u"备份文件" + Quoted(backupPath) +
+                    u"已经存在，可能是以前唯一的一份备份，没有替换它。"
+                    u"文件未改动。",
                 ErrorTitle, OutcomeIcon::Exclamation);
 }
 

@@ -78,7 +78,9 @@ TEST(TextContent, AnyEncodingWithoutControlCharacters) {
          QStringEncoder(QStringEncoder::Utf16LE).encode(QStringLiteral("Name=Value\r\n")), true},
         // 0xFF padding XORed with an ASCII key: high bytes that pair up into
         // valid but uncommon GBK codes.
-        {"padding under a wrong key", QByteArray("\xbe\x8e\x9a\xcc\xdf\xa7\x8d\xcb\x9e\x88" "ab"),
+        {"padding under a wrong key",
+         QByteArray("\xbe\x8e\x9a\xcc\xdf\xa7\x8d\xcb\x9e\x88"
+                    "ab"),
          false},
         {"GBK's user-defined area", QByteArray("\xaa\xa1\xaa\xa2\xf8\xa1\xfe\xfe"), false},
         {"TeX log (text/plain has a rule for it)", QByteArray("This is TeX, Version 3\x01"), false},
@@ -224,8 +226,7 @@ TEST_F(GuardOnCommands, CatchesTyposAndSecondEncryptionsAtEveryLevel) {
         {"password 1, last character, Secret", Level::Secret, false, u"Secret2", u"", caught},
         {"password 1, first character, Secretter", Level::Secretter, false, u"Aecret1", u"",
          caught},
-        {"password 1, last character, Secretter", Level::Secretter, false, u"Secret!", u"",
-         caught},
+        {"password 1, last character, Secretter", Level::Secretter, false, u"Secret!", u"", caught},
         {"password 1, last character, TopSecret", Level::TopSecret, false, u"Secret2",
          u"Zhang-2026", caught},
         {"password 2, first character, TopSecret", Level::TopSecret, false, u"Secret1",
@@ -241,8 +242,8 @@ TEST_F(GuardOnCommands, CatchesTyposAndSecondEncryptionsAtEveryLevel) {
     for (const SampleFile& sample : samples) {
         // In compressed data (the pictures, the PDF's stream) a typo leaves no
         // trace a statistic can see; only the few signature bytes could tell.
-        const bool compressed = sample.Name.ends_with(".png") ||
-                                sample.Name.ends_with(".jpg") || sample.Name.ends_with(".pdf");
+        const bool compressed = sample.Name.ends_with(".png") || sample.Name.ends_with(".jpg") ||
+                                sample.Name.ends_with(".pdf");
         for (const auto& row : rows) {
             ClearFolder();
             WriteBytes(sample.Name, sample.Content);
@@ -250,8 +251,7 @@ TEST_F(GuardOnCommands, CatchesTyposAndSecondEncryptionsAtEveryLevel) {
             first.MarkFile = false;
             first.MakeBackup = false;
             ASSERT_TRUE(EncryptCommand(first).Succeeded()) << sample.Name;
-            const ContentConcern seen =
-                Look(row.encrypt, sample.Name, row.level, row.one, row.two);
+            const ContentConcern seen = Look(row.encrypt, sample.Name, row.level, row.one, row.two);
             if (row.concern == caught) {
                 // At Secretter a changed character also changes the rotation:
                 // the whole window comes out wrong, which the type check sees.
