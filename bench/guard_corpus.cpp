@@ -194,6 +194,9 @@ int main(int argc, char** argv) {
             if (told) {
                 c.DifferentTold.Add(caught());
             }
+            if (list && told && !caught()) {
+                std::cerr << "missed different password level " << l << ": " << source << '\n';
+            }
             tag = "right";
             run(false, pw.One, pw.Two, true);
             c.RightQuestioned.Add(caught());

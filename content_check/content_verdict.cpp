@@ -4,11 +4,11 @@
 #include <QByteArrayView>
 #include <optional>
 
-#include "byte_order.h"
 #include "engine/format/level_marker.h"
 #include "key_trace.h"
 #include "marked_name.h"
 #include "promised_type.h"
+#include "text_run.h"
 
 namespace quarnix {
 namespace {
@@ -65,8 +65,7 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
             // type whose content rules miss many real files) rather than a
             // wrong password, and so does a result from which the key stream
             // clearly came off: no question then, unless a typo's trace shows.
-            if (!Recognised(result) && !MoreOrderly(preview.Result, preview.Current) &&
-                !BroughtOutText(preview.Result, preview.Current)) {
+            if (!Recognised(result) && !BroughtOutText(preview.Result, preview.Current)) {
                 return {ContentConcern::ResultUnlikeType, preview.Level, promised.Description()};
             }
         }
@@ -95,8 +94,10 @@ ContentVerdict JudgeEncryption(const ContentPreview& preview) {
     // Undone brings out what the file is, where the file as it is shows nothing.
     const bool broughtOut = !Recognised(current) &&
                             (Recognised(undone) || BroughtOutText(preview.Undone, preview.Current));
-    if (!preview.Undone.empty() && ((tell && promised.KeptBy(undone)) || broughtOut)) {
-        return {ContentConcern::EncryptedWithThese, preview.Level, promised.Description()};
+    const bool becomesType = tell && promised.KeptBy(undone);
+    if (!preview.Undone.empty() && (becomesType || broughtOut)) {
+        return {ContentConcern::EncryptedWithThese, preview.Level,
+                becomesType ? promised.Description() : QString()};
     }
     // A marker of this very level, or of any level on a type that can be
     // told: the content should be something, and it is not.
@@ -139,8 +140,12 @@ QString ConcernText(const ContentVerdict& verdict) {
             return QStringLiteral("文件名中已有加密等级标记，内容也不像") + type +
                    QStringLiteral("，看来已经加密过了。");
         case ContentConcern::EncryptedWithThese:
-            return QStringLiteral("文件看来已经用这组密码") + level +
-                   QStringLiteral("加密过了：用它们解密才会得到原来的内容，再加密一次不会。");
+            if (verdict.TypeDescription.isEmpty()) {
+                return QStringLiteral("文件内容无从辨认，用这组密码") + level +
+                       QStringLiteral("解密后才能辨认，看来已经加密过了。");
+            }
+            return QStringLiteral("文件内容不像") + type + QStringLiteral("，用这组密码") + level +
+                   QStringLiteral("解密后才像，看来已经加密过了。");
         case ContentConcern::KeyTypo: {
             const QString which = verdict.Password == 1   ? QStringLiteral("密码")
                                   : verdict.Password == 2 ? QStringLiteral("密码2")

@@ -186,12 +186,12 @@ TEST_F(Checks, ExistingBackupIsReplacedOnlyWhenAllowed) {
         CryptRequest request = Request("plan.txt", Level::Secret);
         request.MarkFile = false;
         request.ReplaceBackup = c.replace;
-        const CommandOutcome outcome = c.encrypt ? EncryptCommand(request) : DecryptCommand(request);
+        const CommandOutcome outcome =
+            c.encrypt ? EncryptCommand(request) : DecryptCommand(request);
         EXPECT_EQ(outcome.Kind, c.kind) << c.name;
         if (c.kind == OutcomeKind::BackupExists) {
             const std::u16string named = Utf8ToUtf16(backup).append(u"”已经存在");
-            EXPECT_NE(outcome.Message.find(named), std::u16string::npos)
-                << c.name;
+            EXPECT_NE(outcome.Message.find(named), std::u16string::npos) << c.name;
             EXPECT_EQ(ReadBytes("plan.txt"), Pattern(5000, 1)) << c.name;
             if (!c.link) {
                 EXPECT_EQ(ReadBytes(backup), Pattern(300, 2)) << c.name;

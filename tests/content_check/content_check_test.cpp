@@ -202,6 +202,7 @@ Bytes Bytecode() {
     for (int i = 0; i < 40; ++i) {
         pyc += "\xda\x0b" + std::to_string(i) + "_helper\x29\x02\xfa\x2e";
         pyc += "/usr/lib/python3/dist-packages/office/report_writer.py\x73\x04\0\0\0\x97";
+        pyc += "\xfa\x3cWrites the monthly report of each office into one file.";
         pyc += std::string("\x00\x64\x01\x53\x00", 5);
     }
     return Bytes(pyc.begin(), pyc.end());

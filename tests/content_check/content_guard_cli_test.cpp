@@ -114,10 +114,16 @@ TEST_F(ContentGuard, OrdinaryMistakesWhereTheNameTellsLittle) {
         {"data", {"encrypt", "--no-backup"}, "pw\n", 0, "文件名中没有“.”，无法标注加密等级"},
         {"archive.pdf", {"encrypt", "--no-backup", "--no-mark"}, "pw\n", 0, ""},
         // An older backup is kept unless the user says otherwise.
-        {"archive.pdf", {"decrypt", "--no-mark", "--level", "secret", "--force"}, "pw\n", 1,
+        {"archive.pdf",
+         {"decrypt", "--no-mark", "--level", "secret", "--force"},
+         "pw\n",
+         1,
          "要替换旧备份时可加 --replace-backup"},
-        {"archive.pdf", {"decrypt", "--no-mark", "--level", "secret", "--force", "--replace-backup"},
-         "pw\n", 0, ""},
+        {"archive.pdf",
+         {"decrypt", "--no-mark", "--level", "secret", "--force", "--replace-backup"},
+         "pw\n",
+         0,
+         ""},
     };
     WriteBytes("data(秘密).bin", Pattern(30000, 5));
     WriteBytes("data", Pattern(30000, 6));

@@ -1,15 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "byte_order.h"
-
-#include <array>
-#include <cmath>
+#include "text_run.h"
 
 namespace quarnix {
 namespace {
-
-// Bits per byte the result must gain in order; a wrong password leaves the
-// entropy within a few hundredths of a bit of the file's.
-constexpr double ClearGain = 0.5;
 
 // A run of this many characters of written words does not come about by
 // chance, nor under a wrong key stream: XORing letters with the small values
@@ -43,31 +36,8 @@ bool HasLongTextRun(std::span<const std::uint8_t> bytes) {
 }
 }  // namespace
 
-double ByteEntropy(std::span<const std::uint8_t> bytes) {
-    if (bytes.empty()) {
-        return 0;
-    }
-    std::array<std::uint32_t, 256> counts{};
-    for (const std::uint8_t byte : bytes) {
-        ++counts[byte];
-    }
-    const auto total = static_cast<double>(bytes.size());
-    double entropy = 0;
-    for (const std::uint32_t count : counts) {
-        if (count != 0) {
-            const double p = count / total;
-            entropy -= p * std::log2(p);
-        }
-    }
-    return entropy;
-}
-
 bool BroughtOutText(std::span<const std::uint8_t> result, std::span<const std::uint8_t> current) {
     return HasLongTextRun(result) && !HasLongTextRun(current);
-}
-
-bool MoreOrderly(std::span<const std::uint8_t> result, std::span<const std::uint8_t> current) {
-    return ByteEntropy(result) + ClearGain < ByteEntropy(current);
 }
 
 }  // namespace quarnix
