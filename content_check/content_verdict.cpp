@@ -29,10 +29,6 @@ QString AfterWord(const QString& description) {
     return latin ? u' ' + description : description;
 }
 
-}  // namespace
-
-namespace {
-
 // A typo's trace in the result: which password, 0 for either; nullopt for none.
 std::optional<int> TypoIn(const ContentPreview& preview) {
     const auto traced = [&preview](std::uint64_t period) {
