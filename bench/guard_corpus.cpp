@@ -97,9 +97,7 @@ int main(int argc, char** argv) {
     const std::string work = argv[1];
     const Level levels[] = {Level::Secret, Level::Secretter, Level::TopSecret};
     LevelCounts counts[3];
-    double judgeSeconds = 0;
-    double judgeLongest = 0;
-    long judged = 0;
+    std::vector<double> judgeTimes;  // milliseconds
 
     ContentConcern lastConcern = ContentConcern::None;
     bool goOn = true;
@@ -109,11 +107,9 @@ int main(int argc, char** argv) {
     hooks.ConfirmContent = [&](const ContentPreview& preview) {
         const auto start = std::chrono::steady_clock::now();
         lastConcern = quarnix::JudgeContent(preview).Concern;
-        const double took =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        judgeSeconds += took;
-        judgeLongest = std::max(judgeLongest, took);
-        ++judged;
+        judgeTimes.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
         if (traces && preview.Way == quarnix::Direction::Decrypt) {
             const auto one = quarnix::KeyTraceStrength(preview.Result, preview.Password1Period);
             const auto two = quarnix::KeyTraceStrength(preview.Result, preview.Password2Period);
@@ -234,8 +230,23 @@ int main(int argc, char** argv) {
                   << "first encryptions questioned              " << Cell(c.FirstQuestioned)
                   << '\n';
     }
-    std::printf("judging: %ld looks, mean %.3f ms, longest %.3f ms\n", judged,
-                judged == 0 ? 0.0 : 1000.0 * judgeSeconds / static_cast<double>(judged),
-                1000.0 * judgeLongest);
+    // The first look loads the type database; it is left out.
+    if (judgeTimes.size() > 1) {
+        judgeTimes.erase(judgeTimes.begin());
+        std::sort(judgeTimes.begin(), judgeTimes.end());
+        double sum = 0;
+        for (const double t : judgeTimes) {
+            sum += t;
+        }
+        const auto at = [&judgeTimes](double share) {
+            return judgeTimes[static_cast<std::size_t>(share *
+                                                       static_cast<double>(judgeTimes.size() - 1))];
+        };
+        std::printf(
+            "judging: %zu looks, mean %.3f ms, median %.3f ms, 99th percentile %.3f ms, "
+            "longest %.3f ms\n",
+            judgeTimes.size(), sum / static_cast<double>(judgeTimes.size()), at(0.5), at(0.99),
+            judgeTimes.back());
+    }
     return 0;
 }
