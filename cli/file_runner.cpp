@@ -179,11 +179,6 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
             continue;
         }
         request.Level = *level;
-        if (options.Encrypt && options.MarkFile && RenamedPath(request, true) == request.FilePath) {
-            std::cerr << file
-                      << "：文件名中没有“.”，无法标注加密等级；解密时请用 --level 指明等级。\n"
-                      << std::flush;
-        }
 
         bar.Start(options.Encrypt);
         const CommandOutcome outcome =
@@ -199,6 +194,12 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
                       << std::flush;
         } else {
             std::cerr << ReportLine(file, request, options.Encrypt, outcome) << '\n' << std::flush;
+        }
+        if (outcome.Succeeded() && options.Encrypt && options.MarkFile &&
+            RenamedPath(request, true) == request.FilePath) {
+            std::cerr << file
+                      << "：文件名中没有“.”，无法标注加密等级；解密时请用 --level 指明等级。\n"
+                      << std::flush;
         }
         if (!outcome.Succeeded()) {
             status = 1;

@@ -197,15 +197,14 @@ TEST_F(Cli, RelativePathsAreMarkedInTheFileNameAndReportedAsTyped) {
         {"encrypt", "--no-backup", "./name", "other", "sub/../a.doc", "./b.txt", up, "./l.doc"},
         "pw\n");
     EXPECT_EQ(encrypted.status, 0);
-    // A name without a dot cannot carry the marker, which is said first.
+    // A name without a dot cannot carry the marker, which is said after the report.
     const std::string noDot =
         "：文件名中没有“.”，无法标注加密等级；解密时请用 --level 指明等级。\n";
-    EXPECT_EQ(encrypted.errors, "./name" + noDot + "./name：操作成功！\n" + "other" + noDot +
-                                    "other：操作成功！\n"
-                                    "sub/../a.doc → sub/../a(秘密).doc：操作成功！\n"
-                                    "./b.txt → ./b(秘密).txt：操作成功！\n" +
-                                    up + noDot + up +
-                                    "：操作成功！\n./l.doc → ./l(秘密).doc：操作成功！\n");
+    EXPECT_EQ(encrypted.errors,
+              "./name：操作成功！\n./name" + noDot + "other：操作成功！\nother" + noDot +
+                  "sub/../a.doc → sub/../a(秘密).doc：操作成功！\n"
+                  "./b.txt → ./b(秘密).txt：操作成功！\n" +
+                  up + "：操作成功！\n" + up + noDot + "./l.doc → ./l(秘密).doc：操作成功！\n");
     EXPECT_EQ(FolderNames(), (std::set<std::string>{"name", "other", "a(秘密).doc", "b(秘密).txt",
                                                     "c", "l(秘密).doc", "sub"}));
     EXPECT_EQ(std::filesystem::read_symlink("l(秘密).doc"), "sub/t.bin");
