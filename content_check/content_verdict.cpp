@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <optional>
 
+#include "byte_order.h"
 #include "engine/format/level_marker.h"
 #include "key_trace.h"
 #include "marked_name.h"
@@ -48,6 +49,19 @@ std::optional<int> TypoIn(const ContentPreview& preview) {
     return std::nullopt;
 }
 
+// Whether the result shows any structure of a password's period: a class of
+// positions unlike the others, as a wrong password of the right length
+// leaves in every class.
+bool PeriodicIn(const ContentPreview& preview) {
+    const auto periodic = [&preview](std::uint64_t period) {
+        return period > 0 &&
+               KeyTraceStrength(preview.Result, static_cast<std::size_t>(period)).Strongest >
+                   NoTraceBelow;
+    };
+    return periodic(preview.Password1Period) ||
+           (preview.Level == Level::TopSecret && periodic(preview.Password2Period));
+}
+
 ContentVerdict JudgeDecryption(const ContentPreview& preview) {
     const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
     const bool wholeFile = preview.Current.size() >= preview.FileLength;
@@ -60,8 +74,13 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
             // A result of some other known type means a misnamed file (or a
             // type whose content rules miss many real files) rather than a
             // wrong password, and so does a result from which the key stream
-            // clearly came off: no question then, unless a typo's trace shows.
-            if (!Recognised(result) && !BroughtOutText(preview.Result, preview.Current)) {
+            // clearly came off: it brought out written words, or it is much
+            // more orderly and shows no structure of a password's period.
+            // No question then, unless a typo's trace shows.
+            const bool keyCameOff =
+                BroughtOutText(preview.Result, preview.Current) ||
+                (MoreOrderly(preview.Result, preview.Current) && !PeriodicIn(preview));
+            if (!Recognised(result) && !keyCameOff) {
                 return {ContentConcern::ResultUnlikeType, preview.Level, promised.Description()};
             }
         }
@@ -87,9 +106,12 @@ ContentVerdict JudgeEncryption(const ContentPreview& preview) {
         return {};
     }
     const SeenContent undone = See(View(preview.Undone));
-    // Undone brings out what the file is, where the file as it is shows nothing.
-    const bool broughtOut = !Recognised(current) &&
-                            (Recognised(undone) || BroughtOutText(preview.Undone, preview.Current));
+    // Undone brings out what the file is, where the file as it is shows
+    // nothing: something recognisable, written words, or much more order.
+    const bool broughtOut =
+        !Recognised(current) &&
+        (Recognised(undone) || BroughtOutText(preview.Undone, preview.Current) ||
+         MoreOrderly(preview.Undone, preview.Current));
     const bool becomesType = tell && promised.KeptBy(undone);
     if (!preview.Undone.empty() && (becomesType || broughtOut)) {
         return {ContentConcern::EncryptedWithThese, preview.Level,

@@ -17,10 +17,9 @@ constexpr unsigned LargestTypoXor = 0x7f;
 // Added to every count, so that a byte value no other class holds is unlikely
 // rather than impossible.
 constexpr double Smoothing = 0.5;
-// How strong the strongest trace must be, and how much of its class's
-// distance to the others the XOR may leave. Set by real files: no right
+// How much of the trace's class's distance to the others the XOR may leave
+// (and NoTraceBelow how strong it must be). Set by real files: no right
 // decryption of them comes near both.
-constexpr double ClearGain = 30;
 constexpr double MostRemaining = 0.6;
 
 }  // namespace
@@ -90,7 +89,7 @@ KeyTrace KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t perio
 
 bool ShowsKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
     const KeyTrace trace = KeyTraceStrength(bytes, period);
-    return trace.Strongest > ClearGain && trace.Remaining < MostRemaining;
+    return trace.Strongest > NoTraceBelow && trace.Remaining < MostRemaining;
 }
 
 }  // namespace quarnix

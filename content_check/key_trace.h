@@ -33,6 +33,9 @@ struct KeyTrace {
 };
 KeyTrace KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period);
 
+// Below this gain a class of positions is like the others.
+inline constexpr double NoTraceBelow = 30;
+
 // Whether a trace stands out clearly and the XOR makes its class like the
 // others: content with a structure of its own that repeats with the period
 // (records of a fixed length, tables) has classes that an XOR brings nearer

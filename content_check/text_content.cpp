@@ -133,6 +133,12 @@ bool ReadsAsUtf16WithoutMark(QByteArrayView bytes) {
 }  // namespace
 
 bool LooksLikeText(QByteArrayView bytes) {
+    if (bytes.startsWith(QByteArrayView("\xff\xfe\0\0", 4))) {
+        return DecodesCleanly(QStringDecoder(QStringDecoder::Utf32LE), bytes);
+    }
+    if (bytes.startsWith(QByteArrayView("\0\0\xfe\xff", 4))) {
+        return DecodesCleanly(QStringDecoder(QStringDecoder::Utf32BE), bytes);
+    }
     if (bytes.startsWith("\xff\xfe")) {
         return DecodesCleanly(QStringDecoder(QStringDecoder::Utf16LE), bytes);
     }

@@ -82,6 +82,9 @@ TEST(TextContent, AnyEncodingWithoutControlCharacters) {
          QByteArray("\xbe\x8e\x9a\xcc\xdf\xa7\x8d\xcb\x9e\x88"
                     "ab"),
          false},
+        {"UTF-32 with a byte order mark",
+         QStringEncoder(QStringEncoder::Utf32BE, QStringEncoder::Flag::WriteBom).encode(chinese),
+         true},
         {"GBK's user-defined area", QByteArray("\xaa\xa1\xaa\xa2\xf8\xa1\xfe\xfe"), false},
         {"TeX log (text/plain has a rule for it)", QByteArray("This is TeX, Version 3\x01"), false},
     };
@@ -208,6 +211,23 @@ Bytes Bytecode() {
     return Bytes(pyc.begin(), pyc.end());
 }
 
+// A spell file of an editor: the type database gives ".spl" to Flash
+// animations, whose rules such a file never meets.
+Bytes SpellFile() {
+    std::string spl("VIMspell\x32\xff\x00\x00\x00\x00", 14);
+    const std::string words[] = {"office",  "officer",  "offices", "report",  "reported", "reports",
+                                 "meeting", "meetings", "minutes", "monthly", "budget"};
+    for (int round = 0; round < 30; ++round) {
+        for (const std::string& word : words) {
+            spl += static_cast<char>(word.size());
+            spl += word;
+            spl += std::string("\x00\x01", 2);
+            spl += static_cast<char>(round % 4);
+        }
+    }
+    return Bytes(spl.begin(), spl.end());
+}
+
 TEST_F(GuardOnCommands, CatchesTyposAndSecondEncryptionsAtEveryLevel) {
     const ContentConcern none = ContentConcern::None;
     const ContentConcern again = ContentConcern::EncryptedWithThese;
@@ -240,6 +260,7 @@ TEST_F(GuardOnCommands, CatchesTyposAndSecondEncryptionsAtEveryLevel) {
     };
     std::vector<SampleFile> samples = SampleFiles();
     samples.push_back({"module.pyc", Bytecode()});
+    samples.push_back({"en.utf-8.spl", SpellFile()});
     for (const SampleFile& sample : samples) {
         // In compressed data (the pictures, the PDF's stream) a typo leaves no
         // trace a statistic can see; only the few signature bytes could tell.
