@@ -76,9 +76,36 @@ std::vector<std::string> EarlierNames(const std::vector<std::string>& files) {
     return earlier;
 }
 
-// The level `file` is worked at.
-Level FileLevel(const RunOptions& options, const std::string& file) {
-    return options.Level.value_or(MarkedLevel(Utf8ToUtf16(file)).value_or(Level::Secret));
+// The level `file` is worked at: the one given, else the one its name's
+// marker tells; nullopt when neither says.
+std::optional<Level> GivenLevel(const RunOptions& options, const std::string& file) {
+    return options.Level ? options.Level : MarkedLevel(Utf8ToUtf16(file));
+}
+
+// For a decryption that neither --level nor a marker settles: the one level
+// whose decryption gives the name's type, tried with the given passwords
+// without writing anything (TopSecret only when password 2 was read).
+std::optional<Level> LevelByContent(CryptRequest probe, bool withPassword2) {
+    probe.MakeBackup = false;
+    probe.MarkFile = false;
+    std::optional<Level> found;
+    int fitting = 0;
+    CommandHooks hooks;
+    hooks.ConfirmContent = [&](const ContentPreview& preview) {
+        if (ResultFits(preview)) {
+            found = preview.Level;
+            ++fitting;
+        }
+        return false;  // a look only: nothing is written
+    };
+    for (const Level level : {Level::Secret, Level::Secretter, Level::TopSecret}) {
+        if (level == Level::TopSecret && !withPassword2) {
+            break;
+        }
+        probe.Level = level;
+        DecryptCommand(probe, hooks);
+    }
+    return fitting == 1 ? found : std::nullopt;
 }
 
 // One request serves every file in turn; its copies of the passwords are
@@ -98,7 +125,7 @@ struct RequestWithPasswords {
 Level PasswordLevel(const RunOptions& options) {
     const bool topSecret = std::any_of(options.Files.begin(), options.Files.end(),
                                        [&options](const std::string& file) {
-                                           return FileLevel(options, file) == Level::TopSecret;
+                                           return GivenLevel(options, file) == Level::TopSecret;
                                        });
     return topSecret ? Level::TopSecret : Level::Secret;
 }
@@ -129,6 +156,7 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
     request.MakeBackup = options.MakeBackup;
     request.MarkFile = options.MarkFile;
     request.MarkNameOnly = true;
+    request.ReplaceBackup = options.ReplaceBackup;
 
     int status = 0;
     const std::vector<std::string> earlierNames = EarlierNames(options.Files);
@@ -151,17 +179,47 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
             continue;
         }
         request.FilePath = Utf8ToUtf16(EnginePath(file));
-        request.Level = FileLevel(options, file);
+        std::optional<Level> level = GivenLevel(options, file);
+        if (!level && !options.Encrypt) {
+            struct stat info {};
+            const bool regular =
+                ::stat(Utf16ToUtf8(request.FilePath).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+            // A file that is not there: the command says so at any level.
+            level = regular ? LevelByContent(request, !passwords.Password2.empty())
+                            : std::optional(Level::Secret);
+        }
+        if (!level) {
+            std::cerr << file
+                      << "：文件名中没有加密等级标记，从内容也看不出是按哪个等级加密的。"
+                         "文件未改动；请用 --level 指明加密时的等级。\n"
+                      << std::flush;
+            status = 1;
+            continue;
+        }
+        request.Level = *level;
 
         bar.Start(options.Encrypt);
         const CommandOutcome outcome =
             options.Encrypt ? EncryptCommand(request, hooks) : DecryptCommand(request, hooks);
         bar.Finish();
         if (outcome.Kind == OutcomeKind::ContentDeclined) {
+            // What this run settled of an interrupted earlier one is said first.
+            if (!outcome.Message.empty()) {
+                Report(file, "：" + Utf16ToUtf8(outcome.Message) + "\n");
+            }
             Report(file, "：" + concern.toStdString() +
                              "文件未改动；确认无误时可加 --force 照常处理。\n");
+        } else if (outcome.Kind == OutcomeKind::BackupExists) {
+            std::cerr << ReportLine(file, request, options.Encrypt, outcome)
+                      << LocalText(
+                             "要替换旧备份时可加 --replace-backup，不要备份时可加 --no-backup。\n")
+                      << std::flush;
         } else {
             std::cerr << ReportLine(file, request, options.Encrypt, outcome) << '\n' << std::flush;
+        }
+        if (outcome.Succeeded() && options.Encrypt && options.MarkFile &&
+            RenamedPath(request, true) == request.FilePath) {
+            Report(file, "：文件名中没有“.”，无法标注加密等级；解密时请用 --level 指明等级。\n");
         }
         ReleaseInterrupts();  // a signal held back meanwhile arrives now
         if (!outcome.Succeeded()) {

@@ -23,6 +23,8 @@ struct RunOptions {
     // Look at each file's content first (the engine's ConfirmContent): a file
     // whose content speaks against the work is reported and left untouched.
     bool CheckContent = true;
+    // Replace a backup that an earlier run left under the backup's name.
+    bool ReplaceBackup = false;
     std::vector<std::string> Files;  // as given on the command line
 };
 

@@ -2,7 +2,8 @@
 // quarnix-cli: the encrypt and decrypt commands from a terminal or a script.
 //
 //   quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret]
-//               [--no-backup] [--no-mark] [--force] [--password-stdin] FILE...
+//               [--no-backup] [--replace-backup] [--no-mark] [--force]
+//               [--password-stdin] FILE...
 //
 // Exit status: 0 when every file is done, 1 when any file failed or was
 // refused, 2 for a usage error or when there is no terminal to ask the
@@ -14,6 +15,7 @@
 #include <sys/prctl.h>
 
 #include <CLI/CLI.hpp>
+#include <QLocale>
 #include <iostream>
 #include <map>
 
@@ -29,7 +31,7 @@ namespace {
 
 constexpr char Usage[] =
     "用法：quarnix-cli encrypt|decrypt [--level secret|secretter|topsecret] "
-    "[--no-backup] [--no-mark] [--force] [--password-stdin] FILE...\n";
+    "[--no-backup] [--replace-backup] [--no-mark] [--force] [--password-stdin] FILE...\n";
 
 constexpr char Footer[] =
     "密码不从命令行读取：在终端上不回显地询问，每个密码输入两次，不一致时重新询问，最多三次；\n"
@@ -63,6 +65,9 @@ int main(int argc, char** argv) {
     // process of this user may read its memory.
     ::prctl(PR_SET_DUMPABLE, 0);
     using quarnix::Level;
+    // Every text of the program is Chinese, whatever the system's locale: so
+    // are the type names the shared MIME database gives (QMimeType::comment).
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     CLI::App app(quarnix::Utf16ToUtf8(quarnix::ApplicationTitle) + "：就地加密或解密文件",
                  "quarnix-cli");
     app.formatter(std::make_shared<quarnix::cli::ChineseFormatter>(Usage));
@@ -73,6 +78,7 @@ int main(int argc, char** argv) {
     std::string task;
     std::string levelName = "secret";
     bool noBackup = false;
+    bool replaceBackup = false;
     bool noMark = false;
     bool force = false;
     bool passwordStdin = false;
@@ -90,6 +96,8 @@ int main(int argc, char** argv) {
                        "解密时不给出则按文件名中的等级标记，没有标记为秘密")
             ->check(quarnix::cli::OneOf("--level", {"secret", "secretter", "topsecret"}));
     app.add_flag("--no-backup", noBackup, "不做备份（默认在文件旁留一份备份）");
+    app.add_flag("--replace-backup", replaceBackup,
+                 "备份文件已经存在时替换它（默认不替换，也不处理该文件）");
     app.add_flag("--no-mark", noMark, "不在文件名中加入或去掉等级标记");
     app.add_flag("--force", force,
                  "不看文件内容，照常处理（默认先看内容：像是密码或等级不对、"
@@ -129,6 +137,7 @@ int main(int argc, char** argv) {
                         ? std::optional(levels.at(levelName))
                         : std::nullopt;
     options.MakeBackup = !noBackup;
+    options.ReplaceBackup = replaceBackup;
     options.MarkFile = !noMark;
     options.CheckContent = !force;
     options.Files = std::move(files);

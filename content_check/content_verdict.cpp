@@ -2,10 +2,14 @@
 #include "content_verdict.h"
 
 #include <QByteArrayView>
+#include <optional>
 
+#include "byte_order.h"
 #include "engine/format/level_marker.h"
+#include "key_trace.h"
 #include "marked_name.h"
 #include "promised_type.h"
+#include "text_run.h"
 
 namespace quarnix {
 namespace {
@@ -26,53 +30,149 @@ QString AfterWord(const QString& description) {
     return latin ? u' ' + description : description;
 }
 
+// A typo's trace in the result: which password, 0 for either; nullopt for none.
+std::optional<int> TypoIn(const ContentPreview& preview) {
+    const auto traced = [&preview](std::uint64_t period) {
+        return period > 0 && ShowsKeyTrace(preview.Result, static_cast<std::size_t>(period));
+    };
+    const bool topSecret = preview.Level == Level::TopSecret;
+    // Arrays of one period cannot tell which password it was.
+    if (topSecret && preview.Password2Period == preview.Password1Period) {
+        return traced(preview.Password1Period) ? std::optional(0) : std::nullopt;
+    }
+    if (traced(preview.Password1Period)) {
+        return 1;
+    }
+    if (topSecret && traced(preview.Password2Period)) {
+        return 2;
+    }
+    return std::nullopt;
+}
+
+// Whether the result shows any structure of a password's period: a class of
+// positions unlike the others, as a wrong password of the right length
+// leaves in every class.
+bool PeriodicIn(const ContentPreview& preview) {
+    const auto periodic = [&preview](std::uint64_t period) {
+        return period > 0 &&
+               KeyTraceStrength(preview.Result, static_cast<std::size_t>(period)).Strongest >
+                   NoTraceBelow;
+    };
+    return periodic(preview.Password1Period) ||
+           (preview.Level == Level::TopSecret && periodic(preview.Password2Period));
+}
+
+ContentVerdict JudgeDecryption(const ContentPreview& preview) {
+    const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
+    const bool wholeFile = preview.Current.size() >= preview.FileLength;
+    if (promised.CanTell(preview.Current.size(), wholeFile)) {
+        const SeenContent result = See(View(preview.Result));
+        if (!promised.KeptBy(result)) {
+            if (promised.KeptBy(See(View(preview.Current)))) {
+                return {ContentConcern::AlreadyPlain, preview.Level, promised.Description()};
+            }
+            // A result of some other known type means a misnamed file (or a
+            // type whose content rules miss many real files) rather than a
+            // wrong password, and so does a result from which the key stream
+            // clearly came off: it brought out written words, or it is much
+            // more orderly and shows no structure of a password's period.
+            // No question then, unless a typo's trace shows.
+            const bool keyCameOff =
+                BroughtOutText(preview.Result, preview.Current) ||
+                (MoreOrderly(preview.Result, preview.Current) && !PeriodicIn(preview));
+            if (!Recognised(result) && !keyCameOff) {
+                return {ContentConcern::ResultUnlikeType, preview.Level, promised.Description()};
+            }
+        }
+    }
+    // A typo keeps most of the content, and the name's type with it.
+    if (const auto password = TypoIn(preview)) {
+        ContentVerdict verdict{ContentConcern::KeyTypo, preview.Level, promised.Description()};
+        verdict.Password = *password;
+        verdict.Period =
+            static_cast<int>(*password == 2 ? preview.Password2Period : preview.Password1Period);
+        return verdict;
+    }
+    return {};
+}
+
+ContentVerdict JudgeEncryption(const ContentPreview& preview) {
+    const std::optional<Level> marked = MarkedLevel(preview.FilePath);
+    const PromisedType promised(QString::fromStdU16String(NameWithoutMarker(preview.FilePath)));
+    const bool tell =
+        promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength);
+    const SeenContent current = See(View(preview.Current));
+    if (tell && promised.KeptBy(current)) {
+        return {};
+    }
+    const SeenContent undone = See(View(preview.Undone));
+    // Undone brings out what the file is, where the file as it is shows
+    // nothing: something recognisable, written words, or much more order.
+    const bool broughtOut =
+        !Recognised(current) &&
+        (Recognised(undone) || BroughtOutText(preview.Undone, preview.Current) ||
+         MoreOrderly(preview.Undone, preview.Current));
+    const bool becomesType = tell && promised.KeptBy(undone);
+    if (!preview.Undone.empty() && (becomesType || broughtOut)) {
+        return {ContentConcern::EncryptedWithThese, preview.Level,
+                becomesType ? promised.Description() : QString()};
+    }
+    // A marker of this very level, or of any level on a type that can be
+    // told: the content should be something, and it is not.
+    if (marked && (tell || *marked == preview.Level) && !Recognised(current)) {
+        return {ContentConcern::AlreadyEncrypted, preview.Level,
+                tell ? promised.Description() : QString()};
+    }
+    return {};
+}
+
 }  // namespace
 
 ContentVerdict JudgeContent(const ContentPreview& preview) {
-    const bool decrypt = preview.Way == Direction::Decrypt;
-    if (!decrypt && !MarkedLevel(preview.FilePath)) {
-        return {};  // an encryption is questioned only for a name with a marker
-    }
-    const PromisedType promised(QString::fromStdU16String(
-        decrypt ? preview.PromisedPath : NameWithoutMarker(preview.FilePath)));
-    if (!promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength)) {
-        return {};
-    }
-    ContentConcern concern = ContentConcern::None;
-    if (decrypt) {
-        const SeenContent result = See(View(preview.Result));
-        if (promised.KeptBy(result)) {
-            return {};
-        }
-        if (promised.KeptBy(See(View(preview.Current)))) {
-            concern = ContentConcern::AlreadyPlain;
-        } else if (!Recognised(result)) {
-            // A result of some other known type means a misnamed file rather
-            // than a wrong password: no question then.
-            concern = ContentConcern::ResultUnlikeType;
-        }
-    } else if (!Recognised(See(View(preview.Current)))) {
-        concern = ContentConcern::AlreadyEncrypted;
-    }
-    if (concern == ContentConcern::None) {
-        return {};
-    }
-    return {concern, preview.Level, promised.Description()};
+    return preview.Way == Direction::Decrypt ? JudgeDecryption(preview) : JudgeEncryption(preview);
+}
+
+bool ResultFits(const ContentPreview& preview) {
+    const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
+    return promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength) &&
+           promised.KeptBy(See(View(preview.Result))) &&
+           !promised.KeptBy(See(View(preview.Current))) && !TypoIn(preview);
 }
 
 QString ConcernText(const ContentVerdict& verdict) {
     const QString type = AfterWord(verdict.TypeDescription);
+    const QString level =
+        QStringLiteral("按“") + LevelName(verdict.Level) + QStringLiteral("”等级");
     switch (verdict.Concern) {
         case ContentConcern::ResultUnlikeType:
-            return QStringLiteral("用这组密码按“") + LevelName(verdict.Level) +
-                   QStringLiteral("”等级解密后，文件内容不像") + type +
-                   QStringLiteral("，密码或加密等级可能不对。");
+            return QStringLiteral("用这组密码") + level + QStringLiteral("解密后，文件内容不像") +
+                   type + QStringLiteral("，密码或加密等级可能不对。");
         case ContentConcern::AlreadyPlain:
             return QStringLiteral("文件内容已经是") + type +
                    QStringLiteral("，看来并没有加密，解密反而会把它弄乱。");
         case ContentConcern::AlreadyEncrypted:
+            if (verdict.TypeDescription.isEmpty()) {
+                return QStringLiteral("文件名中已有") + level +
+                       QStringLiteral("标记，内容也无从辨认，看来已经加密过了。");
+            }
             return QStringLiteral("文件名中已有加密等级标记，内容也不像") + type +
                    QStringLiteral("，看来已经加密过了。");
+        case ContentConcern::EncryptedWithThese:
+            if (verdict.TypeDescription.isEmpty()) {
+                return QStringLiteral("文件内容无从辨认，用这组密码") + level +
+                       QStringLiteral("解密后才能辨认，看来已经加密过了。");
+            }
+            return QStringLiteral("文件内容不像") + type + QStringLiteral("，用这组密码") + level +
+                   QStringLiteral("解密后才像，看来已经加密过了。");
+        case ContentConcern::KeyTypo: {
+            const QString which = verdict.Password == 1   ? QStringLiteral("密码")
+                                  : verdict.Password == 2 ? QStringLiteral("密码2")
+                                                          : QStringLiteral("密码或密码2");
+            return QStringLiteral("用这组密码") + level + QStringLiteral("解密后，文件内容每隔 ") +
+                   QString::number(verdict.Period) +
+                   QStringLiteral(" 个字节就有一个与众不同，像是") + which +
+                   QStringLiteral("中有一个字符输错了。");
+        }
         case ContentConcern::None:
             break;
     }
@@ -83,7 +183,8 @@ QString ConcernQuestion(const ContentVerdict& verdict) {
     if (verdict.Concern == ContentConcern::None) {
         return {};
     }
-    const bool encrypt = verdict.Concern == ContentConcern::AlreadyEncrypted;
+    const bool encrypt = verdict.Concern == ContentConcern::AlreadyEncrypted ||
+                         verdict.Concern == ContentConcern::EncryptedWithThese;
     return ConcernText(verdict) +
            (encrypt ? QStringLiteral("\r\n仍要加密吗？") : QStringLiteral("\r\n仍要解密吗？"));
 }

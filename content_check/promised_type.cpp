@@ -17,7 +17,9 @@ bool IsTextType(const QMimeType& type) {
     return type.name() == u"text/plain" || type.inherits(QStringLiteral("text/plain"));
 }
 
-// The type and its ancestors that have content rules.
+// The type and its ancestors that have content rules. Text types are left
+// out: text is told by the text test alone, never by rules such as the
+// database's "This is TeX," for text/plain.
 QSet<QString> RuledFamily(const QMimeType& type) {
     QSet<QString> family;
     const MagicReach& magic = MagicReach::Installed();
@@ -26,8 +28,9 @@ QSet<QString> RuledFamily(const QMimeType& type) {
     }
     QStringList names = type.allAncestors();
     names.prepend(type.name());
+    const QMimeDatabase database;
     for (const QString& name : names) {
-        if (magic.Reach(name)) {
+        if (magic.Reach(name) && !IsTextType(database.mimeTypeForName(name))) {
             family.insert(name);
         }
     }

@@ -7,8 +7,9 @@
 
 namespace quarnix {
 
-// The database's Chinese (zh_CN) comment on `type`, e.g. "PDF 文档"; without
-// one, the upper-case `suffix` followed by " 文件".
+// The database's comment on `type` in the default locale's language, e.g.
+// "PDF 文档" (the front ends make the default locale Chinese, whatever the
+// system's); without one, the upper-case `suffix` followed by " 文件".
 QString TypeDescription(const QMimeType& type, const QString& suffix);
 
 }  // namespace quarnix

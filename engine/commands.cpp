@@ -81,6 +81,13 @@ CommandOutcome RunCommand(Direction way, const CryptRequest& request, const Comm
     for (const char16_t* suffix : {EncryptBackupSuffix, DecryptBackupSuffix}) {
         plan.OtherBackupPaths.push_back(Utf16ToUtf8(request.FilePath + suffix));
     }
+    if (request.MakeBackup && !request.ReplaceBackup) {
+        struct stat info {};
+        // A link under that name counts too, whether or not it leads anywhere.
+        if (files.Lstat(plan.BackupPath, &info) == 0) {
+            return BackupExistsOutcome(backup);
+        }
+    }
     FileWorkReport report;
     const auto failed = RunFileWork(files, plan, way, *keys, hooks, &report);
     const FailureContext context{request.FilePath, way, report.BackupMade ? backup : u""};

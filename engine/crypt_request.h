@@ -26,6 +26,9 @@ struct CryptRequest {
     // typed, relative ones joined to the working folder, and marks only the
     // path's last part: the name the user gave.
     bool MarkNameOnly = false;
+    // A backup left by an earlier run may be the only copy of an older
+    // version: it is replaced only when the user said so.
+    bool ReplaceBackup = false;
 };
 
 enum class OutcomeKind {
@@ -67,6 +70,9 @@ enum class OutcomeKind {
     // The file is held open by another program (a write lease could not be
     // taken): refused before anything is written.
     FileOpenElsewhere,
+    // Refused before anything is written: a file already stands under the
+    // backup's name and the request does not allow replacing it.
+    BackupExists,
 };
 
 enum class OutcomeIcon { None, Critical, Exclamation };

@@ -231,6 +231,14 @@ CommandOutcome KeyFailureOutcome(const CipherKeyFailure& failure, std::u16string
                 ErrorTitle, OutcomeIcon::Exclamation, PasswordBox::None, box);
 }
 
+CommandOutcome BackupExistsOutcome(std::u16string_view backupPath) {
+    return Make(OutcomeKind::BackupExists,
+                u"备份文件" + Quoted(backupPath) +
+                    u"已经存在，可能是以前唯一的一份备份，没有替换它。"
+                    u"文件未改动。",
+                ErrorTitle, OutcomeIcon::Exclamation);
+}
+
 CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureContext& context) {
     if (failure.Kind == OutcomeKind::ContentDeclined) {
         return FixedOutcome(failure.Kind);

@@ -27,6 +27,9 @@ struct FailureContext {
     std::u16string BackupPath;  // the finished backup; empty when none was made
 };
 
+// A file already stands at `backupPath`; the command's file is untouched.
+CommandOutcome BackupExistsOutcome(std::u16string_view backupPath);
+
 // A failed or cancelled file step.
 CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureContext& context);
 

@@ -34,9 +34,19 @@ struct ContentPreview {
     // at TopSecret (fewer for a shorter file).
     std::vector<std::uint8_t> Current;
     std::vector<std::uint8_t> Result;
+    // The same bytes after the opposite work with the same passwords and
+    // level: on encrypt, what the file was before, if these passwords
+    // encrypted it already. Empty on decrypt.
+    std::vector<std::uint8_t> Undone;
+    // The periods of the passwords' key arrays (length + 1); 0 for password 2
+    // below TopSecret. A mistyped character leaves its trace at one position
+    // of each period.
+    std::uint64_t Password1Period = 0;
+    std::uint64_t Password2Period = 0;
 };
 
-inline constexpr std::uint64_t ContentPreviewLength = 4096;
+// As many bytes as Secret and Secretter change at most.
+inline constexpr std::uint64_t ContentPreviewLength = 20481;
 
 // What a front end supplies to a command. Every member may be left empty.
 struct CommandHooks {

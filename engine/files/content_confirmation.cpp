@@ -12,7 +12,7 @@ namespace quarnix {
 namespace {
 
 // How many leading bytes the preview shows: all that Secret and Secretter
-// change, and a few KiB at TopSecret, where the whole file changes.
+// change, and as many at TopSecret, where the whole file changes.
 std::uint64_t PreviewLength(Level level, std::uint64_t fileLength) {
     if (level == Level::TopSecret) {
         return std::min(fileLength, ContentPreviewLength);
@@ -57,9 +57,15 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
         }
         return read(offset, bytes);
     };
+    preview.Password1Period = keys.Password1.size();
+    preview.Password2Period = keys.Password2.size();
     int failed = read(0, preview.Current);
     if (failed == 0) {
         failed = TransformedPrefix(way, keys, fileLength, preview.Result, readAgain);
+    }
+    if (failed == 0 && way == Direction::Encrypt) {
+        preview.Undone.resize(length);
+        failed = TransformedPrefix(Direction::Decrypt, keys, fileLength, preview.Undone, readAgain);
     }
     if (shortened) {
         return ChangedByAnotherProgram();

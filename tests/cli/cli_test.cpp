@@ -51,7 +51,8 @@ TEST_F(Cli, RoundTripsAtEveryLevel) {
 }
 
 // Without --level, decrypt works each file at the level of the marker in its
-// name, 秘密 without one, and reads password 2 when any file needs it.
+// name, and reads password 2 when any file needs it. A name without a marker
+// whose content does not tell the level is left alone: --level must say it.
 TEST_F(Cli, DecryptTakesEachFilesLevelFromItsMarker) {
     const std::string input = "abc\nhello\n";
     // c is encrypted at Secret, then at Secretter: the last marker counts.
@@ -74,10 +75,18 @@ TEST_F(Cli, DecryptTakesEachFilesLevelFromItsMarker) {
     const CliResult result = RunCli({"decrypt", "--password-stdin", "--no-backup", "a(绝密).bin",
                                      "b(机密).bin", "c(秘密)(机密).bin", "d.bin"},
                                     input);
-    EXPECT_EQ(result.status, 0) << result.errors;
+    EXPECT_EQ(result.status, 1) << result.errors;
+    EXPECT_NE(
+        result.errors.find("d.bin：文件名中没有加密等级标记，从内容也看不出是按哪个等级加密的。"
+                           "文件未改动；请用 --level 指明加密时的等级。
+"),
+        std::string::npos)
+        << result.errors;
     EXPECT_EQ(ReadBytes("a.bin"), Pattern(3000, 1));
     EXPECT_EQ(ReadBytes("b.bin"), Pattern(3000, 2));
     EXPECT_EQ(ReadBytes("c(秘密).bin"), once);
+    EXPECT_EQ(ReadBytes("d.bin"), Transformed(Pattern(3000, 4), Level::Secret, true, u"abc", u""));
+    EXPECT_EQ(RunCli({"decrypt", "--password-stdin", "--no-backup", "--level", "secret", "d.bin"}, input).status, 0);
     EXPECT_EQ(ReadBytes("d.bin"), Pattern(3000, 4));
 }
 
@@ -97,10 +106,10 @@ TEST_F(Cli, SeveralFilesEachOnItsLineAndAFailureDoesNotStopTheOthers) {
 // The words a command-line message may hold besides Chinese: the tool, its
 // options and their values, and what the user typed.
 bool OnlyKnownWords(const std::string& text, const std::vector<std::string>& typed) {
-    std::set<std::string> known{"Quarnix", "quarnix",   "cli",       "encrypt",  "decrypt", "level",
-                                "secret",  "secretter", "topsecret", "no",       "backup",  "mark",
-                                "force",   "help",      "task",      "password", "stdin",   "FILE",
-                                "Ctrl",    "C",         "x",         "txt"};
+    std::set<std::string> known{"Quarnix", "quarnix",   "cli",       "encrypt", "decrypt",  "level",
+                                "secret",  "secretter", "topsecret", "no",      "backup",   "mark",
+                                "force",   "help",      "task",      "replace", "password", "stdin",
+                                "FILE",    "Ctrl",      "C",         "x",       "txt"};
     for (const std::string& argument : typed) {
         std::string word;
         for (const char c : argument + " ") {
@@ -208,12 +217,14 @@ TEST_F(Cli, RelativePathsAreMarkedInTheFileNameAndReportedAsTyped) {
                                         "other", "sub/../a.doc", "./b.txt", up, "./l.doc"},
                                        "pw\n");
     EXPECT_EQ(encrypted.status, 0);
+    // A name without a dot cannot carry the marker, which is said after the report.
+    const std::string noDot =
+        "：文件名中没有“.”，无法标注加密等级；解密时请用 --level 指明等级。\n";
     EXPECT_EQ(encrypted.errors,
-              "./name：操作成功！\n"
-              "other：操作成功！\n"
-              "sub/../a.doc → sub/../a(秘密).doc：操作成功！\n"
-              "./b.txt → ./b(秘密).txt：操作成功！\n" +
-                  up + "：操作成功！\n./l.doc → ./l(秘密).doc：操作成功！\n");
+              "./name：操作成功！\n./name" + noDot + "other：操作成功！\nother" + noDot +
+                  "sub/../a.doc → sub/../a(秘密).doc：操作成功！\n"
+                  "./b.txt → ./b(秘密).txt：操作成功！\n" +
+                  up + "：操作成功！\n" + up + noDot + "./l.doc → ./l(秘密).doc：操作成功！\n");
     EXPECT_EQ(FolderNames(), (std::set<std::string>{"name", "other", "a(秘密).doc", "b(秘密).txt",
                                                     "c", "l(秘密).doc", "sub"}));
     EXPECT_EQ(std::filesystem::read_symlink("l(秘密).doc"), "sub/t.bin");

@@ -237,6 +237,7 @@ TEST_F(Backups, ExistingBackupIsReplacedByACompleteOneAndNoBackupWhenNotAsked) {
     WriteBytes("f.doc.备份", Pattern(7, 9));
     CryptRequest request = Request("f.doc", Level::Secret);
     request.MarkFile = false;
+    request.ReplaceBackup = true;  // the user said so
     ASSERT_EQ(EncryptCommand(request).Kind, OutcomeKind::Done);
     EXPECT_EQ(ReadBytes("f.doc.备份"), Pattern(40000));
     request.MakeBackup = false;

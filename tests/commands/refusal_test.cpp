@@ -3,10 +3,12 @@
 // icon and password boxes, and none of them touches the disk.
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "engine/product.h"
+#include "engine/text_codec.h"
 #include "file_fixture.h"
 
 namespace quarnix::test {
@@ -152,6 +154,51 @@ TEST_F(Checks, PasswordThatCannotBecomeKeyLeavesNoTrace) {
             EXPECT_EQ(ReadBytes("a.doc"), Pattern(100));
         }
         ClearFolder();
+    }
+}
+
+// A file under the backup's name may be the only copy of an older version:
+// it is replaced only when the request allows it, and a link there is never
+// followed.
+TEST_F(Checks, ExistingBackupIsReplacedOnlyWhenAllowed) {
+    const struct {
+        const char* name;
+        bool encrypt;
+        bool link;  // a dangling symbolic link under the backup's name
+        bool replace;
+        OutcomeKind kind;
+    } cases[] = {
+        {"old backup, encrypt", true, false, false, OutcomeKind::BackupExists},
+        {"old backup, decrypt", false, false, false, OutcomeKind::BackupExists},
+        {"dangling link", true, true, false, OutcomeKind::BackupExists},
+        {"old backup replaced", true, false, true, OutcomeKind::Done},
+        {"old backup replaced, decrypt", false, false, true, OutcomeKind::Done},
+    };
+    for (const auto& c : cases) {
+        ClearFolder();
+        const std::string backup = c.encrypt ? "plan.txt.备份" : "plan.txt.BAK";
+        WriteBytes("plan.txt", Pattern(5000, 1));
+        if (c.link) {
+            ASSERT_EQ(::symlink("nowhere", backup.c_str()), 0);
+        } else {
+            WriteBytes(backup, Pattern(300, 2));
+        }
+        CryptRequest request = Request("plan.txt", Level::Secret);
+        request.MarkFile = false;
+        request.ReplaceBackup = c.replace;
+        const CommandOutcome outcome =
+            c.encrypt ? EncryptCommand(request) : DecryptCommand(request);
+        EXPECT_EQ(outcome.Kind, c.kind) << c.name;
+        if (c.kind == OutcomeKind::BackupExists) {
+            const std::u16string named = Utf8ToUtf16(backup).append(u"”已经存在");
+            EXPECT_NE(outcome.Message.find(named), std::u16string::npos) << c.name;
+            EXPECT_EQ(ReadBytes("plan.txt"), Pattern(5000, 1)) << c.name;
+            if (!c.link) {
+                EXPECT_EQ(ReadBytes(backup), Pattern(300, 2)) << c.name;
+            }
+        } else {
+            EXPECT_EQ(ReadBytes(backup), Pattern(5000, 1)) << c.name;
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <QStringEncoder>
 
 #include "../commands/file_fixture.h"
@@ -16,6 +17,15 @@
 
 namespace quarnix::test {
 namespace {
+
+// The front ends speak Chinese whatever the system's locale, and so do the
+// type names the database gives.
+class ChineseLocale : public ::testing::Environment {
+  public:
+    void SetUp() override { QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China)); }
+};
+[[maybe_unused]] const auto* const chineseLocale =
+    ::testing::AddGlobalTestEnvironment(new ChineseLocale);
 
 QByteArray Magic(const std::string& text) {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
@@ -62,6 +72,21 @@ TEST(TextContent, AnyEncodingWithoutControlCharacters) {
         {"a bell", QByteArray("abc\adef"), false},
         {"a delete", QByteArray("abc\x7f"), false},
         {"random bytes", Magic(std::string(4096, '\0')).replace(0, 4, "\xff\xfe\0\xd8"), false},
+        {"GB18030, a four-byte code among common characters",
+         QStringEncoder("GB18030").encode(QStringLiteral("欧元€与ǹ，") + chinese), true},
+        {"UTF-16 without a byte order mark",
+         QStringEncoder(QStringEncoder::Utf16LE).encode(QStringLiteral("Name=Value\r\n")), true},
+        // 0xFF padding XORed with an ASCII key: high bytes that pair up into
+        // valid but uncommon GBK codes.
+        {"padding under a wrong key",
+         QByteArray("\xbe\x8e\x9a\xcc\xdf\xa7\x8d\xcb\x9e\x88"
+                    "ab"),
+         false},
+        {"UTF-32 with a byte order mark",
+         QStringEncoder(QStringEncoder::Utf32BE, QStringEncoder::Flag::WriteBom).encode(chinese),
+         true},
+        {"GBK's user-defined area", QByteArray("\xaa\xa1\xaa\xa2\xf8\xa1\xfe\xfe"), false},
+        {"TeX log (text/plain has a rule for it)", QByteArray("This is TeX, Version 3\x01"), false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(LooksLikeText(c.bytes), c.text) << c.name;
@@ -143,6 +168,123 @@ TEST(ContentVerdict, NamesTheTypeTheLevelAndThePassword) {
     EXPECT_EQ(ConcernQuestion(JudgeContent(preview)),
               QStringLiteral("文件名中已有加密等级标记，内容也不像纯文本文档，看来已经加密过了。"
                              "\r\n仍要加密吗？"));
+}
+
+}  // namespace
+}  // namespace quarnix::test
+
+namespace quarnix::test {
+namespace {
+
+// The look through the real commands: each sample is encrypted with the
+// passwords "Secret1" and "Zhang-2026" (key periods 8 and 11), then looked at
+// with other requests, each declined so that the file stays as it is.
+class GuardOnCommands : public FileFixture {};
+
+ContentConcern Look(bool encrypt, const std::string& path, Level level, const std::u16string& one,
+                    const std::u16string& two) {
+    ContentConcern seen = ContentConcern::None;
+    CommandHooks hooks;
+    hooks.ConfirmContent = [&seen](const ContentPreview& preview) {
+        seen = JudgeContent(preview).Concern;
+        return false;
+    };
+    CryptRequest request = Request(path, level, one, two);
+    request.MakeBackup = false;
+    request.MarkFile = false;
+    const CommandOutcome outcome =
+        encrypt ? EncryptCommand(request, hooks) : DecryptCommand(request, hooks);
+    EXPECT_EQ(outcome.Kind, OutcomeKind::ContentDeclined) << path;
+    return seen;
+}
+
+// A Python 3.11 bytecode file: the type database knows only the magic number
+// of a version from the 1990s, yet a right decryption must go through.
+Bytes Bytecode() {
+    std::string pyc("\xa7\x0d\x0d\x0a\0\0\0\0\x12\x34\x56\x65\x10\x02\0\0\xe3\0\0\0", 20);
+    for (int i = 0; i < 40; ++i) {
+        pyc += "\xda\x0b" + std::to_string(i) + "_helper\x29\x02\xfa\x2e";
+        pyc += "/usr/lib/python3/dist-packages/office/report_writer.py\x73\x04\0\0\0\x97";
+        pyc += "\xfa\x3cWrites the monthly report of each office into one file.";
+        pyc += std::string("\x00\x64\x01\x53\x00", 5);
+    }
+    return Bytes(pyc.begin(), pyc.end());
+}
+
+// A spell file of an editor: the type database gives ".spl" to Flash
+// animations, whose rules such a file never meets.
+Bytes SpellFile() {
+    std::string spl("VIMspell\x32\xff\x00\x00\x00\x00", 14);
+    const std::string words[] = {"office",  "officer",  "offices", "report",  "reported", "reports",
+                                 "meeting", "meetings", "minutes", "monthly", "budget"};
+    for (int round = 0; round < 30; ++round) {
+        for (const std::string& word : words) {
+            spl += static_cast<char>(word.size());
+            spl += word;
+            spl += std::string("\x00\x01", 2);
+            spl += static_cast<char>(round % 4);
+        }
+    }
+    return Bytes(spl.begin(), spl.end());
+}
+
+TEST_F(GuardOnCommands, CatchesTyposAndSecondEncryptionsAtEveryLevel) {
+    const ContentConcern none = ContentConcern::None;
+    const ContentConcern again = ContentConcern::EncryptedWithThese;
+    const ContentConcern caught = ContentConcern::KeyTypo;  // or any other concern, see below
+    const struct {
+        const char* name;
+        Level level;
+        bool encrypt;
+        std::u16string one;
+        std::u16string two;
+        ContentConcern concern;
+    } rows[] = {
+        {"right, Secret", Level::Secret, false, u"Secret1", u"", none},
+        {"right, Secretter", Level::Secretter, false, u"Secret1", u"", none},
+        {"right, TopSecret", Level::TopSecret, false, u"Secret1", u"Zhang-2026", none},
+        {"password 1, first character, Secret", Level::Secret, false, u"secret1", u"", caught},
+        {"password 1, last character, Secret", Level::Secret, false, u"Secret2", u"", caught},
+        {"password 1, first character, Secretter", Level::Secretter, false, u"Aecret1", u"",
+         caught},
+        {"password 1, last character, Secretter", Level::Secretter, false, u"Secret!", u"", caught},
+        {"password 1, last character, TopSecret", Level::TopSecret, false, u"Secret2",
+         u"Zhang-2026", caught},
+        {"password 2, first character, TopSecret", Level::TopSecret, false, u"Secret1",
+         u"zhang-2026", caught},
+        {"password 2, last character, TopSecret", Level::TopSecret, false, u"Secret1",
+         u"Zhang-2027", caught},
+        {"encrypted again, Secret", Level::Secret, true, u"Secret1", u"", again},
+        {"encrypted again, Secretter", Level::Secretter, true, u"Secret1", u"", again},
+        {"encrypted again, TopSecret", Level::TopSecret, true, u"Secret1", u"Zhang-2026", again},
+    };
+    std::vector<SampleFile> samples = SampleFiles();
+    samples.push_back({"module.pyc", Bytecode()});
+    samples.push_back({"en.utf-8.spl", SpellFile()});
+    for (const SampleFile& sample : samples) {
+        // In compressed data (the pictures, the PDF's stream) a typo leaves no
+        // trace a statistic can see; only the few signature bytes could tell.
+        const bool compressed = sample.Name.ends_with(".png") || sample.Name.ends_with(".jpg") ||
+                                sample.Name.ends_with(".pdf");
+        for (const auto& row : rows) {
+            ClearFolder();
+            WriteBytes(sample.Name, sample.Content);
+            CryptRequest first = Request(sample.Name, row.level, u"Secret1", u"Zhang-2026");
+            first.MarkFile = false;
+            first.MakeBackup = false;
+            ASSERT_TRUE(EncryptCommand(first).Succeeded()) << sample.Name;
+            const ContentConcern seen = Look(row.encrypt, sample.Name, row.level, row.one, row.two);
+            if (row.concern == caught) {
+                // At Secretter a changed character also changes the rotation:
+                // the whole window comes out wrong, which the type check sees.
+                if (!compressed) {
+                    EXPECT_NE(seen, none) << sample.Name << ": " << row.name;
+                }
+            } else {
+                EXPECT_EQ(seen, row.concern) << sample.Name << ": " << row.name;
+            }
+        }
+    }
 }
 
 }  // namespace

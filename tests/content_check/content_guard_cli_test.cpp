@@ -93,29 +93,74 @@ TEST_F(ContentGuard, CatchesWrongPasswordsAndRepeatedWorkOnRealTypes) {
     }
 }
 
-// Random bytes (as compressed or encrypted data are) under names that promise
-// nothing, and under a name that promises a type but carries no marker, on
-// encrypt: the commands run as they always have, wrong password included.
-TEST_F(ContentGuard, NoQuestionWhereTheNameTellsNothing) {
-    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"data(秘密).bin", {"encrypt", "decrypt"}},
-        {"data(秘密).qzx", {"encrypt", "decrypt"}},
-        {"data", {"decrypt"}},
-        {"archive.pdf", {"encrypt"}},
+// Random bytes (as compressed or encrypted data are) under names that tell
+// little or nothing, and the ordinary mistakes around them: each row runs one
+// command on the file as the rows before left it.
+TEST_F(ContentGuard, OrdinaryMistakesWhereTheNameTellsLittle) {
+    const struct {
+        const char* name;
+        std::vector<std::string> arguments;  // the file's name is added last
+        const char* input;
+        int status;
+        const char* says;  // "" for the usual report
+    } rows[] = {
+        // A marker of the level chosen: encrypted already, whatever the type.
+        {"data(秘密).bin", {"encrypt", "--no-backup", "--no-mark"}, "pw\n", 1, "看来已经加密过了"},
+        {"data(秘密).bin", {"encrypt", "--no-backup", "--no-mark", "--force"}, "pw\n", 0, ""},
+        {"data(秘密).bin", {"decrypt", "--no-backup", "--no-mark"}, "wrong\n", 0, ""},
+        // No marker and nothing in the content: the level must be given.
+        {"data", {"decrypt", "--no-backup"}, "pw\n", 1, "请用 --level 指明加密时的等级"},
+        {"data", {"decrypt", "--no-backup", "--level", "secret"}, "pw\n", 0, ""},
+        {"data", {"encrypt", "--no-backup"}, "pw\n", 0, "文件名中没有“.”，无法标注加密等级"},
+        {"archive.pdf", {"encrypt", "--no-backup", "--no-mark"}, "pw\n", 0, ""},
+        // An older backup is kept unless the user says otherwise.
+        {"archive.pdf",
+         {"decrypt", "--no-mark", "--level", "secret", "--force"},
+         "pw\n",
+         1,
+         "要替换旧备份时可加 --replace-backup"},
+        {"archive.pdf",
+         {"decrypt", "--no-mark", "--level", "secret", "--force", "--replace-backup"},
+         "pw\n",
+         0,
+         ""},
     };
-    for (const auto& [name, tasks] : cases) {
-        SCOPED_TRACE(name);
-        WriteBytes(name, Pattern(30000, 5));
-        Bytes before = Pattern(30000, 5);
-        for (const std::string& task : tasks) {
-            // A wrong password on decrypt: the encryption used "pw".
-            const std::string input = task == "encrypt" ? "pw\n" : "wrong\n";
-            const CliResult result =
-                RunCli({task, "--password-stdin", "--no-backup", "--no-mark", name}, input);
-            EXPECT_EQ(result.status, 0) << result.errors;
-            EXPECT_NE(ReadBytes(name), before);
-            before = ReadBytes(name);
+    WriteBytes("data(秘密).bin", Pattern(30000, 5));
+    WriteBytes("data", Pattern(30000, 6));
+    WriteBytes("archive.pdf", Pattern(30000, 7));
+    WriteBytes("archive.pdf.BAK", Pattern(10, 8));
+    for (const auto& row : rows) {
+        std::vector<std::string> arguments = row.arguments;
+        arguments.insert(arguments.begin() + 1, "--password-stdin");
+        arguments.push_back(row.name);
+        const Bytes before = ReadBytes(row.name);
+        const CliResult result = RunCli(arguments, row.input);
+        SCOPED_TRACE(std::string(row.name) + " " + row.arguments.front());
+        EXPECT_EQ(result.status, row.status) << result.errors;
+        EXPECT_TRUE(Has(result, row.says)) << result.errors;
+        EXPECT_EQ(ReadBytes(row.name) == before, row.status != 0);
+        if (row.arguments.back() == "--replace-backup") {
+            EXPECT_EQ(ReadBytes(std::string(row.name) + ".BAK"), before);
         }
+    }
+}
+
+// Without --level and without a marker, the level is the one whose
+// decryption alone gives the name's type.
+TEST_F(ContentGuard, UnmarkedNameTheContentTellsTheLevel) {
+    const SampleFile text = SampleFiles()[5];  // Chinese text in GBK
+    for (const char* level : {"secret", "secretter"}) {
+        SCOPED_TRACE(level);
+        WriteBytes(text.Name, text.Content);
+        ASSERT_EQ(RunCli({"encrypt", "--password-stdin", "--no-backup", "--no-mark", "--level",
+                          level, text.Name},
+                         "Secret1\n")
+                      .status,
+                  0);
+        const CliResult result =
+            RunCli({"decrypt", "--password-stdin", "--no-backup", text.Name}, "Secret1\n");
+        EXPECT_EQ(result.status, 0) << result.errors;
+        EXPECT_EQ(ReadBytes(text.Name), text.Content);
         ClearFolder();
     }
 }

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -18,6 +19,10 @@ namespace quarnix {
 
 FrmMain::FrmMain(ModalDialogs* dialogs, FileOps* files, QWidget* parent)
     : QWidget(parent), dialogs_(dialogs), files_(files) {
+    // Every text of the program is Chinese, whatever the system's locale: so
+    // are the type names the shared MIME database gives (QMimeType::comment),
+    // which the questions about a file's content quote.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     if (dialogs_ == nullptr) {
         ownDialogs_ = std::make_unique<QtModalDialogs>(this);
         dialogs_ = ownDialogs_.get();

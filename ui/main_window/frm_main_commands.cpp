@@ -11,6 +11,7 @@
 
 #include "command_work.h"
 #include "content_check/content_verdict.h"
+#include "engine/outcome_texts.h"
 #include "frm_main.h"
 #include "password_line_edit.h"
 
@@ -71,9 +72,29 @@ void FrmMain::CmdDecrypt_Click() {
 
 void FrmMain::RunAndShow(CommandWork::Command command, const CryptRequest& request,
                          const char16_t* rewriteText) {
-    ShowOutcome(
-        work_->Run(command, request, files_, texts::Q(rewriteText),
-                   [this](const ContentPreview& preview) { return ConfirmContent(preview); }));
+    const auto run = [&](const CryptRequest& given) {
+        return work_->Run(
+            command, given, files_, texts::Q(rewriteText),
+            [this](const ContentPreview& preview) { return ConfirmContent(preview); });
+    };
+    CommandOutcome outcome = run(request);
+    if (outcome.Kind == OutcomeKind::BackupExists && !closeAfterWork_) {
+        // The command stopped before anything was written: ask, and run it
+        // again allowing the old backup to be replaced. No leaves it at that.
+        const std::u16string backup =
+            request.FilePath +
+            (command == &EncryptCommand ? EncryptBackupSuffix : DecryptBackupSuffix);
+        if (dialogs_->AskYesNoDefaultNo(
+                u'“' + QString::fromStdU16String(backup) + texts::Q(texts::ReplaceBackupQuestion),
+                texts::Q(texts::ReplaceBackupTitle))) {
+            CryptRequest replacing = request;
+            replacing.ReplaceBackup = true;
+            outcome = run(replacing);
+        } else {
+            outcome = FixedOutcome(OutcomeKind::Cancelled);  // nothing more to show
+        }
+    }
+    ShowOutcome(outcome);
     if (std::exchange(closeAfterWork_, false)) {
         close();
     }

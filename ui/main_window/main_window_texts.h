@@ -38,6 +38,12 @@ inline constexpr char16_t CmdEncrypt[] = u"加密";
 inline constexpr char16_t CmdQuit[] = u"退出";
 inline constexpr char16_t CmdDecrypt[] = u"解密";
 
+// Asked when a file already stands under the backup's name, with No the
+// default: "“" + the backup's path + ReplaceBackupQuestion.
+inline constexpr char16_t ReplaceBackupQuestion[] =
+    u"”已经存在，可能是以前唯一的一份备份。\r\n要用现在的文件替换它吗？";
+inline constexpr char16_t ReplaceBackupTitle[] = u"友情提示";
+
 // The file chooser.
 inline constexpr char16_t OpenTitleEncrypt[] = u"选择要加密的文件";
 inline constexpr char16_t OpenTitleDecrypt[] = u"选择要解密的文件";

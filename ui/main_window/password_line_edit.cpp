@@ -2,6 +2,7 @@
 #include "password_line_edit.h"
 
 #include <QFocusEvent>
+#include <limits>
 
 #include "control_styles.h"
 
@@ -13,6 +14,10 @@ PasswordLineEdit::PasswordLineEdit(QWidget* parent) : QLineEdit(parent) {
     // After setEchoMode, which decides the attribute on its own.
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
+    // A box cuts what is typed or pasted at its maximum length without a word;
+    // the box keeps it whole, and the command refuses a password too long for
+    // a key, as quarnix-cli does.
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 void PasswordLineEdit::focusOutEvent(QFocusEvent* event) {

@@ -13,6 +13,7 @@ using quarnix::OutcomeIcon;
 using quarnix::testing::Driver;
 using quarnix::testing::Read;
 using quarnix::testing::Sample;
+using quarnix::testing::ShownDialog;
 using quarnix::testing::Write;
 
 namespace {
@@ -240,6 +241,66 @@ class MainWindowCommandsTest : public QObject {
             QCOMPARE(Read(markedPath), encrypted);
         }
         QCOMPARE(w.Focus(), QStringLiteral("CmdDecrypt"));
+    }
+
+    // An older backup under the backup's name: a question with No the
+    // default; No leaves the file and the old backup as they were.
+    void existingBackup_data() {
+        QTest::addColumn<bool>("decrypt");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("encrypt, No") << false << false;
+        QTest::newRow("encrypt, Yes") << false << true;
+        QTest::newRow("decrypt, No") << true << false;
+    }
+    void existingBackup() {
+        QFETCH(bool, decrypt);
+        QFETCH(bool, yes);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("plan.bin"));
+        const QString backup = path + (decrypt ? QStringLiteral(".BAK") : QStringLiteral(".备份"));
+        QVERIFY(Write(path, Sample(100)) && Write(backup, "older version"));
+        Driver w;
+        if (decrypt) {
+            w.Click("OptDecryptTask");
+        }
+        w.ChooseFile(path);
+        TypePasswords(w, {"first1", "first1"});
+        w.Dialogs.YesNo = decrypt ? QList<bool>{true, yes} : QList<bool>{yes};
+        Run(w);
+        const ShownDialog& question = w.Dialogs.Log.value(decrypt ? 1 : 0);
+        QCOMPARE(question.Kind, QStringLiteral("caution"));
+        QCOMPARE(question.Text, u'“' + backup +
+                                    QStringLiteral("”已经存在，可能是以前唯一的一份备份。"
+                                                   "\r\n要用现在的文件替换它吗？"));
+        QCOMPARE(question.Title, QStringLiteral("友情提示"));
+        if (yes) {
+            QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
+            QCOMPARE(Read(backup), Sample(100));
+        } else {
+            QCOMPARE(w.Dialogs.Log.size(), decrypt ? 2 : 1);  // nothing more shown
+            QCOMPARE(Read(backup), QByteArray("older version"));
+            QCOMPARE(Read(path), Sample(100));
+        }
+    }
+
+    // A password longer than a key can be is kept whole in its box and
+    // refused at the click, never cut to fit.
+    void longPassword() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("plan.bin"));
+        QVERIFY(Write(path, Sample(100)));
+        Driver w;
+        w.ChooseFile(path);
+        const QString pasted(40000, u'p');
+        for (const char* box : {"TxtPass1", "TxtPass2"}) {
+            w.Box(box)->setFocus();
+            w.Box(box)->insert(pasted);  // as a paste does
+            QCOMPARE(w.Box(box)->text().size(), pasted.size());
+        }
+        Run(w);
+        QCOMPARE(w.Dialogs.Messages(),
+                 QStringList{QStringLiteral("密码超过 32767 个字符，无法使用。文件未改动。")});
+        QCOMPARE(Read(path), Sample(100));
     }
 
     void encryptThenDecrypt_data() {

@@ -175,9 +175,11 @@ class MainWindowProgressTest : public QObject {
         QTest::addColumn<QString>("phase");
         QTest::addColumn<int>("percent");
         QTest::newRow("backup copy") << false << true << 30000 << 2 << "正在备份…" << 0;
-        // Held at the second of three chunks: one third is done.
+        // Held at the second of three chunks (after the reads of the look at the
+        // content: the file, the result, and what a decryption would make of
+        // it): one third is done.
         QTest::newRow("TopSecret rewrite")
-            << true << false << 12 * 1024 * 1024 << 4 << "正在加密…" << 33;
+            << true << false << 12 * 1024 * 1024 << 5 << "正在加密…" << 33;
     }
     void cancelLeavesTheFileAsItWas() {
         QFETCH(bool, topSecret);
