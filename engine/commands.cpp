@@ -81,17 +81,13 @@ CommandOutcome RunCommand(Direction way, const CryptRequest& request, const Comm
     for (const char16_t* suffix : {EncryptBackupSuffix, DecryptBackupSuffix}) {
         plan.OtherBackupPaths.push_back(Utf16ToUtf8(request.FilePath + suffix));
     }
-    if (request.MakeBackup && !request.ReplaceBackup) {
-        struct stat info {};
-        // A link under that name counts too, whether or not it leads anywhere.
-        if (files.Lstat(plan.BackupPath, &info) == 0) {
-            return BackupExistsOutcome(backup);
-        }
-    }
+    plan.ReplaceBackup = request.ReplaceBackup;
     FileWorkReport report;
     const auto failed = RunFileWork(files, plan, way, *keys, hooks, &report);
     const FailureContext context{request.FilePath, way, report.BackupMade ? backup : u""};
-    CommandOutcome outcome = failed                        ? WorkFailureOutcome(*failed, context)
+    const bool backupStands = failed && failed->Kind == OutcomeKind::BackupExists;
+    CommandOutcome outcome = backupStands                  ? BackupExistsOutcome(backup)
+                             : failed                      ? WorkFailureOutcome(*failed, context)
                              : report.EarlierWorkCompleted ? EarlierWorkOutcome(context)
                                                            : FixedOutcome(OutcomeKind::Done);
     // What an interrupted earlier run left and this one settled comes first.

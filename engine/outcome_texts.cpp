@@ -113,6 +113,8 @@ std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
         case FailedStep::LeaseRefused:
             return u"文件" + path +
                    u"正被其他程序打开（也许正在写入它），没有处理它。请关闭那个程序后再试。";
+        case FailedStep::BackupExists:
+            return u"备份文件" + path + u"已经存在，可能是以前唯一的一份备份，没有替换它。";
     }
     return reason;
 }

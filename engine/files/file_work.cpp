@@ -91,6 +91,12 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
         NameOf(backup).size() > static_cast<std::size_t>(files.NameMax(pathFolder.Path()))) {
         return Failure(OutcomeKind::BackupFailed, FailedStep::BackupName, ENAMETOOLONG, backup);
     }
+    if (!backup.empty() && !plan.ReplaceBackup) {
+        struct stat standing {};
+        if (files.Lstat(backup, &standing) == 0) {
+            return Failure(OutcomeKind::BackupExists, FailedStep::BackupExists, EEXIST, backup);
+        }
+    }
     if (auto declined = ConfirmContent(file, way, keys, hooks)) {
         return declined;
     }

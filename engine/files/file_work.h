@@ -22,6 +22,10 @@ struct FileWorkPlan {
     // The backup names of both commands, asked for or not: unfinished
     // temporary files of theirs are removed.
     std::vector<std::string> OtherBackupPaths;
+    // False: a file already under BackupPath (a link too, dangling or not) is
+    // kept and the work refused (BackupExists), once an interrupted earlier
+    // run is settled.
+    bool ReplaceBackup = false;
 };
 
 // What the file work did besides its result.

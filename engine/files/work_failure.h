@@ -40,6 +40,7 @@ enum class FailedStep {
     DropJournal,    // removing the undo record once the write is on disk (Path: it)
     BackupName,     // the backup's name is longer than its folder takes (Path: the backup)
     LeaseRefused,   // another program has the file open
+    BackupExists,   // a file stands under the backup's name (Path: the backup)
 };
 
 enum class FileState {

@@ -78,8 +78,7 @@ TEST_F(Cli, DecryptTakesEachFilesLevelFromItsMarker) {
     EXPECT_EQ(result.status, 1) << result.errors;
     EXPECT_NE(
         result.errors.find("d.bin：文件名中没有加密等级标记，从内容也看不出是按哪个等级加密的。"
-                           "文件未改动；请用 --level 指明加密时的等级。
-"),
+                           "文件未改动；请用 --level 指明加密时的等级。\n"),
         std::string::npos)
         << result.errors;
     EXPECT_EQ(ReadBytes("a.bin"), Pattern(3000, 1));
