@@ -159,24 +159,35 @@ struct OrderCase {
     bool hardLinked;
 };
 
-class DurableOrder : public FileFixture, public ::testing::WithParamInterface<OrderCase> {};
+class DurableOrder : public FileFixture, public ::testing::WithParamInterface<OrderCase> {
+  protected:
+    // Writes f.doc, readable by all (with a second name where the case has
+    // one), then runs the case's command on it through `files`, which lacks
+    // O_TMPFILE where the case says.
+    CommandOutcome RunCase(FaultyFileOps& files, const Bytes& content) {
+        const OrderCase& c = GetParam();
+        WriteBytes("f.doc", content);
+        EXPECT_EQ(::chmod("f.doc", 0644), 0);
+        if (c.hardLinked) {
+            EXPECT_EQ(::link("f.doc", "g.doc"), 0);
+        }
+        if (!c.unnamedTemp) {
+            files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
+        }
+        CryptRequest request = Request(std::string(folder_) + "/f.doc", c.level);
+        request.MakeBackup = c.backup;
+        request.MarkFile = c.mark;
+        return c.encrypt ? EncryptCommand(request, {}, &files)
+                         : DecryptCommand(request, {}, &files);
+    }
+};
 
 TEST_P(DurableOrder, EveryNameAndEveryEndFollowsItsFlush) {
     const OrderCase& c = GetParam();
-    // TopSecret streams in chunks of 4 MiB: make it take two.
-    WriteBytes("f.doc", Pattern(c.level == Level::TopSecret ? (4u << 20) + 5000 : 30000));
-    if (c.hardLinked) {
-        ASSERT_EQ(::link("f.doc", "g.doc"), 0);
-    }
     FaultyFileOps files;
-    if (!c.unnamedTemp) {
-        files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
-    }
-    CryptRequest request = Request(std::string(folder_) + "/f.doc", c.level);
-    request.MakeBackup = c.backup;
-    request.MarkFile = c.mark;
+    // TopSecret streams in chunks of 4 MiB: make it take two.
     const CommandOutcome outcome =
-        c.encrypt ? EncryptCommand(request, {}, &files) : DecryptCommand(request, {}, &files);
+        RunCase(files, Pattern(c.level == Level::TopSecret ? (4u << 20) + 5000 : 30000));
     ASSERT_EQ(outcome.Kind, OutcomeKind::Done) << Utf16ToUtf8(outcome.Message);
     EXPECT_EQ(OrderChecker().Check(files.Trace()), std::vector<std::string>{});
 }
@@ -185,23 +196,8 @@ TEST_P(DurableOrder, EveryNameAndEveryEndFollowsItsFlush) {
 // is written only while nobody but its owner may read it, though the file it
 // copies is readable by all: a kill part way leaves nothing for others.
 TEST_P(DurableOrder, NewFilesAreWrittenWhileOwnerOnly) {
-    const OrderCase& c = GetParam();
-    WriteBytes("f.doc", Pattern(30000));
-    ASSERT_EQ(::chmod("f.doc", 0644), 0);
-    if (c.hardLinked) {
-        ASSERT_EQ(::link("f.doc", "g.doc"), 0);
-    }
     FaultyFileOps files;
-    if (!c.unnamedTemp) {
-        files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
-    }
-    CryptRequest request = Request(std::string(folder_) + "/f.doc", c.level);
-    request.MakeBackup = c.backup;
-    request.MarkFile = c.mark;
-    ASSERT_EQ(
-        (c.encrypt ? EncryptCommand(request, {}, &files) : DecryptCommand(request, {}, &files))
-            .Kind,
-        OutcomeKind::Done);
+    ASSERT_EQ(RunCase(files, Pattern(30000)).Kind, OutcomeKind::Done);
     std::set<int> made;  // descriptors of files this run made
     int writes = 0;
     for (const Call& call : files.Trace()) {
