@@ -91,7 +91,8 @@ CommandOutcome RunCommand(Direction way, const CryptRequest& request, const Comm
                              : report.EarlierWorkCompleted ? EarlierWorkOutcome(context)
                                                            : FixedOutcome(OutcomeKind::Done);
     // What an interrupted earlier run left and this one settled comes first.
-    outcome.Message = SettledText(report.Settled, context) + outcome.Message;
+    outcome.Settled = SettledText(report.Settled, context);
+    outcome.Message = outcome.Settled + outcome.Message;
     return outcome;
 }
 

@@ -87,6 +87,9 @@ struct CommandOutcome {
     OutcomeIcon Icon = OutcomeIcon::None;
     PasswordBox BoxToEmpty = PasswordBox::None;
     PasswordBox BoxToFocus = PasswordBox::None;
+    // What this run set right of an earlier run that was interrupted (a
+    // window put back, leftovers removed); it also heads Message.
+    std::u16string Settled;
 
     bool Succeeded() const { return Kind == OutcomeKind::Done; }
 };

@@ -17,7 +17,7 @@ constexpr char16_t WarningTitle[] = u"警告";
 CommandOutcome Make(OutcomeKind kind, std::u16string message, std::u16string title,
                     OutcomeIcon icon, PasswordBox empty = PasswordBox::None,
                     PasswordBox focus = PasswordBox::None) {
-    return CommandOutcome{kind, std::move(message), std::move(title), icon, empty, focus};
+    return CommandOutcome{kind, std::move(message), std::move(title), icon, empty, focus, {}};
 }
 
 std::u16string Quoted(std::u16string_view text) {

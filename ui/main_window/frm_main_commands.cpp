@@ -81,6 +81,8 @@ void FrmMain::RunAndShow(CommandWork::Command command, const CryptRequest& reque
     if (outcome.Kind == OutcomeKind::BackupExists && !closeAfterWork_) {
         // The command stopped before anything was written: ask, and run it
         // again allowing the old backup to be replaced. No leaves it at that.
+        // What it set right of an interrupted earlier run is said either way.
+        const std::u16string settled = outcome.Settled;
         const std::u16string backup =
             request.FilePath +
             (command == &EncryptCommand ? EncryptBackupSuffix : DecryptBackupSuffix);
@@ -93,6 +95,7 @@ void FrmMain::RunAndShow(CommandWork::Command command, const CryptRequest& reque
         } else {
             outcome = FixedOutcome(OutcomeKind::Cancelled);  // nothing more to show
         }
+        outcome.Message = settled + outcome.Message;
     }
     ShowOutcome(outcome);
     if (std::exchange(closeAfterWork_, false)) {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "engine/files/temp_file.h"
 #include "window_driver.h"
 
 using quarnix::OutcomeIcon;
@@ -244,21 +245,33 @@ class MainWindowCommandsTest : public QObject {
     }
 
     // An older backup under the backup's name: a question with No the
-    // default; No leaves the file and the old backup as they were.
+    // default; No leaves the file and the old backup as they were. What the
+    // run set right of an interrupted earlier one (here: a temporary file it
+    // left) is said whatever the answer.
     void existingBackup_data() {
         QTest::addColumn<bool>("decrypt");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("encrypt, No") << false << false;
-        QTest::newRow("encrypt, Yes") << false << true;
-        QTest::newRow("decrypt, No") << true << false;
+        QTest::addColumn<bool>("leftover");
+        QTest::newRow("encrypt, No") << false << false << false;
+        QTest::newRow("encrypt, Yes") << false << true << false;
+        QTest::newRow("decrypt, No") << true << false << false;
+        QTest::newRow("encrypt after a kill, No") << false << false << true;
+        QTest::newRow("encrypt after a kill, Yes") << false << true << true;
     }
     void existingBackup() {
         QFETCH(bool, decrypt);
         QFETCH(bool, yes);
+        QFETCH(bool, leftover);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("plan.bin"));
         const QString backup = path + (decrypt ? QStringLiteral(".BAK") : QStringLiteral(".备份"));
         QVERIFY(Write(path, Sample(100)) && Write(backup, "older version"));
+        const QString stale =
+            folder.filePath(QString::fromStdString(quarnix::TempNamePrefix("plan.bin")) + "Ab12Cd");
+        if (leftover) {
+            QVERIFY(Write(stale, Sample(40)));
+        }
+        const QString removed = QStringLiteral("已删除上次处理中断时留下的临时文件");
         Driver w;
         if (decrypt) {
             w.Click("OptDecryptTask");
@@ -273,11 +286,14 @@ class MainWindowCommandsTest : public QObject {
                                     QStringLiteral("”已经存在，可能是以前唯一的一份备份。"
                                                    "\r\n要用现在的文件替换它吗？"));
         QCOMPARE(question.Title, QStringLiteral("友情提示"));
+        const QStringList messages = w.Dialogs.Messages();
+        QCOMPARE(messages.size(), yes || leftover ? 1 : 0);  // No alone shows nothing more
+        QCOMPARE(!messages.isEmpty() && messages[0].contains(removed), leftover);
+        QVERIFY(!QFile::exists(stale));
         if (yes) {
-            QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
+            QVERIFY(messages[0].endsWith(Done));
             QCOMPARE(Read(backup), Sample(100));
         } else {
-            QCOMPARE(w.Dialogs.Log.size(), decrypt ? 2 : 1);  // nothing more shown
             QCOMPARE(Read(backup), QByteArray("older version"));
             QCOMPARE(Read(path), Sample(100));
         }
