@@ -3,6 +3,8 @@
 // Small helpers over FileOps: whole reads and writes, an owned descriptor,
 // the folder of a path, and the progress and cancel hooks of one phase.
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -20,6 +22,11 @@ int ReadFully(FileOps& files, int fd, std::uint8_t* buffer, std::size_t size, st
 // Writes exactly `size` bytes at `offset`. Answers 0 or -errno.
 int WriteFully(FileOps& files, int fd, const std::uint8_t* buffer, std::size_t size,
                std::int64_t offset);
+
+// True when both descriptions are of one inode: the same file, or folder.
+inline bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // The folder that holds `path` ("." for a bare name).
 std::string FolderOf(const std::string& path);

@@ -33,8 +33,7 @@ WorkResult RewriteWhole(WorkFile& file, const std::string& target, Direction way
 bool SameFolder(FileOps& files, const std::string& a, const std::string& b) {
     struct stat first {};
     struct stat second {};
-    return files.Stat(a, &first) == 0 && files.Stat(b, &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return files.Stat(a, &first) == 0 && files.Stat(b, &second) == 0 && SameFile(first, second);
 }
 
 // The steps of a command, with its paths reached through its held folders.
@@ -61,7 +60,7 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
     if (looked < 0 && looked != -ENOENT && looked != -ENOTDIR) {
         return Failure(OutcomeKind::ReadFailed, FailedStep::ResolvePath, looked, {});
     }
-    if (looked < 0 || found.st_dev != file.Found().st_dev || found.st_ino != file.Found().st_ino) {
+    if (looked < 0 || !SameFile(found, file.Found())) {
         return ChangedByAnotherProgram();
     }
     std::vector<std::string> backups;

@@ -16,7 +16,7 @@ int HeldFolder::Hold(const std::string& folder) {
     struct stat named {};
     struct stat held {};
     if (files_.Stat(prefix_, &held) < 0 || files_.Stat(folder, &named) < 0 ||
-        held.st_dev != named.st_dev || held.st_ino != named.st_ino) {
+        !SameFile(held, named)) {
         prefix_ = folder;  // no /proc: the path as named is all there is
     }
     return 0;
