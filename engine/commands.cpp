@@ -93,6 +93,9 @@ CommandOutcome RunCommand(Direction way, const CryptRequest& request, const Comm
     // What an interrupted earlier run left and this one settled comes first.
     outcome.Settled = SettledText(report.Settled, context);
     outcome.Message = outcome.Settled + outcome.Message;
+    if (outcome.Succeeded() && report.Unwatched) {
+        outcome.Message += u"\n" + UnwatchedText(context);
+    }
     return outcome;
 }
 

@@ -75,20 +75,10 @@ std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
             return u"无法用新内容替换文件" + path + u"：" + reason + u"。";
         case FailedStep::FlushFolder:
             return u"无法确认文件夹" + path + u"的改动已写入磁盘：" + reason + u"。";
-        case FailedStep::NameRecovery:
-            if (f.Error == EEXIST) {
-                return u"无法创建恢复文件" + path + u"：已有同名文件，没有覆盖它。";
-            }
-            return u"无法创建恢复文件" + path + u"：" + reason + u"。";
-        case FailedStep::ReadRecovery:
-            return u"读取恢复文件" + path + u"失败：" + reason + u"。";
         case FailedStep::WriteFile:
             return u"写入文件" + path + u"失败：" + reason + u"。";
         case FailedStep::FlushFile:
             return u"文件" + path + u"无法写入磁盘：" + reason + u"。";
-        case FailedStep::DropRecovery:
-            return u"无法删除恢复文件" + path + u"：" + reason + u"。它的内容与文件" +
-                   Quoted(context.FilePath) + u"现在的内容相同，可以删除。";
         case FailedStep::Rename: {
             const std::u16string lead =
                 u"无法把文件" + path + u"改名为" + QuotedPath(f.OtherPath) + u"：";
@@ -102,11 +92,23 @@ std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
         }
         case FailedStep::Cancelled:
             return u"已取消。";
-        case FailedStep::WriteRecovery:
-            return u"写入恢复记录" + path + u"失败：" + reason + u"。";
-        case FailedStep::FlushRecovery:
-            return u"恢复记录" + path + u"无法写入磁盘：" + reason + u"。";
-        case FailedStep::DropJournal:
+        case FailedStep::FolderReadOnly:
+            return u"文件所在的文件夹" + path + u"不允许在其中新建文件（" + reason +
+                   u"）：改写文件前要先在它旁边保存一份恢复记录，完成后再删除。";
+        case FailedStep::CreateRecord:
+            return u"无法在文件夹" + path + u"中创建恢复记录：" + reason + u"。";
+        case FailedStep::WriteRecord:
+            return u"写入恢复记录失败（文件夹" + path + u"）：" + reason + u"。";
+        case FailedStep::FlushRecord:
+            return u"恢复记录无法写入磁盘（文件夹" + path + u"）：" + reason + u"。";
+        case FailedStep::NameRecord:
+            return u"无法保存恢复记录（文件夹" + path + u"）：" + reason + u"。";
+        case FailedStep::ReadRecord:
+            if (f.Error == EBADMSG) {
+                return u"恢复记录" + path + u"已损坏，无法使用。";
+            }
+            return u"读取恢复记录" + path + u"失败：" + reason + u"。";
+        case FailedStep::DropRecord:
             return u"无法删除恢复记录" + path + u"：" + reason + u"。";
         case FailedStep::BackupName:
             return u"备份文件名" + path + u"太长，文件夹不接受：" + reason + u"。";
@@ -130,20 +132,22 @@ std::u16string StateText(const WorkFailure& f, const FailureContext& context) {
         case FileState::TransformedNotRenamed:
             return file +
                    (encrypt ? u"的内容已加密，但文件名未改。" : u"的内容已解密，但文件名未改。");
-        case FileState::AwaitingRollback:
-            return file + u"的开头部分可能只写入了一半；原来的内容保存在恢复记录" +
-                   QuotedPath(f.OtherPath) +
-                   u"中，下次用本程序处理该文件时会先自动恢复，请不要删除它。";
+        case FileState::AwaitingSettle:
+            return file + u"可能只写入了一部分。恢复记录" + QuotedPath(f.OtherPath) + u"保存着" +
+                   (encrypt ? u"完成这次加密" : u"撤销这次解密") +
+                   u"所需的数据（只有加密后的内容），下次用本程序处理该文件时会先按它" +
+                   (encrypt ? u"完成加密" : u"把文件恢复完整") + u"，请不要删除它。";
         case FileState::TransformedMovedAway:
             return file + (encrypt ? u"的内容已加密，" : u"的内容已解密，") +
                    u"但它在处理期间被其他程序移走或替换，所以没有改名；"
                    u"请到它现在的位置查看。";
-        case FileState::PartlyRewritten:
-            return file + u"可能只改写了一部分。完整的" + (encrypt ? u"加密" : u"解密") +
-                   u"后内容保存在恢复文件" + QuotedPath(f.OtherPath) +
-                   u"中：请把它的内容复制回该文件"
-                   u"（例如用 cp，这样文件的每个硬链接都会得到新内容），"
-                   u"然后删除恢复文件。";
+        case FileState::RecordLeft:
+            return file + u"已处理完毕，但恢复记录" + QuotedPath(f.OtherPath) +
+                   u"未能删除；它只含加密后的内容，下次用本程序处理该文件时会删除它。";
+        case FileState::TornRecordDamaged:
+            return file + u"上次处理时被中断，可能只写入了一部分，而它留下的恢复记录" +
+                   QuotedPath(f.OtherPath) +
+                   u"已损坏，无法用来恢复。文件和恢复记录都没有改动；请用备份恢复该文件。";
     }
     return {};
 }
@@ -151,31 +155,60 @@ std::u16string StateText(const WorkFailure& f, const FailureContext& context) {
 }  // namespace
 
 CommandOutcome EarlierWorkOutcome(const FailureContext& context) {
-    return Make(OutcomeKind::EarlierWorkCompleted,
-                u"文件" + Quoted(context.FilePath) +
-                    u"上次处理时在写回新内容的中途被中断（例如断电或程序被终止）。"
-                    u"现已用恢复文件把那次处理完成，并删除了恢复文件；本次没有再处理它。"
-                    u"请先查看文件内容，需要时再重新操作。",
-                ApplicationTitle, OutcomeIcon::Exclamation);
+    return Make(
+        OutcomeKind::EarlierWorkCompleted,
+        u"本次没有再处理文件" + Quoted(context.FilePath) + u"。请先查看文件，需要时再重新操作。",
+        ApplicationTitle, OutcomeIcon::Exclamation);
 }
 
 std::u16string SettledText(const std::vector<Leftover>& settled, const FailureContext& context) {
+    const std::u16string file = u"文件" + Quoted(context.FilePath);
     std::u16string text;
     for (const Leftover& each : settled) {
+        const std::u16string task = each.Way == Direction::Encrypt ? u"加密" : u"解密";
         switch (each.Kind) {
-            case LeftoverKind::RolledBack:
-                text += u"文件" + Quoted(context.FilePath) +
-                        u"上次处理时被中断（例如断电或程序被终止），开头部分只写入了一半；"
-                        u"已按恢复记录把它恢复为那次处理前的内容。\n";
+            case LeftoverKind::Completed:
+                text += file + u"上次" + task + u"时被中断（例如断电或程序被终止）" +
+                        (each.Torn ? u"，只写入了一部分" : u"") +
+                        u"；已按它留下的恢复记录完成那次" + task;
+                if (each.Renamed) {
+                    text += u"，并把文件改名为" + QuotedPath(each.OtherPath);
+                } else if (each.RenameError != 0) {
+                    text += u"，但无法把文件改名为" + QuotedPath(each.OtherPath) + u"：" +
+                            ErrorText(each.RenameError);
+                }
+                text += u"。\n";
                 break;
-            case LeftoverKind::CopyCompleted:
-                break;  // the outcome itself says so
+            case LeftoverKind::RolledBack:
+                text += file + u"上次" + task +
+                        u"时被中断（例如断电或程序被终止），只写入了一部分；"
+                        u"已按它留下的恢复记录把它恢复为" +
+                        task + u"前的内容。\n";
+                break;
+            case LeftoverKind::RecordRemoved:
+                text += u"已删除上次处理中断时留下的恢复记录" + QuotedPath(each.Path) +
+                        u"（那次处理还没有改动文件）。\n";
+                break;
+            case LeftoverKind::RecordStale:
+                text += u"文件旁有以前的处理留下的恢复记录" + QuotedPath(each.Path) +
+                        u"，但它与该文件现在的内容不符（文件可能已被替换或改写），"
+                        u"没有使用它，也没有删除它；确认不再需要后可以删除。\n";
+                break;
+            case LeftoverKind::RecordDamaged:
+                text += u"文件旁的恢复记录" + QuotedPath(each.Path) +
+                        u"已损坏，无法使用，没有删除它；确认不再需要后可以删除。\n";
+                break;
             case LeftoverKind::TempRemoved:
                 text += u"已删除上次处理中断时留下的临时文件" + QuotedPath(each.Path) + u"。\n";
                 break;
         }
     }
     return text;
+}
+
+std::u16string UnwatchedText(const FailureContext& context) {
+    return u"注意：系统不允许对文件" + Quoted(context.FilePath) +
+           u"取得租约，所以无法得知是否有其他程序同时打开了它；只在写入前确认过它没有被改动。";
 }
 
 std::u16string ErrorText(int error) {

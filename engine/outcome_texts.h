@@ -33,9 +33,12 @@ CommandOutcome BackupExistsOutcome(std::u16string_view backupPath);
 // A failed or cancelled file step.
 CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureContext& context);
 
-// An earlier run's interrupted copy over the file was completed instead of
-// this run's work.
+// An interrupted earlier run's work was finished instead of this run's work
+// (SettledText says what was done).
 CommandOutcome EarlierWorkOutcome(const FailureContext& context);
+
+// The note added to a success when no write lease could be taken on the file.
+std::u16string UnwatchedText(const FailureContext& context);
 
 // What this run settled of an interrupted earlier run's leftovers, as
 // sentences to put before its own message; empty when nothing.

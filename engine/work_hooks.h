@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the file work shares with the commands above it: the phases it
-// reports, the look at the content it offers, the hooks a front end supplies,
-// and the suffixes of the files it leaves beside a file.
+// reports, the look at the content it offers, and the hooks a front end
+// supplies.
 
 #include <cstdint>
 #include <functional>
@@ -65,17 +65,5 @@ struct CommandHooks {
     // (and reports what it did). Not called when the work stops before it.
     std::function<void()> Committing;
 };
-
-// TopSecret rewrites a file with several hard links in place, so that every
-// link sees the new content. While the new content is copied over the file, it
-// stands complete beside it under the file's real path followed by this
-// suffix, and stays there if the copy is cut short.
-inline constexpr char16_t RecoverySuffix[] = u".新内容";
-
-// Secret and Secretter rewrite the start of a file in place. While they do,
-// the old and new bytes stand beside it under the file's real path followed by
-// this suffix, so that the next run can undo a write that a crash or a power
-// cut left half done.
-inline constexpr char16_t UndoSuffix[] = u".旧内容";
 
 }  // namespace quarnix

@@ -19,7 +19,7 @@ set -euo pipefail
 run_packages=(
     g++ cmake ninja-build make pkgconf
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libcli11-dev
-    libacl1-dev libattr1-dev scdoc fonts-wqy-microhei shared-mime-info
+    libacl1-dev libattr1-dev libxxhash-dev scdoc fonts-wqy-microhei shared-mime-info
     qt6-wayland
 )
 test_packages=(

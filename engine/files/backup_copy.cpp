@@ -2,6 +2,7 @@
 // The backup copy: complete and on disk before it takes the backup's name,
 // readable by nobody who could not read the file, and as sparse as the file.
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -171,6 +172,30 @@ WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath, boo
                        step == FailedStep::FlushFolder ? folder : backupPath);
     }
     return std::nullopt;
+}
+
+bool BackupMatches(const WorkFile& file, const std::string& backupPath) {
+    FileOps& files = file.files();
+    OwnedFd backup(files, files.Open(backupPath, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0));
+    struct stat info {};
+    if (backup.get() < 0 || files.Fstat(backup.get(), &info) < 0 || !S_ISREG(info.st_mode) ||
+        SameFile(info, file.Found()) || info.st_size != file.Found().st_size) {
+        return false;
+    }
+    std::vector<std::uint8_t> mine(std::min<std::uint64_t>(file.Length(), WorkChunkSize));
+    std::vector<std::uint8_t> theirs(mine.size());
+    for (std::uint64_t done = 0; done < file.Length();) {
+        const auto chunk =
+            static_cast<std::size_t>(std::min<std::uint64_t>(file.Length() - done, mine.size()));
+        const auto at = static_cast<std::int64_t>(done);
+        if (ReadFully(files, file.fd(), mine.data(), chunk, at) != 0 ||
+            ReadFully(files, backup.get(), theirs.data(), chunk, at) != 0 ||
+            !std::equal(mine.begin(), mine.begin() + static_cast<long>(chunk), theirs.begin())) {
+            return false;
+        }
+        done += chunk;
+    }
+    return true;
 }
 
 }  // namespace quarnix

@@ -114,16 +114,19 @@ int SetFinalMode(FileOps& files, int fd, mode_t mode) {
     return files.Fchmod(fd, mode);
 }
 
-bool RestoreMode(const WorkFile& file) {
-    const mode_t mode = file.Found().st_mode & 07777;
+bool RestoreSetIdBits(FileOps& files, int fd, mode_t mode) {
+    mode &= 07777;
     struct stat now {};
-    if ((mode & SetIdBits) == 0 || file.files().Fstat(file.fd(), &now) < 0 ||
-        (now.st_mode & 07777) == mode) {
+    if ((mode & SetIdBits) == 0 || files.Fstat(fd, &now) < 0 || (now.st_mode & 07777) == mode) {
         return false;
     }
     // Not this user's to set when another owns the file: the bits stay
     // cleared, which grants less, never more.
-    return file.files().Fchmod(file.fd(), mode) == 0;
+    return files.Fchmod(fd, mode) == 0;
+}
+
+bool RestoreMode(const WorkFile& file) {
+    return RestoreSetIdBits(file.files(), file.fd(), file.Found().st_mode);
 }
 
 }  // namespace quarnix

@@ -53,5 +53,7 @@ int SetFinalMode(FileOps& files, int fd, mode_t mode);
 // write cleared, where this user may. Answers true when the mode was changed
 // (the change then wants a flush).
 bool RestoreMode(const WorkFile& file);
+// The same for the open file `fd`, whose permission bits were `mode` before.
+bool RestoreSetIdBits(FileOps& files, int fd, mode_t mode);
 
 }  // namespace quarnix

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file steps of a command, each keeping the promise that the file is at
-// every moment wholly its old or wholly its new content, or, while a file with
-// several hard links is rewritten in place, that its complete new content
-// stands on disk under a name of its own.
+// every moment wholly its old or wholly its new content, or, while it is
+// rewritten in place, that a run record beside it lets the next run make it so.
 
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <string>
 
+#include "engine/files/file_io.h"
 #include "engine/files/file_ops.h"
+#include "engine/files/run_record.h"
 #include "engine/files/work_failure.h"
 #include "engine/files/work_file.h"
 #include "engine/format/cipher.h"
@@ -28,40 +29,62 @@ namespace quarnix {
 WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath, bool ownerOnly,
                         const CommandHooks& hooks);
 
+// Where a rewrite keeps its run record (run_record.h) and what the record
+// says of the command.
+struct RecordStart {
+    std::string Folder;    // the folder of the file's real path, held
+    std::string ForName;   // the file's name there
+    std::string FromPath;  // the file as the request names it
+    std::string ToPath;    // the same after the marker rename; FromPath when none
+    quarnix::Level Level = quarnix::Level::Secret;
+    Direction Way = Direction::Encrypt;
+
+    // A head of `kind` for a region of `regionLength` bytes.
+    RecordHead Head(RecordKind kind, std::uint64_t regionLength) const;
+};
+
+// The last moment to drop the work with the file unchanged: a cancel request,
+// or another program's work on the file since it was opened (which is then
+// kept). Drops `record` (when given) in that case; else tells the front end
+// that the work runs to its end from here on.
+WorkResult LastChanceToDrop(const WorkFile& file, const PhaseProgress& progress, RunRecord* record);
+
 // Secret and Secretter: reads the cipher window of the file, transforms it,
-// writes its undo record beside `target` (the file's real path), then writes
-// it back in place with one write and a flush, and removes the record. Puts
-// back the old bytes when the write or the flush fails; where that fails too,
-// the record stays for the next run.
-WorkResult RewriteWindow(WorkFile& file, const std::string& target, Direction way,
+// seals its run record, then writes the window back in place with one write
+// and a flush. Puts back the old bytes when the write or the flush fails, and
+// drops the record then; where that fails too, the record stays for the next
+// run. On success the record stands until the caller drops it, after the
+// marker rename.
+WorkResult RewriteWindow(WorkFile& file, const RecordStart& start, RunRecord& record,
                          const CipherKeys& keys, const CommandHooks& hooks);
 
-// TopSecret: streams the transformed file into a temporary file beside
-// `target` (the file's real path, symbolic links resolved), which takes the
-// file's ownership, permissions, attributes and flags, and renames it over
-// the target once flushed; `file` then holds the new file. Where the new file
-// cannot take all of it, sets *inPlaceInstead and does nothing: the caller
-// then rewrites the file's own inode (RewriteInPlace). Cancellable until the
-// rename.
-WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Direction way,
+// TopSecret: streams the transformed file into a temporary file beside the
+// file's real path, which takes the file's ownership, permissions, attributes
+// and flags, and renames it over the file once flushed; `file` then holds the
+// new file. When a marker rename is to follow, a run record made before the
+// replacement stands until the caller drops it. Where the new file cannot
+// take all of it, sets *inPlaceInstead and does nothing: the caller then
+// rewrites the file's own inode (RewriteInPlace). Cancellable until the
+// replacement.
+WorkResult RewriteThroughTemp(WorkFile& file, const RecordStart& start, RunRecord& record,
                               const CipherKeys& keys, const CommandHooks& hooks,
                               bool* inPlaceInstead);
 
 // TopSecret on a file with several hard links (so that all of them see the
-// new content), or whose ownership a new file could not take: streams the
-// transformed file into a temporary file beside `target`, flushes it and names
-// it `target` + RecoverySuffix, then copies it over the file in place, flushes
-// the file and removes the recovery file. Until the copy begins a failure or
-// cancel leaves the file untouched and nothing behind; once it has begun it
-// runs to its end, and a failure keeps the recovery file. Progress covers both
-// writes: twice the file's length.
-WorkResult RewriteInPlace(WorkFile& file, const std::string& target, Direction way,
+// new content), or whose ownership a new file could not take: writes the
+// encrypted side of the work into a run record beside the file (the new
+// content on encryption, the file as it is on decryption), seals it, then
+// writes the new content over the file in place and flushes it. Until that
+// write begins a failure or cancel leaves the file untouched and nothing
+// behind; once it has begun a failure keeps the record, with which the next
+// run finishes or undoes the work. On success the record stands until the
+// caller drops it. Progress covers three passes: three times the length.
+WorkResult RewriteInPlace(WorkFile& file, const RecordStart& start, RunRecord& record,
                           const CipherKeys& keys, const CommandHooks& hooks);
 
-// The next run after a copy over the file in place was interrupted: copies
-// the recovery file, open as `from`, over the file, flushes it and removes the
-// recovery file.
-WorkResult FinishCopyBack(WorkFile& file, int from, const std::string& recovery);
+// Whether the file at `backupPath` is a backup made earlier that equals the
+// file byte for byte (another file than the file itself).
+bool BackupMatches(const WorkFile& file, const std::string& backupPath);
 
 // Refuses, with the file untouched, a rename of `from` to `to` that is bound
 // to fail: `to` taken by a file, link or folder; its folder missing; a name

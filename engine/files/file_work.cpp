@@ -8,25 +8,25 @@
 #include "engine/files/file_steps.h"
 #include "engine/files/held_folder.h"
 #include "engine/files/leftovers.h"
+#include "engine/files/run_record.h"
 #include "engine/files/work_file.h"
 
 namespace quarnix {
 namespace {
 
 // TopSecret: the whole file changes, through a new file where it can take
-// the old one's place, else over the old one's own inode. A symbolic link
-// stays a link: `target`, the file it points to, is rewritten.
-WorkResult RewriteWhole(WorkFile& file, const std::string& target, Direction way,
+// the old one's place, else over the old one's own inode.
+WorkResult RewriteWhole(WorkFile& file, const RecordStart& start, RunRecord& record,
                         const CipherKeys& keys, const CommandHooks& hooks) {
     // Replacing a file with several names would leave the others on the old content.
     if (file.Found().st_nlink == 1) {
         bool inPlaceInstead = false;
-        auto result = RewriteThroughTemp(file, target, way, keys, hooks, &inPlaceInstead);
+        auto result = RewriteThroughTemp(file, start, record, keys, hooks, &inPlaceInstead);
         if (!inPlaceInstead) {
             return result;
         }
     }
-    return RewriteInPlace(file, target, way, keys, hooks);
+    return RewriteInPlace(file, start, record, keys, hooks);
 }
 
 // True when both paths name the same folder.
@@ -45,6 +45,7 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
     if (auto failed = file.Open()) {
         return failed;
     }
+    report->Unwatched = !file.Watched();
     // The file's real path: where its undo and recovery records stand, held
     // too, and known to hold the file that is open.
     std::string real;
@@ -69,12 +70,13 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
     }
     // An earlier run that was interrupted is settled first, so that a torn
     // file never becomes a backup nor is transformed again.
-    if (auto failed = SettleLeftovers(file, target, backups, &report->Settled,
-                                      &report->EarlierWorkCompleted)) {
-        return failed;
-    }
-    if (report->EarlierWorkCompleted) {
-        return std::nullopt;
+    const SettleContext settle{file, realFolder, pathFolder, plan.Path, path, target};
+    Settlement settlement;
+    auto settled = SettleLeftovers(settle, backups, &settlement);
+    report->Settled = std::move(settlement.Notes);
+    report->EarlierWorkCompleted = settlement.Finished;
+    if (settled || settlement.Finished) {
+        return settled;
     }
     // The marker goes into the name in the held folder; a path marked in a
     // folder's name leads elsewhere, as named.
@@ -84,51 +86,77 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
     if (auto failed = CheckRename(files, path, plan.RenamedPath == plan.Path ? path : renamed)) {
         return failed;
     }
+    // A rewrite keeps its run record, or its new file, beside the file.
+    if (file.Length() > 0) {
+        if (const int allowed = files.Access(realFolder.Path(), W_OK | X_OK); allowed < 0) {
+            // Named as the user knows it, where it is the request's folder.
+            const bool same = SameFolder(files, pathFolder.Path(), realFolder.Path());
+            return Failure(OutcomeKind::WriteFailed, FailedStep::FolderReadOnly, allowed,
+                           same ? pathFolder.Path() : realFolder.Path());
+        }
+    }
     const std::string backup =
         plan.BackupPath.empty() ? "" : pathFolder.PathOf(NameOf(plan.BackupPath));
     if (!backup.empty() &&
         NameOf(backup).size() > static_cast<std::size_t>(files.NameMax(pathFolder.Path()))) {
         return Failure(OutcomeKind::BackupFailed, FailedStep::BackupName, ENAMETOOLONG, backup);
     }
+    // A backup already there is kept, unless the user said otherwise; one
+    // that equals the file (an interrupted earlier run's) serves as it is.
+    bool backupStands = false;
     if (!backup.empty() && !plan.ReplaceBackup) {
         struct stat standing {};
         if (files.Lstat(backup, &standing) == 0) {
-            return Failure(OutcomeKind::BackupExists, FailedStep::BackupExists, EEXIST, backup);
+            backupStands = BackupMatches(file, backup);
+            if (!backupStands) {
+                return Failure(OutcomeKind::BackupExists, FailedStep::BackupExists, EEXIST, backup);
+            }
         }
     }
     if (auto declined = ConfirmContent(file, way, keys, hooks)) {
         return declined;
     }
-    if (!backup.empty()) {
+    if (!backup.empty() && !backupStands) {
         // Beside a link in another folder, the backup is the owner's alone:
         // that folder's readers may not be the file's.
         const bool ownerOnly = !SameFolder(files, pathFolder.Path(), realFolder.Path());
         if (auto failed = CopyToBackup(file, backup, ownerOnly, hooks)) {
             return failed;
         }
-        report->BackupMade = true;
     }
+    report->BackupMade = !backup.empty();
+    RunRecord record(files);
+    const RecordStart start{realFolder.Path(), NameOf(target), plan.Path,
+                            plan.RenamedPath,  keys.Level,     way};
+    WorkResult failed;
     if (file.Length() > 0) {
-        auto failed = keys.Level == Level::TopSecret
-                          ? RewriteWhole(file, target, way, keys, hooks)
-                          : RewriteWindow(file, target, way, keys, hooks);
+        failed = keys.Level == Level::TopSecret ? RewriteWhole(file, start, record, keys, hooks)
+                                                : RewriteWindow(file, start, record, keys, hooks);
         if (failed) {
             return failed;
         }
     }
-    if (plan.RenamedPath == plan.Path) {
-        return std::nullopt;
-    }
-    // Never give the marker to a file another program put in this one's place.
-    if (auto changed = file.CheckStillAtPath()) {
-        if (file.Length() > 0) {
-            changed->State = changed->Kind == OutcomeKind::FileChanged
-                                 ? FileState::TransformedMovedAway
-                                 : FileState::TransformedNotRenamed;
+    if (plan.RenamedPath != plan.Path) {
+        // Never give the marker to a file another program put in this one's place.
+        failed = file.CheckStillAtPath();
+        if (failed && file.Length() > 0) {
+            failed->State = failed->Kind == OutcomeKind::FileChanged
+                                ? FileState::TransformedMovedAway
+                                : FileState::TransformedNotRenamed;
+        } else if (!failed) {
+            failed = RenameWithoutReplacing(files, path, renamed);
         }
-        return changed;
     }
-    return RenameWithoutReplacing(files, path, renamed);
+    // The record goes last, once the rename is on disk: a cut before this
+    // point leaves the next run a record to finish the work with.
+    const std::string recordPath = record.Path();
+    if (const int dropped = record.Drop(); dropped < 0 && !failed) {
+        WorkFailure left = Failure(OutcomeKind::WriteFailed, FailedStep::DropRecord, dropped,
+                                   recordPath, FileState::RecordLeft);
+        left.OtherPath = recordPath;
+        return left;
+    }
+    return failed;
 }
 
 }  // namespace

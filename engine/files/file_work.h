@@ -33,15 +33,17 @@ struct FileWorkReport {
     bool BackupMade = false;  // the backup is complete
     // Left by an earlier, interrupted run on the file, and settled first.
     std::vector<Leftover> Settled;
-    // An earlier run's copy over the file was completed; this run's work was
-    // not done on top of it.
+    // An earlier run's work on the file was finished from its run record;
+    // this run's work was not done on top of it.
     bool EarlierWorkCompleted = false;
+    // No write lease could be taken on the file: another program's writes were
+    // looked for only by the file's times and size, right before each write.
+    bool Unwatched = false;
 };
 
-// Whatever fails, the file is left wholly old or wholly new (or, once a file
-// rewritten in place is being copied over, its new content stands complete in
-// the recovery file, or its old start in the undo record) and the failure says
-// which.
+// Whatever fails, the file is left wholly old or wholly new (or, once it is
+// rewritten in place, a run record beside it lets the next run make it so)
+// and the failure says which.
 WorkResult RunFileWork(FileOps& files, const FileWorkPlan& plan, Direction way,
                        const CipherKeys& keys, const CommandHooks& hooks, FileWorkReport* report);
 

@@ -3,55 +3,100 @@
 // temporary file beside the target and renamed over it once it is on disk, so
 // that the file is at every moment wholly old or wholly new. The new file takes
 // everything that decides who may read the old one; where it cannot, the old
-// file's own inode is rewritten instead.
+// file's own inode is rewritten instead. When the marker rename is to follow,
+// a run record made before the replacement lets the next run finish that
+// rename should a crash come between the two, instead of transforming the
+// file once more.
 
 #include "engine/files/file_io.h"
 #include "engine/files/file_metadata.h"
 #include "engine/files/file_steps.h"
+#include "engine/files/record_units.h"
 #include "engine/files/stream_transform.h"
 #include "engine/files/temp_file.h"
 
 namespace quarnix {
+namespace {
 
-WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Direction way,
+// Seals the record of a replacement: the old and the new file's inode, and
+// the new content's hashes, which tell the new file from any other that gets
+// its inode later.
+WorkResult SealReplacedRecord(FileOps& files, const std::string& folder, RunRecord& record,
+                              int newFile, const std::vector<std::uint64_t>& after) {
+    struct stat made {};
+    if (const int found = files.Fstat(newFile, &made); found < 0) {
+        record.Drop();
+        return Failure(OutcomeKind::WriteFailed, FailedStep::WriteRecord, found, folder);
+    }
+    record.SetNewInode(static_cast<std::uint64_t>(made.st_ino));
+    std::vector<UnitHashes> table(after.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        table[i].After = after[i];
+    }
+    FailedStep step = FailedStep::WriteRecord;
+    if (const int sealed = record.Seal(table, &step); sealed < 0) {
+        return Failure(OutcomeKind::WriteFailed, step, sealed, folder);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+WorkResult RewriteThroughTemp(WorkFile& file, const RecordStart& start, RunRecord& record,
                               const CipherKeys& keys, const CommandHooks& hooks,
                               bool* inPlaceInstead) {
     FileOps& files = file.files();
     *inPlaceInstead = false;
-    const std::string folder = FolderOf(target);
+    const std::string& folder = start.Folder;
+    const std::string target = folder + "/" + start.ForName;
     TempFile temp(files);
-    if (const int created = temp.Create(folder, NameOf(target)); created < 0) {
+    if (const int created = temp.Create(folder, start.ForName); created < 0) {
         return Failure(OutcomeKind::WriteFailed, FailedStep::CreateTemp, created, folder);
     }
-    // Nobody else can open the new file before it has its name; the lock then
-    // keeps the file held for the rest of the command.
-    LockForWork(files, temp.fd());
     if (!CarryOverAll(file, temp.fd(), target)) {
         *inPlaceInstead = true;
         return std::nullopt;
     }
 
+    const bool renameFollows = start.FromPath != start.ToPath;
+    if (renameFollows) {
+        const RecordHead head = start.Head(RecordKind::Replaced, file.Length());
+        if (const int begun = record.Begin(file, folder, start.ForName, head); begun < 0) {
+            return Failure(OutcomeKind::WriteFailed, FailedStep::CreateRecord, begun, folder);
+        }
+    }
     const PhaseProgress progress(hooks, WorkPhase::Rewrite, file.Length());
-    if (auto failed = StreamTransformed(files, file.fd(), file.Length(), temp.fd(), folder, way,
-                                        keys, progress, false)) {
+    std::vector<std::uint64_t> after;
+    UnitHasher hasher(record.Head(), &after);
+    StreamEnds ends;
+    ends.Source = file.fd();
+    ends.Target = temp.fd();
+    ends.TargetFolder = folder;
+    ends.Hasher = renameFollows ? &hasher : nullptr;
+    WorkResult failed = StreamTransformed(files, file.Length(), ends, start.Way, keys, progress);
+    if (!failed) {
+        if (const int moded = GiveAccess(file, temp.fd(), target); moded < 0) {
+            failed = Failure(OutcomeKind::WriteFailed, FailedStep::SetMode, moded, {});
+        }
+    }
+    if (!failed) {
+        progress.Flushing();
+        if (const int flushed = temp.Flush(); flushed < 0) {
+            failed = Failure(OutcomeKind::WriteFailed, FailedStep::FlushTemp, flushed, folder);
+        }
+    }
+    if (failed) {
+        record.Drop();
         return failed;
     }
-    if (const int moded = GiveAccess(file, temp.fd(), target); moded < 0) {
-        return Failure(OutcomeKind::WriteFailed, FailedStep::SetMode, moded, {});
+    if (renameFollows) {
+        if (auto notSealed = SealReplacedRecord(files, folder, record, temp.fd(), after)) {
+            return notSealed;
+        }
     }
-    progress.Flushing();
-    if (const int flushed = temp.Flush(); flushed < 0) {
-        return Failure(OutcomeKind::WriteFailed, FailedStep::FlushTemp, flushed, folder);
+    if (auto dropped = LastChanceToDrop(file, progress, &record)) {
+        return dropped;
     }
-    if (progress.CancelRequested()) {
-        return CancelledWork();
-    }
-    // The last moment to notice another program's work on the file before the
-    // new content replaces it: that work is kept and this one dropped.
-    if (auto changed = file.CheckUnchanged()) {
-        return changed;
-    }
-    progress.Committing();
     FailedStep step = FailedStep::ReplaceFile;
     if (const int replaced = temp.Replace(target, &step); replaced < 0) {
         if (step == FailedStep::FlushFolder) {
@@ -59,6 +104,7 @@ WorkResult RewriteThroughTemp(WorkFile& file, const std::string& target, Directi
             return Failure(OutcomeKind::WriteFailed, step, replaced, folder,
                            FileState::TransformedNotRenamed);
         }
+        record.Drop();
         return Failure(OutcomeKind::WriteFailed, step, replaced, {});
     }
     if (const int adopted = file.Adopt(temp.Release()); adopted < 0) {

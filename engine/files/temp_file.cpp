@@ -53,6 +53,10 @@ int TempFile::Create(const std::string& folder, const std::string& forName) {
     if (fd < 0) {
         return fd;
     }
+    // Held locked while in use: the next run's clean-up takes only a
+    // temporary file that no running command holds (see RemoveStaleTemps).
+    // Where the file system has no locks, nothing but its owner decides.
+    files_.Lock(fd);
     fd_ = fd;
     return 0;
 }
@@ -99,11 +103,11 @@ int TempFile::Replace(const std::string& target, FailedStep* step) {
 }
 
 int TempFile::Publish(const std::string& path, FailedStep* step) {
-    *step = FailedStep::FlushTemp;
+    *step = FailedStep::FlushRecord;
     if (const int flushed = files_.Fsync(fd_); flushed < 0) {
         return flushed;
     }
-    *step = FailedStep::NameRecovery;
+    *step = FailedStep::NameRecord;
     if (name_.empty()) {
         if (const int linked = files_.LinkOpenFile(fd_, path); linked < 0) {
             return linked;

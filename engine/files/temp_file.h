@@ -5,10 +5,10 @@
 // allows it (O_TMPFILE), so that nothing is left behind even when the process
 // is killed; elsewhere it has a hidden name that every failure removes. The
 // hidden name carries a tag of the name it is made for (TempNamePrefix), so
-// that one left by a kill or a power cut is found by the next run on that file.
-// A file with several hard links is not replaced but rewritten in place: the
-// new file then gets a visible name first, under which the complete new
-// content can be found should the copy over the target be cut short.
+// that one left by a kill or a power cut is found by the next run on that file;
+// it is held locked while in use, so that the next run tells a live one from a
+// stale one. A run record (run_record.h) is made the same way and then given
+// a name of its own.
 
 #include <string>
 
@@ -47,11 +47,11 @@ class TempFile {
     // The descriptor, no longer closed by this object.
     int Release();
 
-    // Flushes the file, gives it the visible name `path` in its folder without
-    // ever replacing a file of that name (-EEXIST), and flushes the folder so
-    // that the name survives a crash. On failure `*step` is FlushTemp,
-    // NameRecovery or FlushFolder. The file stays open; Discard and the
-    // destructor remove that name again unless Keep was called.
+    // Flushes the file, gives it the name `path` in its folder without ever
+    // replacing a file of that name (-EEXIST), and flushes the folder so that
+    // the name survives a crash. On failure `*step` is FlushRecord, NameRecord
+    // or FlushFolder. The file stays open; Discard and the destructor remove
+    // that name again unless Keep was called.
     int Publish(const std::string& path, FailedStep* step);
 
     // Closes the file and leaves its name in place.

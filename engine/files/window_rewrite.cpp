@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Secret and Secretter: only the cipher window (at most 20481 bytes) changes,
 // so it is rewritten in place, whatever the size of the file, under the cover
-// of an undo record (window_journal.h): a power cut never leaves it torn.
+// of a run record (run_record.h): a power cut never leaves it torn.
 
 #include <vector>
 
 #include "engine/files/file_io.h"
 #include "engine/files/file_metadata.h"
 #include "engine/files/file_steps.h"
-#include "engine/files/window_journal.h"
-#include "engine/text_codec.h"
+#include "engine/files/record_units.h"
 
 namespace quarnix {
 namespace {
@@ -26,9 +25,45 @@ bool PutBack(FileOps& files, int fd, const std::vector<std::uint8_t>& old) {
     return ReadFully(files, fd, now.data(), now.size(), 0) == 0 && now == old;
 }
 
+// Writes the record of the window: the encrypted side as its body, and the
+// hashes of every page before and after.
+WorkResult SealWindowRecord(const WorkFile& file, const RecordStart& start, RunRecord& record,
+                            const std::vector<std::uint8_t>& old,
+                            const std::vector<std::uint8_t>& window) {
+    FileOps& files = file.files();
+    const RecordHead head = start.Head(RecordKind::Window, window.size());
+    if (const int begun = record.Begin(file, start.Folder, start.ForName, head); begun < 0) {
+        return Failure(OutcomeKind::WriteFailed, FailedStep::CreateRecord, begun, start.Folder);
+    }
+    std::vector<std::uint64_t> before;
+    std::vector<std::uint64_t> after;
+    for (auto [bytes, hashes] : {std::pair{&old, &before}, std::pair{&window, &after}}) {
+        UnitHasher hasher(record.Head(), hashes);
+        hasher.Add(*bytes);
+        hasher.Finish();
+    }
+    std::vector<UnitHashes> table(before.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        table[i] = {before[i], after[i]};
+    }
+    const std::vector<std::uint8_t>& body = record.Head().BodyIsAfter() ? window : old;
+    FailedStep step = FailedStep::WriteRecord;
+    int result = WriteFully(files, record.fd(), body.data(), body.size(),
+                            static_cast<std::int64_t>(record.BodyOffset()));
+    if (result == 0) {
+        result = record.Seal(table, &step);
+    } else {
+        record.Drop();
+    }
+    if (result < 0) {
+        return Failure(OutcomeKind::WriteFailed, step, result, start.Folder);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-WorkResult RewriteWindow(WorkFile& file, const std::string& target, Direction way,
+WorkResult RewriteWindow(WorkFile& file, const RecordStart& start, RunRecord& record,
                          const CipherKeys& keys, const CommandHooks& hooks) {
     FileOps& files = file.files();
     const int fd = file.fd();
@@ -43,50 +78,41 @@ WorkResult RewriteWindow(WorkFile& file, const std::string& target, Direction wa
         return ChangedByAnotherProgram();
     }
     std::vector<std::uint8_t> window(w);
-    TransformImage(way, old, keys, window);
+    TransformImage(start.Way, old, keys, window);
     if (progress.CancelRequested()) {
         return CancelledWork();
     }
-    // Another program's work on the file since it was opened is kept, and
-    // this one dropped.
-    if (auto changed = file.CheckUnchanged()) {
-        return changed;
+    if (auto failed = SealWindowRecord(file, start, record, old, window)) {
+        return failed;
     }
-    progress.Committing();
+    if (auto dropped = LastChanceToDrop(file, progress, &record)) {
+        return dropped;
+    }
 
-    const std::string journal = target + Utf16ToUtf8(UndoSuffix);
-    FailedStep step = FailedStep::NameRecovery;
-    if (const int written = WriteJournal(files, journal, file.Found(), old, &step); written < 0) {
-        return Failure(OutcomeKind::WriteFailed, step, written,
-                       step == FailedStep::FlushFolder ? FolderOf(journal) : journal);
-    }
-    step = FailedStep::WriteFile;
+    FailedStep step = FailedStep::WriteFile;
     int error = WriteFully(files, fd, window.data(), window.size(), 0);
     if (error == 0) {
         step = FailedStep::FlushFile;
         error = files.Fdatasync(fd);
     }
     if (error < 0) {
-        if (PutBack(files, fd, old) && DropJournal(files, journal) == 0) {
+        const std::string recordPath = record.Path();
+        if (PutBack(files, fd, old) && record.Drop() == 0) {
             return Failure(OutcomeKind::WriteFailed, step, error, {}, FileState::Untouched);
         }
         WorkFailure failure =
-            Failure(OutcomeKind::WriteFailed, step, error, {}, FileState::AwaitingRollback);
-        failure.OtherPath = journal;
+            Failure(OutcomeKind::WriteFailed, step, error, {}, FileState::AwaitingSettle);
+        failure.OtherPath = recordPath;
+        record.Keep();
         return failure;
     }
     // The set-id bits the write cleared, and their flush.
     if (RestoreMode(file)) {
         if (const int flushed = files.Fsync(fd); flushed < 0) {
+            record.Drop();
             return Failure(OutcomeKind::WriteFailed, FailedStep::FlushFile, flushed, {},
                            FileState::TransformedNotRenamed);
         }
-    }
-    // The record goes, and its removal is on disk, before the marker rename:
-    // a record left behind would otherwise name a file that is no longer there.
-    if (const int dropped = DropJournal(files, journal); dropped < 0) {
-        return Failure(OutcomeKind::WriteFailed, FailedStep::DropJournal, dropped, journal,
-                       FileState::TransformedNotRenamed);
     }
     progress.Report(w);
     return std::nullopt;

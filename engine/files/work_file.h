@@ -32,6 +32,8 @@ class WorkFile {
     const struct stat& Found() const { return found_; }
     std::uint64_t Length() const { return static_cast<std::uint64_t>(found_.st_size); }
     unsigned Flags() const { return flags_; }  // 0 where the file system keeps none
+    // A write lease is held: another program that opens the file is noticed.
+    bool Watched() const { return leased_; }
 
     // The open file and the file at the path are still the one found: same
     // device, inode, length, and times of the last change to content and

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace quarnix::test {
@@ -63,20 +64,42 @@ void DiskModelFileOps::Flushed(int fd) {
     }
 }
 
-void DiskModelFileOps::PowerCut(const std::function<bool(std::int64_t page)>& kept) {
+void DiskModelFileOps::PowerCut(const std::function<bool(std::int64_t page)>& kept,
+                                PastEnd pastEnd) {
     for (auto& [key, file] : files_) {
-        bool lostAll = !file.pages.empty();
+        struct stat info {};
+        ::fstat(file.fd, &info);
+        // The file's length: its flushed one, or up to its last page that
+        // reached the disk beyond it.
+        std::int64_t length = file.flushedSize;
+        for (const auto& [page, bytes] : file.pages) {
+            if (kept(page) && page * PageSize >= file.flushedSize) {
+                length =
+                    std::max(length, std::min<std::int64_t>(info.st_size, (page + 1) * PageSize));
+            }
+        }
+        if (pastEnd != PastEnd::Lost) {
+            length = info.st_size;  // the length reached the disk, the pages did not
+        }
         for (const auto& [page, bytes] : file.pages) {
             if (kept(page)) {
-                lostAll = false;
-            } else if (!bytes.empty()) {
+                continue;
+            }
+            if (!bytes.empty()) {
                 EXPECT_EQ(::pwrite(file.fd, bytes.data(), bytes.size(), page * PageSize),
                           static_cast<ssize_t>(bytes.size()));
             }
+            // The part of the page past the flushed length.
+            const std::int64_t from = page * PageSize + static_cast<std::int64_t>(bytes.size());
+            const std::int64_t to = std::min(length, (page + 1) * PageSize);
+            if (from < to) {
+                const std::vector<std::uint8_t> filler(static_cast<std::size_t>(to - from),
+                                                       pastEnd == PastEnd::Stale ? 0xA5 : 0);
+                EXPECT_EQ(::pwrite(file.fd, filler.data(), filler.size(), from),
+                          static_cast<ssize_t>(filler.size()));
+            }
         }
-        if (lostAll) {
-            EXPECT_EQ(::ftruncate(file.fd, file.flushedSize), 0);
-        }
+        EXPECT_EQ(::ftruncate(file.fd, length), 0);
         ::fsync(file.fd);
         ::close(file.fd);
         file = {};

@@ -3,7 +3,10 @@
 // The real file system seen as a disk that a power cut can hit: the process
 // stops dead before a chosen call (every later call fails and changes
 // nothing), and then each 4 KiB page written since its file's last flush is
-// lost or kept, as a pattern says. Folder entries are taken as written at once.
+// lost or kept, as a pattern says. A lost page within the length the file had
+// at its last flush holds its flushed bytes again; one past that length is
+// cut off with the rest of the file, or reads as zeros, or holds whatever the
+// disk had there before. Folder entries are taken as written at once.
 
 #include <sys/stat.h>
 
@@ -26,10 +29,14 @@ class DiskModelFileOps : public ForwardingFileOps {
 
     int CallsMade() const { return calls_; }
 
+    // What a lost page past a file's flushed length holds after a power cut.
+    enum class PastEnd { Lost, Zeroed, Stale };
+
     // The power fails: every page written and not flushed since is put back
     // as it was at its file's last flush unless `kept(page)` says it reached
-    // the disk; a file that lost every such page also gets its flushed length.
-    void PowerCut(const std::function<bool(std::int64_t page)>& kept);
+    // the disk.
+    void PowerCut(const std::function<bool(std::int64_t page)>& kept,
+                  PastEnd pastEnd = PastEnd::Lost);
 
     int Stat(const std::string& path, struct stat* info) override;
     int Lstat(const std::string& path, struct stat* info) override;

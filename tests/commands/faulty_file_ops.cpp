@@ -120,8 +120,10 @@ std::int64_t FaultyFileOps::Pwrite(int fd, const void* b, std::size_t n, std::in
         firstWatchedWrite_ = static_cast<int>(trace_.size()) - 1;
     }
     if (fault < 0) {
+        // The page cache takes a write page by page: a write cut short
+        // leaves whole pages written.
         if (torn_ && !lacking_[static_cast<int>(Step::Pwrite)]) {
-            inner().Pwrite(fd, b, n / 2, at);
+            inner().Pwrite(fd, b, n / 2 / 4096 * 4096, at);
         }
         return fault;
     }

@@ -63,7 +63,7 @@ class FaultyFileOps : public ForwardingFileOps {
     FaultyFileOps();
 
     // The call number `index` (from 0) of `step` fails with `error`; a failing
-    // Pwrite first writes half of its bytes when `torn` is set.
+    // Pwrite first writes the whole pages of its first half when `torn` is set.
     void FailAt(Step step, int index, int error = EIO, bool torn = false);
     // Every call of `step` fails with `error`, as on a file system without it.
     void Lacks(Step step, int error) { lacking_[static_cast<int>(step)] = error; }

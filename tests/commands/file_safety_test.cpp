@@ -16,9 +16,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <utility>
 
 #include "engine/files/forwarding_file_ops.h"
+#include "engine/files/temp_file.h"
 #include "engine/text_codec.h"
 #include "file_fixture.h"
 
@@ -55,6 +57,25 @@ int RunCommand(bool encrypt, const CryptRequest& request) {
 }
 
 constexpr int Done = static_cast<int>(OutcomeKind::Done);
+
+// Encrypts as `user` in group `group`; answers the outcome's kind, its
+// message in *message.
+int EncryptAs(uid_t user, gid_t group, const CryptRequest& request, std::string* message) {
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    const int kind = RunAs(user, group, {}, [&] {
+        const CommandOutcome said = EncryptCommand(request);
+        const std::string text = Utf16ToUtf8(said.Message);
+        (void)!::write(fds[1], text.data(), text.size());
+        return static_cast<int>(said.Kind);
+    });
+    ::close(fds[1]);
+    message->assign(1 << 16, '\0');
+    const ssize_t read = ::read(fds[0], message->data(), message->size());
+    message->resize(static_cast<std::size_t>(std::max<ssize_t>(read, 0)));
+    ::close(fds[0]);
+    return kind;
+}
 
 std::string AclText(const std::string& path) {
     const acl_t acl = ::acl_get_file(path.c_str(), ACL_TYPE_ACCESS);
@@ -270,69 +291,140 @@ TEST_F(OtherUsers, AFolderSwappedDuringTheWorkRedirectsNothing) {
     }
 }
 
-// Makes every write after the first fail, and every removal: a window write
-// that fails and cannot be put back leaves its undo record.
-class WritesFailAfterTheRecord : public ForwardingFileOps {
+// Makes the window's write over the file fail, and its putting back, and
+// every removal: the run record of the window stays for the next run.
+class WindowWriteFails : public ForwardingFileOps {
   public:
-    WritesFailAfterTheRecord() : ForwardingFileOps(SystemFileOps()) {}
+    WindowWriteFails() : ForwardingFileOps(SystemFileOps()) {}
     std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
                         std::int64_t offset) override {
-        return writes_++ == 0 ? inner().Pwrite(fd, buffer, size, offset) : -EIO;
+        return offset == 0 && size == 20481 ? -EIO : inner().Pwrite(fd, buffer, size, offset);
     }
     int Unlink(const std::string&) override { return -EIO; }
-
-  private:
-    int writes_ = 0;
 };
 
-// An undo record is replayed only when this user or the file's owner made
-// it: one that another user put there would write chosen bytes into the file.
-TEST_F(OtherUsers, AnUndoRecordOfAnotherUserIsNotReplayed) {
+std::string RecordIn(const std::string& folder) {
+    for (const std::string& name : FolderNames(folder)) {
+        if (name.rfind(".quarnix-rec-", 0) == 0) {
+            return folder + "/" + name;
+        }
+    }
+    return {};
+}
+
+// A run record is used only when this user or the file's owner made it: one
+// that another user put there would write chosen bytes into the file. Root's
+// record for Alice's file is hers, so that her next run settles it.
+TEST_F(OtherUsers, ARunRecordOfAnotherUserIsNeverUsed) {
     MakeFile("f.doc", Alice, Staff, 0644);
     CryptRequest request = Request("f.doc", Level::Secret);
     request.MakeBackup = false;
     request.MarkFile = false;
-    WritesFailAfterTheRecord failing;
+    WindowWriteFails failing;
     const CommandOutcome first = EncryptCommand(request, {}, &failing);
     ASSERT_EQ(first.Kind, OutcomeKind::WriteFailed);
-    EXPECT_NE(first.Message.find(u"下次用本程序处理该文件时会先自动恢复"), std::u16string::npos);
-    const std::string record = "f.doc" + Utf16ToUtf8(UndoSuffix);
-    ASSERT_TRUE(Exists(record));
-    // The window now differs from the record's bytes, as after a torn write.
-    const Bytes other = Pattern(30000, 7);
-    Bytes putBack = other;
-    std::copy_n(plain_.begin(), 20481, putBack.begin());
+    EXPECT_NE(first.Message.find(u"下次用本程序处理该文件时会先按它完成加密"), std::u16string::npos)
+        << Utf16ToUtf8(first.Message);
+    const std::string record = RecordIn(".");
+    ASSERT_FALSE(record.empty());
+    EXPECT_EQ(StatOf(record).st_uid, Alice);
+    EXPECT_EQ(StatOf(record).st_mode & 077, 0u);
+    const Bytes encrypted = Transformed(plain_, Level::Secret, true, u"abc", u"hello");
+    // A power cut tore the window: its first page is new, the rest old.
+    Bytes torn = plain_;
+    std::copy_n(encrypted.begin(), 4096, torn.begin());
+    const Bytes recordBytes = ReadBytes(record);
     for (const uid_t owner : {Bob, Alice}) {
-        WriteBytes("f.doc", other);
+        WriteBytes("f.doc", torn);
+        WriteBytes(record, recordBytes);
         ASSERT_EQ(::chown(record.c_str(), owner, Bobs), 0);
         ASSERT_EQ(::chmod(record.c_str(), 0644), 0);  // one that alice may read
         const int outcome = RunAs(Alice, Staff, {}, [&] { return RunCommand(true, request); });
         if (owner == Bob) {
-            // Bob's record puts nothing into the file, is not replaced, and
-            // stops the work with the file untouched.
-            EXPECT_EQ(outcome, static_cast<int>(OutcomeKind::WriteFailed));
-            EXPECT_TRUE(Exists(record));
-            EXPECT_EQ(ReadBytes("f.doc"), other);
-        } else {
-            // Alice's own record puts her old start back before the work.
+            // Bob's record puts nothing into the file and stays as it was.
             EXPECT_EQ(outcome, Done);
+            EXPECT_EQ(ReadBytes(record), recordBytes);
+            EXPECT_EQ(ReadBytes("f.doc"), Transformed(torn, Level::Secret, true, u"abc", u"hello"));
+        } else {
+            // Alice's own record finishes the encryption it was made for.
+            EXPECT_EQ(outcome, static_cast<int>(OutcomeKind::EarlierWorkCompleted));
             EXPECT_FALSE(Exists(record));
-            EXPECT_EQ(ReadBytes("f.doc"),
-                      Transformed(putBack, Level::Secret, true, u"abc", u"hello"));
+            EXPECT_EQ(ReadBytes("f.doc"), encrypted);
         }
     }
 }
 
+// The next run removes only a temporary file of this program's made for this
+// very file, of this user or of the file's owner, that no running command
+// holds: never another run's live one, another user's, or another name.
+TEST_F(OtherUsers, OnlyStaleTemporariesOfTheFileAreRemoved) {
+    MakeFile("f.doc", Alice, Staff, 0644);
+    const std::string tag = TempNamePrefix("f.doc");
+    const std::map<std::string, uid_t> temps{{tag + "stale1", Alice},
+                                             {tag + "live01", Alice},
+                                             {tag + "bobs01", Bob},
+                                             {".quarnix-other-name", Alice},
+                                             {TempNamePrefix("g.doc") + "other1", Alice}};
+    for (const auto& [name, owner] : temps) {
+        WriteBytes(name, plain_);
+        ASSERT_EQ(::chown(name.c_str(), owner, Staff), 0);
+        ASSERT_EQ(::chmod(name.c_str(), 0666), 0);  // Bob's too: Alice may write it
+    }
+    // Another run is writing this one now: it holds it locked.
+    const int live = ::open((tag + "live01").c_str(), O_RDWR);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    ASSERT_EQ(::fcntl(live, F_OFD_SETLK, &lock), 0);
+    CryptRequest request = Request("f.doc", Level::Secret);
+    request.MakeBackup = false;
+    request.MarkFile = false;
+    const int outcome = RunAs(Alice, Staff, {}, [&] { return RunCommand(true, request); });
+    ::close(live);
+    EXPECT_EQ(outcome, Done);
+    for (const auto& [name, owner] : temps) {
+        EXPECT_EQ(Exists(name), name != tag + "stale1") << name;
+    }
+}
+
 // A rename that cannot happen is found before anything is written.
+// Without the rename, the folder's refusal of the run record is found first
+// too, and the message says that the folder is the cause.
 TEST_F(OtherUsers, MarkerRenameInAFolderBobMayNotChangeIsRefusedFirst) {
     ASSERT_EQ(::mkdir("ro", 0755), 0);
     ASSERT_EQ(::chown("ro", Alice, Staff), 0);
     MakeFile("ro/f.doc", Alice, Staff, 0666);
-    const CryptRequest request = Request("ro/f.doc", Level::TopSecret);
-    EXPECT_EQ(RunAs(Bob, Bobs, {}, [&] { return RunCommand(true, request); }),
-              static_cast<int>(OutcomeKind::RenameFailed));
-    EXPECT_EQ(FolderNames("ro"), std::set<std::string>{"f.doc"});
-    EXPECT_EQ(ReadBytes("ro/f.doc"), plain_);
+    for (const bool mark : {true, false}) {
+        CryptRequest request = Request("ro/f.doc", mark ? Level::TopSecret : Level::Secret);
+        request.MarkFile = mark;
+        request.MakeBackup = false;
+        std::string message;
+        const int outcome = EncryptAs(Bob, Bobs, request, &message);
+        EXPECT_EQ(outcome,
+                  static_cast<int>(mark ? OutcomeKind::RenameFailed : OutcomeKind::WriteFailed));
+        if (!mark) {
+            EXPECT_NE(message.find("文件所在的文件夹“ro”不允许在其中新建文件（没有权限）"),
+                      std::string::npos)
+                << message;
+            EXPECT_NE(message.find("文件“ro/f.doc”未改动。"), std::string::npos) << message;
+        }
+        EXPECT_EQ(FolderNames("ro"), std::set<std::string>{"f.doc"});
+        EXPECT_EQ(ReadBytes("ro/f.doc"), plain_);
+    }
+}
+
+// A user who does not own the file (a group-writable file in a shared
+// folder) may take no lease on it: the work goes on, checks the file's times
+// and size right before it writes, and says that it could not watch.
+TEST_F(OtherUsers, WithoutALeaseTheWorkGoesOnAndSaysSo) {
+    MakeFile("f.doc", Alice, Staff, 0660);
+    CryptRequest request = Request("f.doc", Level::Secret);
+    request.MakeBackup = false;
+    request.MarkFile = false;
+    std::string message;
+    EXPECT_EQ(EncryptAs(Bob, Staff, request, &message), Done);
+    EXPECT_EQ(message.rfind("操作成功！\n注意：", 0), 0u) << message;
+    EXPECT_NE(message.find("取得租约"), std::string::npos) << message;
+    EXPECT_EQ(ReadBytes("f.doc"), Transformed(plain_, Level::Secret, true, u"abc", u"hello"));
 }
 
 class OtherPrograms : public FileFixture {
@@ -355,9 +447,9 @@ class OtherPrograms : public FileFixture {
     }
 };
 
-// Runs `meddle` once, just before call number `index` (from 0) of Fsync or
-// Pread, on a file system without leases: the meddler is a program that opens
-// the file while the work runs.
+// Runs `meddle` once, just before call number `index` (from 0) of the flushes
+// (Fsync and Fdatasync) or of Pread, on a file system without leases: the
+// meddler is a program that opens the file while the work runs.
 class MeddlingFileOps : public ForwardingFileOps {
   public:
     MeddlingFileOps(bool atFlush, int index, std::function<void()> meddle)
@@ -369,6 +461,10 @@ class MeddlingFileOps : public ForwardingFileOps {
     int Fsync(int fd) override {
         Maybe(true);
         return inner().Fsync(fd);
+    }
+    int Fdatasync(int fd) override {
+        Maybe(true);
+        return inner().Fdatasync(fd);
     }
     std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override {
         Maybe(false);
@@ -389,6 +485,36 @@ class MeddlingFileOps : public ForwardingFileOps {
     int flushes_ = 0;
     int reads_ = 0;
 };
+
+// A link that another program points elsewhere between the opening of the
+// file and the resolving of its path redirects nothing: neither file changes,
+// nor what stands beside the other one.
+class SwapsTheLinkWhenResolved : public ForwardingFileOps {
+  public:
+    SwapsTheLinkWhenResolved() : ForwardingFileOps(SystemFileOps()) {}
+    int RealPath(const std::string& path, std::string* resolved) override {
+        EXPECT_EQ(::unlink("link.doc"), 0);
+        EXPECT_EQ(::symlink("b.doc", "link.doc"), 0);
+        return inner().RealPath(path, resolved);
+    }
+};
+
+TEST_F(OtherPrograms, ALinkSwappedBeforeItIsResolvedRedirectsNothing) {
+    for (const Level level : {Level::Secret, Level::TopSecret}) {
+        MakeFile("a.doc", Pattern(30000, 1));
+        MakeFile("b.doc", Pattern(30000, 2));
+        const std::string stale = TempNamePrefix("b.doc") + "abc123";
+        WriteBytes(stale, Pattern(100, 3));
+        ASSERT_EQ(::symlink("a.doc", "link.doc"), 0);
+        SwapsTheLinkWhenResolved files;
+        const CommandOutcome outcome = EncryptCommand(Request("link.doc", level), {}, &files);
+        EXPECT_EQ(outcome.Kind, OutcomeKind::FileChanged);
+        EXPECT_EQ(ReadBytes("a.doc"), Pattern(30000, 1));
+        EXPECT_EQ(ReadBytes("b.doc"), Pattern(30000, 2));
+        EXPECT_EQ(FolderNames(), (std::set<std::string>{"a.doc", "b.doc", "link.doc", stale}));
+        ClearFolder();
+    }
+}
 
 TEST_F(OtherPrograms, AChangeWhileTheWorkRunsIsKeptAndTheWorkDropped) {
     enum class Meddle {
@@ -476,7 +602,7 @@ TEST_F(OtherPrograms, AChangeWhileTheWorkRunsIsKeptAndTheWorkDropped) {
 // the message says so, and that it was not renamed.
 TEST_F(OtherPrograms, AFileMovedAwayAfterItsRewriteIsReportedAsTransformed) {
     MakeFile("f.doc", Pattern(30000));
-    // Flushes: the undo record, its folder, the folder once the record is gone.
+    // Flushes: the run record, its folder, then the window's flush.
     MeddlingFileOps files(true, 2, [] { ASSERT_EQ(::rename("f.doc", "moved.doc"), 0); });
     CryptRequest request = Request("f.doc", Level::Secret);
     request.MakeBackup = false;
@@ -529,13 +655,20 @@ TEST_F(OtherPrograms, AProgramThatKeepsTheFileOpenIsRefusedAtOnce) {
     }
 }
 
-// A program that waited longer than lease-break-time to open the file gets
-// it, and the kernel takes the lease back: the work is dropped before it
-// could change the file, backup included.
+// A program that opens the file once the run has written its record (the run
+// stopped there, for longer than lease-break-time, say) makes the kernel take
+// the lease back: the work is dropped before its write, however late.
 class LeaseBrokenFileOps : public ForwardingFileOps {
   public:
     LeaseBrokenFileOps() : ForwardingFileOps(SystemFileOps()) {}
-    int LeaseHeld(int) override { return F_UNLCK; }
+    int LeaseHeld(int fd) override {
+        for (const std::string& name : FolderNames()) {
+            if (name.rfind(".quarnix-rec-", 0) == 0) {
+                return F_UNLCK;
+            }
+        }
+        return inner().LeaseHeld(fd);
+    }
 };
 
 TEST_F(OtherPrograms, ALeaseBrokenDuringTheWorkDropsIt) {
@@ -545,7 +678,9 @@ TEST_F(OtherPrograms, ALeaseBrokenDuringTheWorkDropsIt) {
     for (const Level level : {Level::Secret, Level::TopSecret}) {
         MakeFile("f.doc", Pattern(30000));
         LeaseBrokenFileOps files;
-        const CommandOutcome outcome = EncryptCommand(Request("f.doc", level), {}, &files);
+        CryptRequest request = Request("f.doc", level);
+        request.MakeBackup = false;
+        const CommandOutcome outcome = EncryptCommand(request, {}, &files);
         EXPECT_EQ(outcome.Kind, OutcomeKind::FileOpenElsewhere);
         EXPECT_NE(outcome.Message.find(u"文件“f.doc”未改动。"), std::u16string::npos);
         EXPECT_EQ(ReadBytes("f.doc"), Pattern(30000));

@@ -211,25 +211,6 @@ TEST_P(Links, PermissionBitsOwnerAndGroupStay) {
 INSTANTIATE_TEST_SUITE_P(Commands, Links,
                          ::testing::Values(Level::Secret, Level::Secretter, Level::TopSecret));
 
-class RecoveryFile : public FileFixture {};
-
-TEST_F(RecoveryFile, AnExistingFileUnderItsNameIsNeverReplaced) {
-    WriteBytes("a.doc", Pattern(30000));
-    ASSERT_EQ(::link("a.doc", "b.doc"), 0);
-    const std::string recovery = "a.doc" + Utf16ToUtf8(RecoverySuffix);
-    WriteBytes(recovery, Pattern(9, 2));
-    const CommandOutcome outcome = EncryptCommand(Request("a.doc", Level::TopSecret));
-    EXPECT_EQ(outcome.Kind, OutcomeKind::WriteFailed);
-    EXPECT_NE(outcome.Message.find(u"无法创建恢复文件“" + Utf8ToUtf16(folder_) + u"/" +
-                                   Utf8ToUtf16(recovery) +
-                                   u"”：已有同名文件，没有覆盖它。"
-                                   u"文件“a.doc”未改动。"),
-              std::u16string::npos);
-    EXPECT_EQ(ReadBytes("b.doc"), Pattern(30000));
-    EXPECT_EQ(ReadBytes(recovery), Pattern(9, 2));
-    EXPECT_EQ(FolderNames(), (std::set<std::string>{"a.doc", "b.doc", "a.doc.备份", recovery}));
-}
-
 class Backups : public FileFixture {};
 
 TEST_F(Backups, ExistingBackupIsReplacedByACompleteOneAndNoBackupWhenNotAsked) {

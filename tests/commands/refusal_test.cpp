@@ -167,12 +167,14 @@ TEST_F(Checks, ExistingBackupIsReplacedOnlyWhenAllowed) {
         bool link;  // a dangling symbolic link under the backup's name
         bool replace;
         OutcomeKind kind;
+        bool equal = false;  // the backup holds the file as it is, as an interrupted run left it
     } cases[] = {
         {"old backup, encrypt", true, false, false, OutcomeKind::BackupExists},
         {"old backup, decrypt", false, false, false, OutcomeKind::BackupExists},
         {"dangling link", true, true, false, OutcomeKind::BackupExists},
         {"old backup replaced", true, false, true, OutcomeKind::Done},
         {"old backup replaced, decrypt", false, false, true, OutcomeKind::Done},
+        {"backup equal to the file serves", true, false, false, OutcomeKind::Done, true},
     };
     for (const auto& c : cases) {
         ClearFolder();
@@ -181,7 +183,7 @@ TEST_F(Checks, ExistingBackupIsReplacedOnlyWhenAllowed) {
         if (c.link) {
             ASSERT_EQ(::symlink("nowhere", backup.c_str()), 0);
         } else {
-            WriteBytes(backup, Pattern(300, 2));
+            WriteBytes(backup, c.equal ? Pattern(5000, 1) : Pattern(300, 2));
         }
         CryptRequest request = Request("plan.txt", Level::Secret);
         request.MarkFile = false;

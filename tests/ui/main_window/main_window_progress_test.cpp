@@ -262,7 +262,7 @@ class MainWindowProgressTest : public QObject {
         QVERIFY(Write(path, Sample(30000)));
         HeldFileOps files;
         files.HoldAt = 0;
-        files.HoldAtWrite = 1;  // Secret without a backup: the write over the file
+        files.HoldAtWrite = 3;  // Secret without a backup: the record's body, its head, the file
         Driver w(&files);
         Prepare(w, path, false, false, false);
         bool disabledAtOpen = false;
