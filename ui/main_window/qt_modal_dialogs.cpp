@@ -146,8 +146,9 @@ QString QtModalDialogs::GetOpenFileName(const QString& title, const QString& fil
 }
 
 std::unique_ptr<ProgressDisplay> QtModalDialogs::OpenProgress(const QString& title,
-                                                              std::function<void()> cancel) {
-    return std::make_unique<QtProgressDialog>(owner_, title, std::move(cancel));
+                                                              std::function<void()> cancel,
+                                                              std::function<void()> close) {
+    return std::make_unique<QtProgressDialog>(owner_, title, std::move(cancel), std::move(close));
 }
 
 }  // namespace quarnix
