@@ -159,7 +159,8 @@ if(EXISTS ${desktop_file})
 
     # Only the encrypted files: a listed type is one Quarnix may open by default.
     list(FILTER entry INCLUDE REGEX "^MimeType=")
-    if(NOT entry STREQUAL "MimeType=${ENCRYPTED_TYPE}\;")
+    string(REPLACE "+" "\\+" type_pattern "${ENCRYPTED_TYPE}")
+    if(NOT entry MATCHES "^MimeType=${type_pattern}[\\;]*$")
         fail("the desktop entry lists other types than ${ENCRYPTED_TYPE}: ${entry}")
     endif()
 
