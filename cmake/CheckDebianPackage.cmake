@@ -6,15 +6,17 @@
 # holds every expected file with its owner and mode, that its dependencies were
 # found by dpkg-shlibdeps and name what the programs load, that its copyright
 # and changelog are Debian's, that the desktop files agree with each other and
-# with the package, that the desktop entry's MIME list covers documents,
-# pictures and archives without a catch-all type, that each icon has its size,
-# and that the file managers' right-click actions run a task on the file.
+# with the package, that the desktop entry lists only the type of encrypted
+# files, which the shared MIME database takes in (CheckEncryptedType.cmake),
+# that each icon has its size, and that the file managers' right-click actions
+# run a task on the file, encryption first.
 # A second build of the same tree must give the same bytes. The .deb stays in
 # PACKAGE_DIR for the lintian test.
 
 cmake_minimum_required(VERSION 3.25)
 
-foreach(var IN ITEMS CPACK_COMMAND BUILD_DIR PACKAGE_DIR VERSION APP_ID EXPECTED_FILES)
+foreach(var IN ITEMS CPACK_COMMAND BUILD_DIR PACKAGE_DIR VERSION APP_ID ENCRYPTED_TYPE
+        EXPECTED_FILES)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "${var} is not set")
     endif()
@@ -155,19 +157,11 @@ if(EXISTS ${desktop_file})
         fail("the desktop entry lacks Exec= or Icon=")
     endif()
 
-    # "Open with": documents, pictures, archives and plain text, but no
-    # catch-all type that would make Quarnix the program that opens a file.
+    # Only the encrypted files: a listed type is one Quarnix may open by default.
     list(FILTER entry INCLUDE REGEX "^MimeType=")
-    string(REGEX REPLACE "^MimeType=" ";" types "${entry}")
-    foreach(needed IN ITEMS text/plain application/pdf application/msword
-            application/vnd.openxmlformats-officedocument.wordprocessingml.document
-            image/jpeg image/png application/zip)
-        if(NOT needed IN_LIST types)
-            fail("the desktop entry's MimeType list lacks ${needed}: ${entry}")
-        endif()
-    endforeach()
-    if("application/octet-stream" IN_LIST types OR "all/allfiles" IN_LIST types)
-        fail("the desktop entry claims every file: ${entry}")
+    string(REPLACE "+" "\\+" type_pattern "${ENCRYPTED_TYPE}")
+    if(NOT entry MATCHES "^MimeType=${type_pattern}[\\;]*$")
+        fail("the desktop entry lists other types than ${ENCRYPTED_TYPE}: ${entry}")
     endif()
 
     file(READ ${root}/usr/share/metainfo/${APP_ID}.metainfo.xml metainfo)
@@ -199,11 +193,24 @@ endforeach()
 # The right-click actions: each runs a program of the package with a task and
 # the file the user clicked, in the form its file manager fills in.
 set(action_files "")
-foreach(pattern IN ITEMS deepin/dde-file-manager/oem-menuextensions/*.desktop
-        file-manager/actions/*.desktop kio/servicemenus/*.desktop nemo/actions/*.nemo_action)
+foreach(pattern IN ITEMS applications/context-menus/*.conf file-manager/actions/*.desktop
+        kio/servicemenus/*.desktop nemo/actions/*.nemo_action)
     file(GLOB found ${root}/usr/share/${pattern})
     if(NOT found)
         fail("the package has no ${pattern}")
+    endif()
+    # The menus follow the files' order, then the order within a file.
+    list(SORT found)
+    set(in_order "")
+    foreach(action IN LISTS found)
+        file(STRINGS ${action} execs REGEX "^Exec=")
+        foreach(line IN LISTS execs)
+            string(REGEX MATCH "--(encrypt|decrypt)" task "${line}")
+            list(APPEND in_order ${task})
+        endforeach()
+    endforeach()
+    if(NOT in_order STREQUAL "--encrypt;--decrypt")
+        fail("${pattern} offers ${in_order}, not encryption above decryption")
     endif()
     list(APPEND action_files ${found})
 endforeach()
@@ -233,17 +240,15 @@ foreach(action IN LISTS action_files)
     if(NOT names AND NOT action MATCHES "/kio/")
         fail("${action} is not named 用 Quarnix 加密 or 用 Quarnix 解密")
     endif()
-    if(action MATCHES "/oem-menuextensions/")
+    if(action MATCHES "/context-menus/")
         file(STRINGS ${action} types REGEX "^X-DFM-MenuTypes=")
-        if(NOT types MATCHES "^X-DFM-MenuTypes=SingleFile[\\;]*$")
+        if(NOT types STREQUAL "X-DFM-MenuTypes=SingleFile;X-DFM-MenuTypes=SingleFile")
             fail("${action} is not for one file: ${types}")
-        endif()
-        find_program(validator desktop-file-validate)
-        if(validator)
-            run(ignored ${validator} ${action})
         endif()
     endif()
 endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/CheckEncryptedType.cmake)
+
 list(REMOVE_DUPLICATES tasks_seen)
 list(SORT tasks_seen)
 if(NOT tasks_seen STREQUAL "decrypt;encrypt")

@@ -24,25 +24,43 @@ if(TARGET quarnix)
     install(FILES ${QUARNIX_LINUX_DIST}/icons/${QUARNIX_APP_ID}.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+    # The type of the files Quarnix encrypted and marked, which the desktop
+    # entry opens; its icon is the program's padlock. The .deb's trigger of
+    # shared-mime-info runs update-mime-database on installing it.
+    install(FILES ${QUARNIX_LINUX_DIST}/${QUARNIX_APP_ID}.mime.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+            RENAME ${QUARNIX_APP_ID}.xml)
+    foreach(size IN LISTS QUARNIX_ICON_SIZES)
+        install(FILES ${QUARNIX_LINUX_DIST}/icons/hicolor/${size}x${size}/${QUARNIX_APP_ID}.png
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/mimetypes
+                RENAME ${QUARNIX_ENCRYPTED_ICON}.png)
+    endforeach()
+    install(FILES ${QUARNIX_LINUX_DIST}/icons/${QUARNIX_APP_ID}.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/mimetypes
+            RENAME ${QUARNIX_ENCRYPTED_ICON}.svg)
+
     # "用 Quarnix 加密" and "用 Quarnix 解密" in the right-click menus of file
-    # managers, each running `quarnix --encrypt FILE` or `quarnix --decrypt FILE`.
-    # Kylin's Peony takes no such files: it offers Quarnix under "Open with"
-    # through the desktop entry's MimeType list.
+    # managers, each running `quarnix --encrypt FILE` or `quarnix --decrypt FILE`,
+    # encryption first: where one file holds one action, the file names sort
+    # in that order. Kylin's Peony takes no such files (see README.md).
     set(file_managers ${QUARNIX_LINUX_DIST}/file-managers)
+    set(order 1)
     foreach(task IN ITEMS encrypt decrypt)
-        # deepin/UOS dde-file-manager
-        install(FILES ${file_managers}/dde-${task}.desktop
-                DESTINATION ${CMAKE_INSTALL_DATADIR}/deepin/dde-file-manager/oem-menuextensions
-                RENAME ${QUARNIX_APP_ID}.${task}.desktop)
-        # PCManFM-Qt (LXQt), Caja (MATE) and the other readers of file-manager/actions
+        # PCManFM-Qt (LXQt), Caja (MATE) with caja-actions, and the other
+        # readers of file-manager/actions
         install(FILES ${file_managers}/fma-${task}.desktop
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/file-manager/actions
-                RENAME ${QUARNIX_APP_ID}.${task}.desktop)
+                RENAME ${QUARNIX_APP_ID}.${order}-${task}.desktop)
         # Nemo (Cinnamon)
         install(FILES ${file_managers}/nemo-${task}.nemo_action
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/nemo/actions
-                RENAME ${QUARNIX_APP_ID}.${task}.nemo_action)
+                RENAME ${QUARNIX_APP_ID}.${order}-${task}.nemo_action)
+        math(EXPR order "${order} + 1")
     endforeach()
+    # deepin/UOS dde-file-manager
+    install(FILES ${file_managers}/deepin-context-menu.conf
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/context-menus
+            RENAME ${QUARNIX_APP_ID}.conf)
     # Dolphin (KDE)
     install(FILES ${file_managers}/kio-servicemenu.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus

@@ -11,6 +11,9 @@ if(TARGET quarnix)
         ./usr/share/applications/${QUARNIX_APP_ID}.desktop
         ./usr/share/metainfo/${QUARNIX_APP_ID}.metainfo.xml
         ./usr/share/icons/hicolor/scalable/apps/${QUARNIX_APP_ID}.svg
+        ./usr/share/mime/packages/${QUARNIX_APP_ID}.xml
+        ./usr/share/icons/hicolor/scalable/mimetypes/${QUARNIX_ENCRYPTED_ICON}.svg
+        ./usr/share/applications/context-menus/${QUARNIX_APP_ID}.conf
         ./usr/share/kio/servicemenus/${QUARNIX_APP_ID}.desktop
         ./usr/share/nautilus-python/extensions/quarnix_nautilus.py
         ./usr/share/man/man1/quarnix.1.gz
@@ -18,11 +21,12 @@ if(TARGET quarnix)
         ./usr/share/doc/quarnix/copyright
         ./usr/share/doc/quarnix/changelog.Debian.gz)
     foreach(size IN LISTS QUARNIX_ICON_SIZES)
-        list(APPEND expected_files ./usr/share/icons/hicolor/${size}x${size}/apps/${QUARNIX_APP_ID}.png)
-    endforeach()
-    foreach(task IN ITEMS encrypt decrypt)
         list(APPEND expected_files
-             ./usr/share/deepin/dde-file-manager/oem-menuextensions/${QUARNIX_APP_ID}.${task}.desktop
+             ./usr/share/icons/hicolor/${size}x${size}/apps/${QUARNIX_APP_ID}.png
+             ./usr/share/icons/hicolor/${size}x${size}/mimetypes/${QUARNIX_ENCRYPTED_ICON}.png)
+    endforeach()
+    foreach(task IN ITEMS 1-encrypt 2-decrypt)
+        list(APPEND expected_files
              ./usr/share/file-manager/actions/${QUARNIX_APP_ID}.${task}.desktop
              ./usr/share/nemo/actions/${QUARNIX_APP_ID}.${task}.nemo_action)
     endforeach()
@@ -42,10 +46,19 @@ if(TARGET quarnix)
                      -DPACKAGE_DIR=${package_dir}
                      -DVERSION=${PROJECT_VERSION}
                      -DAPP_ID=${QUARNIX_APP_ID}
+                     -DENCRYPTED_TYPE=${QUARNIX_ENCRYPTED_TYPE}
+                     -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
                      -DEXPECTED_FILES=${expected_files}
                      -P ${CMAKE_CURRENT_LIST_DIR}/CheckDebianPackage.cmake)
     set_tests_properties(debian_package PROPERTIES
         TIMEOUT 300 RUN_SERIAL TRUE FIXTURES_SETUP debian_package)
+
+    add_test(NAME clones_build_same_resources
+             COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+                     -DWORK_DIR=${PROJECT_BINARY_DIR}/Testing/clones
+                     -P ${CMAKE_CURRENT_LIST_DIR}/CheckCloneResources.cmake)
+    set_tests_properties(clones_build_same_resources PROPERTIES
+        TIMEOUT 300 RUN_SERIAL TRUE SKIP_REGULAR_EXPRESSION "skipped")
 
     add_test(NAME desktop_entry_valid
              COMMAND ${CMAKE_COMMAND} -DTOOL=desktop-file-validate

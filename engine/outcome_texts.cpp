@@ -262,7 +262,8 @@ CommandOutcome KeyFailureOutcome(const CipherKeyFailure& failure, std::u16string
     }
     return Make(OutcomeKind::PasswordCharacterRefused,
                 name + u"的第 " + Number(at + 1) + u" 个字符" + Quoted(character) +
-                    u"不能用作密钥：密码只能由 ASCII 字符组成（另可用欧元符号 €）。文件未改动。",
+                    u"不能用作密钥：密码只能由英文字母、数字、空格和英文标点符号"
+                    u"（键盘上不切换到中文就能打出的字符）组成，另可用欧元符号 €。文件未改动。",
                 ErrorTitle, OutcomeIcon::Exclamation, PasswordBox::None, box);
 }
 

@@ -5,8 +5,10 @@
 #   tools/install-deps.sh [run] [test]
 #
 #   run    building and running the programs (the default)
-#   test   besides: the test and benchmark libraries, the package tools, the
-#          package checkers (lintian, appstreamcli, desktop-file-validate),
+#   test   besides: the test and benchmark libraries, Qt's window-system
+#          interface (a GUI test closes a window as a window manager does),
+#          the package tools, the package checkers (lintian, appstreamcli,
+#          desktop-file-validate, xdg-mime for the MIME type),
 #          the virtual X server of the screenshots, the locale sources that a
 #          test builds a GB18030 locale from, and Nautilus's Python extension
 #          interface for the test of the GNOME Files actions
@@ -23,8 +25,8 @@ run_packages=(
     qt6-wayland
 )
 test_packages=(
-    libgtest-dev libgmock-dev libbenchmark-dev
-    dpkg-dev file lintian appstream desktop-file-utils
+    libgtest-dev libgmock-dev libbenchmark-dev qt6-base-private-dev
+    dpkg-dev file lintian appstream desktop-file-utils xdg-utils
     xvfb xauth time locales python3-gi gir1.2-nautilus-4.0
 )
 

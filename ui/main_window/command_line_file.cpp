@@ -14,6 +14,10 @@ QString Ignored(const QString& argument) {
     return QStringLiteral(u"quarnix：忽略参数“%1”。").arg(argument);
 }
 
+QString NoFileAfter(const QString& option) {
+    return QStringLiteral(u"quarnix：“%1”后面没有文件名，照常打开窗口。").arg(option);
+}
+
 struct TaskOption {
     const char16_t* Name;
     StartTask Task;
@@ -75,6 +79,10 @@ CommandLineFile ReadCommandLine(const QStringList& arguments, const QString& wor
             if (separate && i + 1 < arguments.size()) {
                 ++i;
             }
+            if (file.isEmpty() && !taskNamed && !fileNamed) {
+                result.Notes << NoFileAfter(QString::fromUtf16(task->Name));
+                continue;
+            }
             if (taskNamed || fileNamed || file.isEmpty()) {
                 result.Notes << Ignored(separate && !file.isEmpty() ? argument + u' ' + file
                                                                     : argument);
@@ -92,8 +100,13 @@ CommandLineFile ReadCommandLine(const QStringList& arguments, const QString& wor
         }
         takeFile(argument);
     }
-    if (result.Task == StartTask::Decrypt) {
+    if (result.Task != StartTask::Encrypt && fileNamed) {
         result.MarkedLevel = quarnix::MarkedLevel(result.Path.toStdU16String());
+        // A file that carries a marker is there to be decrypted: so a file
+        // manager opens the files of its type, through the desktop entry.
+        if (result.MarkedLevel) {
+            result.Task = StartTask::Decrypt;
+        }
     }
     if (!result.Notes.isEmpty()) {
         result.Notes << QStringLiteral(u"用法：quarnix [文件 | --encrypt 文件 | --decrypt 文件]");
@@ -108,7 +121,8 @@ QString CommandLineHelp() {
         u"      quarnix --decrypt 文件\n"
         u"打开 Quarnix 的窗口，就地加密或解密一个文件。\n"
         u"\n"
-        u"  文件              打开窗口时已选好这个文件\n"
+        u"  文件              打开窗口时已选好这个文件；文件名中有等级标注时，\n"
+        u"                    任务为解密，同时选好标注的等级\n"
         u"  --encrypt 文件    选好文件，任务为加密\n"
         u"  --decrypt 文件    选好文件，任务为解密；文件名中有等级标注时，\n"
         u"                    同时选好标注的等级\n"

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window program's command line:
-//   quarnix [FILE]            the window with FILE chosen
+//   quarnix [FILE]            the window with FILE chosen; when FILE's name
+//                             carries a level marker, as --decrypt FILE
 //   quarnix --encrypt FILE    the same, the task encryption
 //   quarnix --decrypt FILE    the same, the task decryption and the level of
 //                             the marker in FILE's name when it has one
 //   quarnix --help | -h       the usage on standard output, no window
 //   quarnix --version         the version on standard output, no window
-// The right-click actions of file managers run the two task options.
+// The right-click actions of file managers run the two task options; the
+// desktop entry opens the files of the encrypted type with `quarnix FILE`.
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +27,7 @@ struct CommandLineFile {
     // The file to choose at start, absolute; empty when none was named.
     QString Path;
     StartTask Task = StartTask::AsTheWindowOpens;
-    // Decryption only: the level of the marker in the file's name.
+    // Unless the task is encryption: the level of the marker in the file's name.
     std::optional<Level> MarkedLevel;
     // One line for standard error per ignored argument, then the usage.
     QStringList Notes;
@@ -37,7 +39,8 @@ struct CommandLineFile {
 // take the next argument as the file, whatever it looks like ("--encrypt=FILE"
 // too); otherwise the first argument that is no option is the file. Every
 // other argument, an option this table does not know, a second file or task,
-// and an empty argument are ignored with a note. A relative path is joined to
+// and an empty argument are ignored with a note; so is a task option without
+// a file, which leaves the window as it opens. A relative path is joined to
 // `workingFolder` as it is: ".." stays, since behind a symbolic link it need
 // not lead where the text suggests.
 CommandLineFile ReadCommandLine(const QStringList& arguments, const QString& workingFolder);

@@ -145,7 +145,9 @@ void CommandWork::RequestCancel() {
 }
 
 void CommandWork::OpenProgress() {
-    display_ = dialogs_.OpenProgress(window_.windowTitle(), [this] { RequestCancel(); });
+    // Closing the dialog closes the window, which asks whether to stop the work.
+    display_ = dialogs_.OpenProgress(
+        window_.windowTitle(), [this] { RequestCancel(); }, [this] { window_.close(); });
     if (cancel_.load(std::memory_order_relaxed)) {
         display_->DisableCancel();  // asked before the dialog opened (the window's close box)
     }

@@ -3,7 +3,7 @@
 // One command's file work, run on a thread of its own while the user-interface
 // thread keeps the window drawn. The window takes no input meanwhile, so that
 // the request stays the one handed over; when the work lasts longer than
-// ShowProgressAfter, a modal progress dialog shows the phase, the percentage
+// ShowProgressAfter, a progress dialog shows the phase, the percentage
 // and a "取消" button until the work ends.
 
 #include <QString>

@@ -54,10 +54,12 @@ class FrmMain : public QWidget {
     void SelectLevel(Level level);
 
   protected:
-    // While a command's file work runs, a close asks the user whether to stop
-    // it (the file then stays as it was) and, on Yes, closes the window once
-    // the work has ended and its outcome is shown. Once the work can no longer
-    // be dropped, the window closes after it without asking.
+    // While a command's file work runs, a close (the window manager's, Alt+F4,
+    // or the progress dialog's close box, which closes this window) asks the
+    // user whether to stop it (the file then stays as it was) and, on Yes,
+    // closes the window once the work has ended and its outcome is shown. Once
+    // the work can no longer be dropped, the window closes after it without
+    // asking.
     void closeEvent(QCloseEvent* event) override;
 
     // Drops onto the window (frm_main_drop.cpp): one local file is chosen;

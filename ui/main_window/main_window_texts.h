@@ -75,7 +75,7 @@ inline constexpr char16_t ProgressCancel[] = u"取消";
 
 // Closing the window while a command's file work can still be dropped.
 inline constexpr char16_t CloseDuringWork[] =
-    u"文件正在处理中。要停止处理并退出吗？\n停止后文件保持原样。";
+    u"文件正在处理中。要停止处理并退出吗？停止后文件保持原样。";
 inline constexpr char16_t CloseDuringWorkTitle[] = u"友情提示";
 
 // Drops onto the window that choose nothing, and why.

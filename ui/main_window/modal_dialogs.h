@@ -34,11 +34,13 @@ class ModalDialogs {
     virtual QString GetOpenFileName(const QString& title, const QString& filter,
                                     const QString& currentName) = 0;
 
-    // Shows the progress dialog, modal to the main window, until the answer is
-    // dropped. `cancel` is called on the user-interface thread whenever the
-    // user asks to stop: its "取消" button, Esc or its close box.
+    // Shows the progress dialog above the main window until the answer is
+    // dropped. On the user-interface thread, `cancel` is called whenever the
+    // user asks to stop the work (its "取消" button or Esc) and `close` when
+    // the user closes the dialog itself (its close box, Alt+F4).
     virtual std::unique_ptr<ProgressDisplay> OpenProgress(const QString& title,
-                                                          std::function<void()> cancel) = 0;
+                                                          std::function<void()> cancel,
+                                                          std::function<void()> close) = 0;
 };
 
 }  // namespace quarnix

@@ -3,10 +3,13 @@
 
 #include <QFileSystemModel>
 #include <QGridLayout>
+#include <QLabel>
+#include <QScreen>
 #include <QtMath>
 
 #include "file_dialog_columns.h"
 #include "file_type_filter.h"
+#include "message_lines.h"
 #include "qt_progress_dialog.h"
 
 namespace quarnix {
@@ -52,10 +55,30 @@ void LeaveRoomForTheTitle(QMessageBox& box) {
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+// A message box grows with its text up to half the screen's width, at most
+// 500 pixels, and wraps the text beyond. Lines broken before, each narrower
+// than what the text has of that width beside the icon, are not wrapped again.
+QString FittedText(const QMessageBox& box, const QString& text) {
+    const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    const auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (label == nullptr || grid == nullptr || box.screen() == nullptr) {
+        return text;
+    }
+    const int growsUpTo = qMin(box.screen()->availableGeometry().width() / 2, 500);
+    const QMargins margins = grid->contentsMargins();
+    const int icon =
+        box.iconPixmap().isNull() ? 0 : box.iconPixmap().deviceIndependentSize().width();
+    // Beside the icon: the spacings and an indent of Qt's, and a character's room.
+    const int beside = 3 * qMax(grid->horizontalSpacing(), 0) + 15 + label->fontMetrics().height();
+    const qreal width = growsUpTo - margins.left() - margins.right() - icon - beside;
+    return BalancedLines(text, QFontMetricsF(label->font()), width);
+}
+
 std::unique_ptr<QMessageBox> MakeBox(QWidget* owner, QMessageBox::Icon icon, const QString& text,
                                      const QString& title, QMessageBox::StandardButtons buttons) {
-    auto box = std::make_unique<QMessageBox>(icon, title, DisplayText(text), buttons, owner);
+    auto box = std::make_unique<QMessageBox>(icon, title, QString(), buttons, owner);
     box->setTextFormat(Qt::PlainText);
+    box->setText(FittedText(*box, DisplayText(text)));
     box->setWindowModality(Qt::ApplicationModal);
     LeaveRoomForTheTitle(*box);
     return box;
@@ -146,8 +169,9 @@ QString QtModalDialogs::GetOpenFileName(const QString& title, const QString& fil
 }
 
 std::unique_ptr<ProgressDisplay> QtModalDialogs::OpenProgress(const QString& title,
-                                                              std::function<void()> cancel) {
-    return std::make_unique<QtProgressDialog>(owner_, title, std::move(cancel));
+                                                              std::function<void()> cancel,
+                                                              std::function<void()> close) {
+    return std::make_unique<QtProgressDialog>(owner_, title, std::move(cancel), std::move(close));
 }
 
 }  // namespace quarnix

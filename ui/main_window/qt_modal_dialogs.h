@@ -27,7 +27,8 @@ class QtModalDialogs : public ModalDialogs {
                             const QString& currentName) override;
     // A QtProgressDialog; it must be dropped before `owner` is deleted.
     std::unique_ptr<ProgressDisplay> OpenProgress(const QString& title,
-                                                  std::function<void()> cancel) override;
+                                                  std::function<void()> cancel,
+                                                  std::function<void()> close) override;
 
   private:
     QPointer<QWidget> owner_;

@@ -14,12 +14,12 @@
 namespace quarnix {
 
 QtProgressDialog::QtProgressDialog(QWidget* owner, const QString& title,
-                                   std::function<void()> cancel)
+                                   std::function<void()> cancel, std::function<void()> close)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint),
-      cancel_(std::move(cancel)) {
+      cancel_(std::move(cancel)),
+      close_(std::move(close)) {
     setWindowTitle(title);
-    setWindowModality(Qt::WindowModal);
 
     phase_ = new QLabel(this);
     bar_ = new QProgressBar(this);
@@ -59,9 +59,12 @@ void QtProgressDialog::reject() {
     }
 }
 
+// The close box: as closing the main window, which asks before it stops the work.
 void QtProgressDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
-    reject();
+    if (close_) {
+        close_();
+    }
 }
 
 }  // namespace quarnix

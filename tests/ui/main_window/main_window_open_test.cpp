@@ -22,6 +22,9 @@ namespace {
 QString Ignored(const QString& argument) {
     return QStringLiteral(u"quarnix：忽略参数“%1”。").arg(argument);
 }
+QString NoFileAfter(const QString& option) {
+    return QStringLiteral(u"quarnix：“%1”后面没有文件名，照常打开窗口。").arg(option);
+}
 const QString Usage = QStringLiteral(u"用法：quarnix [文件 | --encrypt 文件 | --decrypt 文件]");
 
 // What a drag brings: addresses, also as text as file managers give them, or
@@ -114,9 +117,6 @@ class MainWindowOpenTest : public QObject {
                                  << "version/none/-" << none;
         QTest::newRow("help after -- is a file") << QStringList{"quarnix", "--", "--help"} << "/w"
                                                  << "/w/--help" << plain << none;
-        QTest::newRow("encrypt") << QStringList{"quarnix", "--encrypt", "a(秘密).doc"} << "/w"
-                                 << "/w/a(秘密).doc"
-                                 << "window/encrypt/-" << none;
         QTest::newRow("encrypt, a name like an option")
             << QStringList{"quarnix", "--encrypt", "-a.doc"} << "/w"
             << "/w/-a.doc"
@@ -135,7 +135,18 @@ class MainWindowOpenTest : public QObject {
             << "window/decrypt/-" << none;
         QTest::newRow("a task without a file")
             << QStringList{"quarnix", "--decrypt"} << "/w"
-            << "" << plain << QStringList{Ignored("--decrypt"), Usage};
+            << "" << plain << QStringList{NoFileAfter("--decrypt"), Usage};
+        QTest::newRow("a task with an empty file")
+            << QStringList{"quarnix", "--encrypt=", "a"} << "/w"
+            << "/w/a" << plain << QStringList{NoFileAfter("--encrypt"), Usage};
+        QTest::newRow("a marked name alone is decrypted")
+            << QStringList{"quarnix", "/d/a(机密).doc"} << "/w"
+            << "/d/a(机密).doc"
+            << "window/decrypt/Secretter" << none;
+        QTest::newRow("a marked name to encrypt")
+            << QStringList{"quarnix", "--encrypt", "a(机密).doc"} << "/w"
+            << "/w/a(机密).doc"
+            << "window/encrypt/-" << none;
         QTest::newRow("a second task")
             << QStringList{"quarnix", "--decrypt", "a(秘密).doc", "--encrypt", "b"} << "/w"
             << "/w/a(秘密).doc"

@@ -213,14 +213,20 @@ class MainWindowProgressTest : public QObject {
         QCOMPARE(FilesIn(folder), QStringList{"plan.doc"});  // no backup, no temporary file
     }
 
-    // A close while the work can still be dropped asks whether to stop it:
-    // Yes stops it and closes the window after the outcome, No lets it end.
+    // A close while the work can still be dropped asks whether to stop it,
+    // from wherever it comes while the progress dialog shows: Yes stops the
+    // work and closes the window after the outcome, No lets it end.
     void closeWhileWorking_data() {
+        QTest::addColumn<QString>("from");
         QTest::addColumn<bool>("stop");
-        QTest::newRow("stop") << true;
-        QTest::newRow("go on") << false;
+        QTest::newRow("the window's close box, stop") << "window" << true;
+        QTest::newRow("the window's close box, go on") << "window" << false;
+        QTest::newRow("the dialog's close box, stop") << "dialog" << true;
+        QTest::newRow("the dialog's close box, go on") << "dialog" << false;
+        QTest::newRow("the program's own close, stop") << "program" << true;
     }
     void closeWhileWorking() {
+        QFETCH(QString, from);
         QFETCH(bool, stop);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("plan.doc"));
@@ -230,17 +236,26 @@ class MainWindowProgressTest : public QObject {
         Driver w(&files);
         Prepare(w, path, false, true, true);
         w.Dialogs.YesNo = {stop};
+        w.Dialogs.Progress.Shown = true;
         bool closedAtOnce = true;
-        files.WhenHeld = [&] {
-            closedAtOnce = w.Window->close();
+        w.Dialogs.Progress.WhenOpen = [&] {
+            QVERIFY(w.Dialogs.Progress.ShownDialog->isVisible());
+            if (from == u"window") {
+                Driver::WindowManagerClose(w.Window.get());
+            } else if (from == u"dialog") {
+                Driver::WindowManagerClose(w.Dialogs.Progress.ShownDialog);
+            } else {
+                closedAtOnce = w.Window->close();
+            }
+            QVERIFY(w.Window->isVisible());
             files.Release();
         };
         Run(w);
-        QVERIFY(!closedAtOnce);
-        QCOMPARE(w.Dialogs.Log.value(0).Kind, QStringLiteral("caution"));
-        QCOMPARE(w.Dialogs.Log.value(0).Text,
-                 QStringLiteral(u"文件正在处理中。要停止处理并退出吗？\n停止后文件保持原样。"));
-        QCOMPARE(w.Dialogs.Log.value(0).Title, QStringLiteral(u"友情提示"));
+        QVERIFY(!closedAtOnce || from != u"program");
+        QCOMPARE(Kinds(w), (QStringList{"progress", "caution", "message"}));
+        QCOMPARE(w.Dialogs.Log[1].Text,
+                 QStringLiteral(u"文件正在处理中。要停止处理并退出吗？停止后文件保持原样。"));
+        QCOMPARE(w.Dialogs.Log[1].Title, QStringLiteral(u"友情提示"));
         if (stop) {
             QCOMPARE(w.Dialogs.Messages(), QStringList{CancelledMessage(path)});
             QVERIFY(!w.Window->isVisible());
@@ -266,10 +281,12 @@ class MainWindowProgressTest : public QObject {
         Driver w(&files);
         Prepare(w, path, false, false, false);
         bool disabledAtOpen = false;
+        w.Dialogs.Progress.Shown = true;
         w.Dialogs.Progress.WhenOpen = [&] {
             disabledAtOpen = w.Dialogs.Progress.CancelDisabled;
             w.Dialogs.Progress.Cancel();  // a late click all the same
-            QVERIFY(!w.Window->close());
+            Driver::WindowManagerClose(w.Window.get());
+            QVERIFY(w.Window->isVisible());
             files.Release();
         };
         Run(w);
@@ -283,17 +300,20 @@ class MainWindowProgressTest : public QObject {
         QVERIFY(Read(folder.filePath(QStringLiteral("plan(秘密).doc"))) != Sample(30000));
     }
 
-    // The program's own dialog: every way of closing it asks to cancel, and
-    // it stays open until the window drops it.
+    // The program's own dialog: its button and Esc ask to cancel, its close
+    // box to close the window; it stays open until the window drops it, and
+    // blocks nothing, so the window still hears the window manager.
     void qtProgressDialog() {
         QWidget owner;
         owner.show();
         quarnix::QtModalDialogs dialogs(&owner);
         int cancels = 0;
-        auto display = dialogs.OpenProgress(QStringLiteral("Quarnix 3.3"), [&] { ++cancels; });
+        int closes = 0;
+        auto display = dialogs.OpenProgress(
+            QStringLiteral("Quarnix 3.3"), [&] { ++cancels; }, [&] { ++closes; });
         auto* dialog = owner.findChild<QDialog*>();
         QVERIFY(dialog != nullptr && dialog->isVisible());
-        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        QCOMPARE(dialog->windowModality(), Qt::NonModal);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Quarnix 3.3"));
         display->Update(QStringLiteral("正在备份…"), 42);
         QCOMPARE(dialog->findChild<QLabel*>()->text(), QStringLiteral("正在备份…"));
@@ -302,8 +322,9 @@ class MainWindowProgressTest : public QObject {
         QCOMPARE(cancel->text(), QStringLiteral("取消"));
         QTest::mouseClick(cancel, Qt::LeftButton);
         QTest::keyClick(dialog, Qt::Key_Escape);
-        QVERIFY(!dialog->close());
-        QCOMPARE(cancels, 3);
+        Driver::WindowManagerClose(dialog);
+        QCOMPARE(cancels, 2);
+        QCOMPARE(closes, 1);
         QVERIFY(dialog->isVisible());
         display->DisableCancel();
         QVERIFY(!cancel->isEnabled());

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_driver.h"
 
+#include <qpa/qwindowsysteminterface.h>
 #include <QFile>
 #include <QPushButton>
+
+#include "qt_progress_dialog.h"
 
 namespace quarnix::testing {
 
@@ -10,10 +13,17 @@ namespace {
 
 class ScriptedProgress : public ProgressDisplay {
   public:
-    ScriptedProgress(ProgressScript& script, std::function<void()> cancel) : script_(script) {
+    ScriptedProgress(ProgressScript& script, const QString& title, std::function<void()> cancel,
+                     std::function<void()> close)
+        : script_(script) {
         script_.Open = true;
         script_.CancelDisabled = false;
+        if (script_.Shown) {
+            shown_ = std::make_unique<QtProgressDialog>(script_.Owner, title, cancel, close);
+            script_.ShownDialog = shown_.get();
+        }
         script_.Cancel = std::move(cancel);
+        script_.Close = std::move(close);
         if (script_.WhenOpen) {
             // As a user's hand: after the window has finished opening the dialog.
             QMetaObject::invokeMethod(qApp, script_.WhenOpen, Qt::QueuedConnection);
@@ -22,17 +32,28 @@ class ScriptedProgress : public ProgressDisplay {
     ~ScriptedProgress() override {
         script_.Open = false;
         script_.Cancel = nullptr;
+        script_.Close = nullptr;
+        script_.ShownDialog = nullptr;
     }
     void Update(const QString& text, int percent) override {
         if (script_.Texts.isEmpty() || script_.Texts.last() != text) {
             script_.Texts.append(text);
         }
         script_.Percent = percent;
+        if (shown_ != nullptr) {
+            shown_->Update(text, percent);
+        }
     }
-    void DisableCancel() override { script_.CancelDisabled = true; }
+    void DisableCancel() override {
+        script_.CancelDisabled = true;
+        if (shown_ != nullptr) {
+            shown_->DisableCancel();
+        }
+    }
 
   private:
     ProgressScript& script_;
+    std::unique_ptr<QtProgressDialog> shown_;
 };
 
 }  // namespace
@@ -68,9 +89,10 @@ QString ScriptedDialogs::GetOpenFileName(const QString& title, const QString& fi
 }
 
 std::unique_ptr<ProgressDisplay> ScriptedDialogs::OpenProgress(const QString& title,
-                                                               std::function<void()> cancel) {
+                                                               std::function<void()> cancel,
+                                                               std::function<void()> close) {
     Log.append({QStringLiteral("progress"), {}, title, OutcomeIcon::None, {}, {}});
-    return std::make_unique<ScriptedProgress>(Progress, std::move(cancel));
+    return std::make_unique<ScriptedProgress>(Progress, title, std::move(cancel), std::move(close));
 }
 
 void ScriptedDialogs::Open(const ShownDialog& dialog) {
@@ -94,6 +116,7 @@ void ScriptedDialogs::Open(const ShownDialog& dialog) {
 }
 
 Driver::Driver(FileOps* files) : Window(std::make_unique<FrmMain>(&Dialogs, files)) {
+    Dialogs.Progress.Owner = Window.get();
     Window->show();
     QApplication::setActiveWindow(Window.get());
 }
@@ -129,6 +152,11 @@ void Driver::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) const {
 void Driver::ChooseFile(const QString& path) {
     Dialogs.Files.append(path);
     Click("cmdOpenFile");
+}
+
+void Driver::WindowManagerClose(QWidget* window) {
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
+        window->windowHandle());
 }
 
 QString Driver::Focus() const {

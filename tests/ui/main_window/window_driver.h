@@ -30,7 +30,13 @@ struct ProgressScript {
     int Percent = 0;
     bool CancelDisabled = false;
     std::function<void()> Cancel;    // presses "取消" while the dialog is open
+    std::function<void()> Close;     // the dialog's close box while it is open
     std::function<void()> WhenOpen;  // runs from the event loop once the dialog is open
+    // Shows the program's own dialog as well, above `Owner`, so that the
+    // window system's requests meet what the user would see.
+    bool Shown = false;
+    QWidget* Owner = nullptr;
+    QWidget* ShownDialog = nullptr;  // while open, when Shown
 };
 
 class ScriptedDialogs : public ModalDialogs {
@@ -50,7 +56,8 @@ class ScriptedDialogs : public ModalDialogs {
     QString GetOpenFileName(const QString& title, const QString& filter,
                             const QString& currentName) override;
     std::unique_ptr<ProgressDisplay> OpenProgress(const QString& title,
-                                                  std::function<void()> cancel) override;
+                                                  std::function<void()> cancel,
+                                                  std::function<void()> close) override;
 
   private:
     void Open(const ShownDialog& dialog);
@@ -77,6 +84,10 @@ struct Driver {
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
     void ChooseFile(const QString& path);  // "" cancels the dialog
     QString Focus() const;
+    // A request to close `window` as the window manager sends it (its close
+    // box, Alt+F4): through the window system, where Qt drops the requests
+    // to windows that a modal one blocks.
+    static void WindowManagerClose(QWidget* window);
 };
 
 // The content of a sample file of `size` bytes.
