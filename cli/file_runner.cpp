@@ -108,18 +108,6 @@ std::optional<Level> LevelByContent(CryptRequest probe, bool withPassword2) {
     return fitting == 1 ? found : std::nullopt;
 }
 
-// One request serves every file in turn; its copies of the passwords are
-// wiped however the run ends.
-struct RequestWithPasswords {
-    CryptRequest Request;
-    ~RequestWithPasswords() {
-        for (std::u16string* text : {&Request.Password1, &Request.Password1Confirm,
-                                     &Request.Password2, &Request.Password2Confirm}) {
-            Wipe(*text);
-        }
-    }
-};
-
 }  // namespace
 
 Level PasswordLevel(const RunOptions& options) {
@@ -147,8 +135,9 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
         };
     }
 
-    RequestWithPasswords held;
-    CryptRequest& request = held.Request;
+    // One request serves every file in turn; it wipes its passwords however
+    // the run ends.
+    CryptRequest request;
     request.Password1 = passwords.Password1;
     request.Password1Confirm = passwords.Password1Confirm;
     request.Password2 = passwords.Password2;

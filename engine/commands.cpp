@@ -10,43 +10,35 @@
 #include "engine/format/cipher_keys.h"
 #include "engine/format/level_marker.h"
 #include "engine/outcome_texts.h"
+#include "engine/path_kind.h"
 #include "engine/text_codec.h"
 
 namespace quarnix {
 namespace {
 
-// The last part of a path that names a file, not a folder: "." and ".." and
-// a path that ends in "/" name folders, whatever the kernel finds there.
-bool NamesAFile(std::u16string_view path) {
-    const auto slash = path.find_last_of(u'/');
-    const std::u16string_view last = slash == path.npos ? path : path.substr(slash + 1);
-    return !last.empty() && last != u"." && last != u"..";
-}
-
-// True only for an existing regular file (through symbolic links): an empty
-// path, a folder or a device counts as missing.
-bool FileExists(FileOps& files, const std::u16string& path) {
-    struct stat info {};
-    return NamesAFile(path) && files.Stat(Utf16ToUtf8(path), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 // The refusals, in their order; nullopt when the request passes them all.
-std::optional<OutcomeKind> Refusal(FileOps& files, const CryptRequest& request) {
-    if (!FileExists(files, request.FilePath)) {
-        return OutcomeKind::FileMissing;
+std::optional<CommandOutcome> Refusal(FileOps& files, const CryptRequest& request) {
+    // Only a regular file (through symbolic links) is worked on; whether it
+    // can be read and written, opening it tells.
+    const PathKind kind = KindOfPath(files, Utf16ToUtf8(request.FilePath));
+    if (kind != PathKind::RegularFile && kind != PathKind::NotReadable) {
+        CommandOutcome missing = FixedOutcome(OutcomeKind::FileMissing);
+        missing.PathKind = kind;
+        return missing;
     }
+    const auto refuse = [](OutcomeKind refusal) { return FixedOutcome(refusal); };
     if (request.Password1.empty()) {
-        return OutcomeKind::Password1Empty;
+        return refuse(OutcomeKind::Password1Empty);
     }
-    if (request.Password1 != request.Password1Confirm) {
-        return OutcomeKind::Password1Mismatch;
+    if (!(request.Password1 == request.Password1Confirm)) {
+        return refuse(OutcomeKind::Password1Mismatch);
     }
     if (request.Level == Level::TopSecret) {
         if (request.Password2.empty()) {
-            return OutcomeKind::Password2Empty;
+            return refuse(OutcomeKind::Password2Empty);
         }
-        if (request.Password2 != request.Password2Confirm) {
-            return OutcomeKind::Password2Mismatch;
+        if (!(request.Password2 == request.Password2Confirm)) {
+            return refuse(OutcomeKind::Password2Mismatch);
         }
     }
     return std::nullopt;
@@ -58,8 +50,8 @@ CommandOutcome RunCommand(Direction way, const CryptRequest& request, const Comm
     if (way == Direction::Decrypt && hooks.ConfirmDecrypt && !hooks.ConfirmDecrypt()) {
         return FixedOutcome(OutcomeKind::Cancelled);
     }
-    if (const auto refusal = Refusal(files, request)) {
-        return FixedOutcome(*refusal);
+    if (auto refusal = Refusal(files, request)) {
+        return *refusal;
     }
     // The key material comes before the backup, so that a password that
     // cannot become a key leaves no trace on disk.
@@ -72,20 +64,19 @@ CommandOutcome RunCommand(Direction way, const CryptRequest& request, const Comm
     }
     FileWorkPlan plan;
     plan.Path = Utf16ToUtf8(request.FilePath);
-    const std::u16string backup =
-        request.FilePath + (way == Direction::Encrypt ? EncryptBackupSuffix : DecryptBackupSuffix);
+    const std::u16string backup = BackupPath(request.FilePath, way == Direction::Encrypt);
     if (request.MakeBackup) {
         plan.BackupPath = Utf16ToUtf8(backup);
     }
     plan.RenamedPath = Utf16ToUtf8(RenamedPath(request, way == Direction::Encrypt));
-    for (const char16_t* suffix : {EncryptBackupSuffix, DecryptBackupSuffix}) {
-        plan.OtherBackupPaths.push_back(Utf16ToUtf8(request.FilePath + suffix));
+    for (const bool encrypt : {true, false}) {
+        plan.OtherBackupPaths.push_back(Utf16ToUtf8(BackupPath(request.FilePath, encrypt)));
     }
     plan.ReplaceBackup = request.ReplaceBackup;
     FileWorkReport report;
     const auto failed = RunFileWork(files, plan, way, *keys, hooks, &report);
     const FailureContext context{request.FilePath, way, report.BackupMade ? backup : u""};
-    const bool backupStands = failed && failed->Kind == OutcomeKind::BackupExists;
+    const bool backupStands = failed && failed->Kind == FailureKind::BackupExists;
     CommandOutcome outcome = backupStands                  ? BackupExistsOutcome(backup)
                              : failed                      ? WorkFailureOutcome(*failed, context)
                              : report.EarlierWorkCompleted ? EarlierWorkOutcome(context)
@@ -100,6 +91,10 @@ CommandOutcome RunCommand(Direction way, const CryptRequest& request, const Comm
 }
 
 }  // namespace
+
+std::u16string BackupPath(std::u16string_view filePath, bool encrypt) {
+    return std::u16string(filePath) + (encrypt ? u".备份" : u".BAK");
+}
 
 std::u16string RenamedPath(const CryptRequest& request, bool encrypt) {
     if (!request.MarkFile) {

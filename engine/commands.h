@@ -3,6 +3,7 @@
 // The encrypt and decrypt commands: a CryptRequest in, one CommandOutcome out.
 
 #include <string>
+#include <string_view>
 
 #include "engine/crypt_request.h"
 #include "engine/format/cipher.h"
@@ -25,14 +26,8 @@ CommandOutcome DecryptCommand(const CryptRequest& request, const CommandHooks& h
 // the level marker put in (encrypt) or taken out (decrypt) when MarkFile is set.
 std::u16string RenamedPath(const CryptRequest& request, bool encrypt);
 
-// The backup copy's path is the file's path followed by one of these.
-inline constexpr char16_t EncryptBackupSuffix[] = u".备份";
-inline constexpr char16_t DecryptBackupSuffix[] = u".BAK";
-
-// The confirmation DecryptCommand asks for before anything else.
-inline constexpr char16_t DecryptConfirmationTitle[] = u"友情提示";
-inline constexpr char16_t DecryptConfirmationText[] =
-    u"请确保您所选文件、加密等级及密码均正确无误，否则，会导致解密失败。【推荐您选中备份功能】"
-    u"\r\n你确实要执行解密吗？";
+// The backup copy's path: the file's path followed by ".备份" (encrypt) or
+// ".BAK" (decrypt).
+std::u16string BackupPath(std::u16string_view filePath, bool encrypt);
 
 }  // namespace quarnix

@@ -1,24 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The contract between the front ends (window, command line) and the engine:
-// the protection levels, the request a front end hands over, and the outcome
-// the engine hands back, complete with the text, title and icon to show.
+// the request a front end hands over and the outcome the engine hands back,
+// with the text to show. How an outcome is shown (a message box's title and
+// icon, the password box to empty) is the front end's business.
 
-#include <cstdint>
 #include <string>
 
-namespace quarnix {
+#include "engine/format/level.h"
+#include "engine/path_kind.h"
+#include "engine/secret_text.h"
 
-enum class Level { Secret, Secretter, TopSecret };
+namespace quarnix {
 
 // Everything a command takes from its front end, read once at the click.
 struct CryptRequest {
     std::u16string FilePath;  // the path the file chooser returned; empty when none yet
     quarnix::Level Level = quarnix::Level::Secret;
-    std::u16string Password1;
-    std::u16string Password1Confirm;
-    std::u16string Password2;         // read at TopSecret only
-    std::u16string Password2Confirm;  // read at TopSecret only
+    SecretText Password1;
+    SecretText Password1Confirm;
+    SecretText Password2;         // read at TopSecret only
+    SecretText Password2Confirm;  // read at TopSecret only
     bool MakeBackup = true;
     bool MarkFile = true;
     // The window marks the whole path, as its file chooser returned it (a dot
@@ -33,7 +35,7 @@ struct CryptRequest {
 
 enum class OutcomeKind {
     // Refusals, checked in this order before anything touches the disk.
-    FileMissing,
+    FileMissing,  // no regular file at the path; PathKind says what is there
     Password1Empty,
     Password1Mismatch,
     Password2Empty,
@@ -44,7 +46,8 @@ enum class OutcomeKind {
     // password, or a file encrypted already or not at all): nothing is shown
     // afterwards; the file is untouched.
     ContentDeclined,
-    // A password that cannot become key bytes; the file is untouched.
+    // A password that cannot become key bytes (CommandOutcome::Password says
+    // which); the file is untouched.
     PasswordCharacterRefused,
     PasswordTooLong,
     // Refused before anything is written: the file is marked unchangeable
@@ -64,8 +67,8 @@ enum class OutcomeKind {
     // The user stopped long work; the file is unchanged.
     WorkCancelled,
     Done,
-    // An earlier run on the file was interrupted while it copied its result
-    // over the file; this run completed that copy and did nothing more.
+    // An earlier run on the file was interrupted; this run finished that
+    // run's work from its record and did nothing more.
     EarlierWorkCompleted,
     // The file is held open by another program (a write lease could not be
     // taken): refused before anything is written.
@@ -75,18 +78,13 @@ enum class OutcomeKind {
     BackupExists,
 };
 
-enum class OutcomeIcon { None, Critical, Exclamation };
-
-// The password boxes a refusal may empty or focus, named after the window's boxes.
-enum class PasswordBox { None, TxtPass1, TxtPass2, TxtPass3, TxtPass4 };
-
 struct CommandOutcome {
     OutcomeKind Kind = OutcomeKind::Done;
-    std::u16string Message;  // empty for Cancelled: nothing to show
-    std::u16string Title;
-    OutcomeIcon Icon = OutcomeIcon::None;
-    PasswordBox BoxToEmpty = PasswordBox::None;
-    PasswordBox BoxToFocus = PasswordBox::None;
+    std::u16string Message;  // empty for Cancelled and ContentDeclined: nothing to show
+    // The password the outcome is about: 1 or 2; 0 for none.
+    int Password = 0;
+    // FileMissing: what the path names instead of a regular file.
+    quarnix::PathKind PathKind = quarnix::PathKind::Missing;
     // What this run set right of an earlier run that was interrupted (a
     // window put back, leftovers removed); it also heads Message.
     std::u16string Settled;

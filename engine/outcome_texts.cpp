@@ -5,19 +5,17 @@
 #include <cstring>
 
 #include "engine/error_text.h"
-#include "engine/product.h"
 #include "engine/text_codec.h"
 
 namespace quarnix {
 namespace {
 
-constexpr char16_t ErrorTitle[] = u"错误";
-constexpr char16_t WarningTitle[] = u"警告";
-
-CommandOutcome Make(OutcomeKind kind, std::u16string message, std::u16string title,
-                    OutcomeIcon icon, PasswordBox empty = PasswordBox::None,
-                    PasswordBox focus = PasswordBox::None) {
-    return CommandOutcome{kind, std::move(message), std::move(title), icon, empty, focus, {}};
+CommandOutcome Make(OutcomeKind kind, std::u16string message, int password = 0) {
+    CommandOutcome outcome;
+    outcome.Kind = kind;
+    outcome.Message = std::move(message);
+    outcome.Password = password;
+    return outcome;
 }
 
 std::u16string Quoted(std::u16string_view text) {
@@ -82,10 +80,10 @@ std::u16string StepText(const WorkFailure& f, const FailureContext& context) {
         case FailedStep::Rename: {
             const std::u16string lead =
                 u"无法把文件" + path + u"改名为" + QuotedPath(f.OtherPath) + u"：";
-            if (f.Kind == OutcomeKind::RenameTargetFolderMissing) {
+            if (f.Kind == FailureKind::RenameTargetFolderMissing) {
                 return lead + u"目标文件夹不存在。";
             }
-            if (f.Kind == OutcomeKind::RenameTargetExists) {
+            if (f.Kind == FailureKind::RenameTargetExists) {
                 return lead + u"已有同名文件，没有覆盖它。";
             }
             return lead + reason + u"。";
@@ -157,8 +155,7 @@ std::u16string StateText(const WorkFailure& f, const FailureContext& context) {
 CommandOutcome EarlierWorkOutcome(const FailureContext& context) {
     return Make(
         OutcomeKind::EarlierWorkCompleted,
-        u"本次没有再处理文件" + Quoted(context.FilePath) + u"。请先查看文件，需要时再重新操作。",
-        ApplicationTitle, OutcomeIcon::Exclamation);
+        u"本次没有再处理文件" + Quoted(context.FilePath) + u"。请先查看文件，需要时再重新操作。");
 }
 
 std::u16string SettledText(const std::vector<Leftover>& settled, const FailureContext& context) {
@@ -218,37 +215,63 @@ std::u16string ErrorText(int error) {
 CommandOutcome FixedOutcome(OutcomeKind kind) {
     switch (kind) {
         case OutcomeKind::FileMissing:
-            return Make(kind, u"你指定的文件不存在！", ErrorTitle, OutcomeIcon::Critical);
+            return Make(kind, u"你指定的文件不存在！");
         case OutcomeKind::Password1Empty:
-            return Make(kind, u"密码不能为空！", ErrorTitle, OutcomeIcon::Exclamation,
-                        PasswordBox::None, PasswordBox::TxtPass1);
+            return Make(kind, u"密码不能为空！", 1);
         case OutcomeKind::Password1Mismatch:
-            return Make(kind, u"你两次输入的密码不一致，请重新输入！", WarningTitle,
-                        OutcomeIcon::Exclamation, PasswordBox::TxtPass2, PasswordBox::TxtPass2);
+            return Make(kind, u"你两次输入的密码不一致，请重新输入！", 1);
         case OutcomeKind::Password2Empty:
-            return Make(kind, u"密码2不能为空！", ErrorTitle, OutcomeIcon::Exclamation,
-                        PasswordBox::None, PasswordBox::TxtPass3);
+            return Make(kind, u"密码2不能为空！", 2);
         case OutcomeKind::Password2Mismatch:
-            return Make(kind, u"你两次输入的密码2不一致，请重新输入！", WarningTitle,
-                        OutcomeIcon::Exclamation, PasswordBox::TxtPass4, PasswordBox::TxtPass4);
+            return Make(kind, u"你两次输入的密码2不一致，请重新输入！", 2);
         case OutcomeKind::Cancelled:
         case OutcomeKind::ContentDeclined:
-            return Make(kind, {}, {}, OutcomeIcon::None);
+            return Make(kind, {});
         case OutcomeKind::Done:
-            return Make(kind, u"操作成功！", ApplicationTitle, OutcomeIcon::None);
+            return Make(kind, u"操作成功！");
         default:
             break;
     }
-    return Make(kind, u"内部错误：未知的结果。", ErrorTitle, OutcomeIcon::Critical);
+    return Make(kind, u"内部错误：未知的结果。");
+}
+
+OutcomeKind OutcomeKindOf(FailureKind kind) {
+    switch (kind) {
+        case FailureKind::ReadFailed:
+            return OutcomeKind::ReadFailed;
+        case FailureKind::WriteFailed:
+            return OutcomeKind::WriteFailed;
+        case FailureKind::BackupFailed:
+            return OutcomeKind::BackupFailed;
+        case FailureKind::RenameFailed:
+            return OutcomeKind::RenameFailed;
+        case FailureKind::RenameTargetExists:
+            return OutcomeKind::RenameTargetExists;
+        case FailureKind::RenameTargetFolderMissing:
+            return OutcomeKind::RenameTargetFolderMissing;
+        case FailureKind::FileChanged:
+            return OutcomeKind::FileChanged;
+        case FailureKind::FileBusy:
+            return OutcomeKind::FileBusy;
+        case FailureKind::FileUnchangeable:
+            return OutcomeKind::FileUnchangeable;
+        case FailureKind::FileOpenElsewhere:
+            return OutcomeKind::FileOpenElsewhere;
+        case FailureKind::WorkCancelled:
+            return OutcomeKind::WorkCancelled;
+        case FailureKind::ContentDeclined:
+            return OutcomeKind::ContentDeclined;
+        case FailureKind::BackupExists:
+            return OutcomeKind::BackupExists;
+    }
+    return OutcomeKind::ReadFailed;
 }
 
 CommandOutcome KeyFailureOutcome(const CipherKeyFailure& failure, std::u16string_view password) {
     const std::u16string name = failure.Password == 1 ? u"密码" : u"密码2";
-    const PasswordBox box = failure.Password == 1 ? PasswordBox::TxtPass1 : PasswordBox::TxtPass3;
     if (failure.Error.kind == KeyError::Kind::TooLong) {
         return Make(OutcomeKind::PasswordTooLong,
-                    name + u"超过 32767 个字符，无法使用。文件未改动。", ErrorTitle,
-                    OutcomeIcon::Exclamation, PasswordBox::None, box);
+                    name + u"超过 32767 个字符，无法使用。文件未改动。", failure.Password);
     }
     // Show the whole character, also when it takes two UTF-16 code units.
     const std::size_t at = failure.Error.position;
@@ -264,33 +287,31 @@ CommandOutcome KeyFailureOutcome(const CipherKeyFailure& failure, std::u16string
                 name + u"的第 " + Number(at + 1) + u" 个字符" + Quoted(character) +
                     u"不能用作密钥：密码只能由英文字母、数字、空格和英文标点符号"
                     u"（键盘上不切换到中文就能打出的字符）组成，另可用欧元符号 €。文件未改动。",
-                ErrorTitle, OutcomeIcon::Exclamation, PasswordBox::None, box);
+                failure.Password);
 }
 
 CommandOutcome BackupExistsOutcome(std::u16string_view backupPath) {
-    return Make(OutcomeKind::BackupExists,
-                u"备份文件" + Quoted(backupPath) +
-                    u"已经存在，可能是以前唯一的一份备份，没有替换它。"
-                    u"文件未改动。",
-                ErrorTitle, OutcomeIcon::Exclamation);
+    return Make(OutcomeKind::BackupExists, u"备份文件" + Quoted(backupPath) +
+                                               u"已经存在，可能是以前唯一的一份备份，没有替换它。"
+                                               u"文件未改动。");
 }
 
 CommandOutcome WorkFailureOutcome(const WorkFailure& failure, const FailureContext& context) {
-    if (failure.Kind == OutcomeKind::ContentDeclined) {
-        return FixedOutcome(failure.Kind);
+    if (failure.Kind == FailureKind::ContentDeclined) {
+        return FixedOutcome(OutcomeKind::ContentDeclined);
     }
-    if (failure.Kind == OutcomeKind::WorkCancelled) {
+    if (failure.Kind == FailureKind::WorkCancelled) {
         std::u16string message = u"已取消。文件" + Quoted(context.FilePath) + u"未改动。";
         if (!context.BackupPath.empty()) {
             message += u"备份文件" + Quoted(context.BackupPath) + u"已完整保存。";
         }
-        return Make(OutcomeKind::WorkCancelled, message, ApplicationTitle, OutcomeIcon::None);
+        return Make(OutcomeKind::WorkCancelled, message);
     }
     std::u16string message = StepText(failure, context) + StateText(failure, context);
     if (!context.BackupPath.empty()) {
         message += u"备份文件" + Quoted(context.BackupPath) + u"已保存。";
     }
-    return Make(failure.Kind, message, ErrorTitle, OutcomeIcon::Critical);
+    return Make(OutcomeKindOf(failure.Kind), message);
 }
 
 }  // namespace quarnix

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The outcomes a command answers, with the exact texts, titles, icons and
-// password boxes the front ends show.
+// The outcomes a command answers, with the exact texts the front ends show.
 
 #include <string>
 #include <string_view>
@@ -16,6 +15,9 @@ namespace quarnix {
 
 // FileMissing, the four password refusals, Cancelled, ContentDeclined and Done.
 CommandOutcome FixedOutcome(OutcomeKind kind);
+
+// The outcome that answers the file work's failure of this kind.
+OutcomeKind OutcomeKindOf(FailureKind kind);
 
 // A password that cannot become a key array: which one, which character.
 CommandOutcome KeyFailureOutcome(const CipherKeyFailure& failure, std::u16string_view password);

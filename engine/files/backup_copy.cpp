@@ -132,7 +132,7 @@ WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath, boo
     const std::string folder = FolderOf(backupPath);
     TempFile temp(files);
     if (const int created = temp.Create(folder, NameOf(backupPath)); created < 0) {
-        return Failure(OutcomeKind::BackupFailed, FailedStep::CreateBackup, created, folder);
+        return Failure(FailureKind::BackupFailed, FailedStep::CreateBackup, created, folder);
     }
     const BackupAccess access = CarryOverToBackup(file, temp.fd(), backupPath, ownerOnly);
     const std::int64_t copied = CopySparse(files, file.fd(), temp.fd(), file.Length(), progress);
@@ -143,18 +143,18 @@ WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath, boo
         return ChangedByAnotherProgram();
     }
     if (copied < 0) {
-        return Failure(OutcomeKind::BackupFailed, FailedStep::CopyBackup, static_cast<int>(copied),
+        return Failure(FailureKind::BackupFailed, FailedStep::CopyBackup, static_cast<int>(copied),
                        backupPath);
     }
     if (progress.CancelRequested()) {
         return CancelledWork();
     }
     if (const int moded = GiveBackupAccess(file, temp.fd(), backupPath, access); moded < 0) {
-        return Failure(OutcomeKind::BackupFailed, FailedStep::CopyBackup, moded, backupPath);
+        return Failure(FailureKind::BackupFailed, FailedStep::CopyBackup, moded, backupPath);
     }
     progress.Flushing();
     if (const int flushed = temp.Flush(); flushed < 0) {
-        return Failure(OutcomeKind::BackupFailed, FailedStep::FlushBackup, flushed, backupPath);
+        return Failure(FailureKind::BackupFailed, FailedStep::FlushBackup, flushed, backupPath);
     }
     if (progress.CancelRequested()) {
         return CancelledWork();
@@ -167,7 +167,7 @@ WorkResult CopyToBackup(const WorkFile& file, const std::string& backupPath, boo
     FailedStep step = FailedStep::NameBackup;
     if (const int replaced = temp.Replace(backupPath, &step); replaced < 0) {
         // After FlushFolder the backup stands complete; only its durability is in doubt.
-        return Failure(OutcomeKind::BackupFailed,
+        return Failure(FailureKind::BackupFailed,
                        step == FailedStep::ReplaceFile ? FailedStep::NameBackup : step, replaced,
                        step == FailedStep::FlushFolder ? folder : backupPath);
     }

@@ -71,10 +71,10 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
         return ChangedByAnotherProgram();
     }
     if (failed < 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, failed, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, failed, {});
     }
     if (!hooks.ConfirmContent(preview)) {
-        return WorkFailure{OutcomeKind::ContentDeclined, FailedStep::Cancelled, 0, {}, {},
+        return WorkFailure{FailureKind::ContentDeclined, FailedStep::Cancelled, 0, {}, {},
                            FileState::Untouched};
     }
     return std::nullopt;

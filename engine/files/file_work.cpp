@@ -50,16 +50,16 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
     // too, and known to hold the file that is open.
     std::string real;
     if (const int resolved = files.RealPath(path, &real); resolved < 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ResolvePath, resolved, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::ResolvePath, resolved, {});
     }
     if (const int held = realFolder.Hold(FolderOf(real)); held < 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ResolvePath, held, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::ResolvePath, held, {});
     }
     const std::string target = realFolder.PathOf(NameOf(real));
     struct stat found {};
     const int looked = files.Lstat(target, &found);
     if (looked < 0 && looked != -ENOENT && looked != -ENOTDIR) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ResolvePath, looked, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::ResolvePath, looked, {});
     }
     if (looked < 0 || !SameFile(found, file.Found())) {
         return ChangedByAnotherProgram();
@@ -91,7 +91,7 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
         if (const int allowed = files.Access(realFolder.Path(), W_OK | X_OK); allowed < 0) {
             // Named as the user knows it, where it is the request's folder.
             const bool same = SameFolder(files, pathFolder.Path(), realFolder.Path());
-            return Failure(OutcomeKind::WriteFailed, FailedStep::FolderReadOnly, allowed,
+            return Failure(FailureKind::WriteFailed, FailedStep::FolderReadOnly, allowed,
                            same ? pathFolder.Path() : realFolder.Path());
         }
     }
@@ -99,7 +99,7 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
         plan.BackupPath.empty() ? "" : pathFolder.PathOf(NameOf(plan.BackupPath));
     if (!backup.empty() &&
         NameOf(backup).size() > static_cast<std::size_t>(files.NameMax(pathFolder.Path()))) {
-        return Failure(OutcomeKind::BackupFailed, FailedStep::BackupName, ENAMETOOLONG, backup);
+        return Failure(FailureKind::BackupFailed, FailedStep::BackupName, ENAMETOOLONG, backup);
     }
     // A backup already there is kept, unless the user said otherwise; one
     // that equals the file (an interrupted earlier run's) serves as it is.
@@ -109,7 +109,7 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
         if (files.Lstat(backup, &standing) == 0) {
             backupStands = BackupMatches(file, backup);
             if (!backupStands) {
-                return Failure(OutcomeKind::BackupExists, FailedStep::BackupExists, EEXIST, backup);
+                return Failure(FailureKind::BackupExists, FailedStep::BackupExists, EEXIST, backup);
             }
         }
     }
@@ -140,7 +140,7 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
         // Never give the marker to a file another program put in this one's place.
         failed = file.CheckStillAtPath();
         if (failed && file.Length() > 0) {
-            failed->State = failed->Kind == OutcomeKind::FileChanged
+            failed->State = failed->Kind == FailureKind::FileChanged
                                 ? FileState::TransformedMovedAway
                                 : FileState::TransformedNotRenamed;
         } else if (!failed) {
@@ -151,7 +151,7 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
     // point leaves the next run a record to finish the work with.
     const std::string recordPath = record.Path();
     if (const int dropped = record.Drop(); dropped < 0 && !failed) {
-        WorkFailure left = Failure(OutcomeKind::WriteFailed, FailedStep::DropRecord, dropped,
+        WorkFailure left = Failure(FailureKind::WriteFailed, FailedStep::DropRecord, dropped,
                                    recordPath, FileState::RecordLeft);
         left.OtherPath = recordPath;
         return left;
@@ -165,7 +165,7 @@ WorkResult RunFileWork(FileOps& files, const FileWorkPlan& plan, Direction way,
                        const CipherKeys& keys, const CommandHooks& hooks, FileWorkReport* report) {
     HeldFolder pathFolder(files);
     if (const int held = pathFolder.Hold(FolderOf(plan.Path)); held < 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::OpenFile, held, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::OpenFile, held, {});
     }
     HeldFolder realFolder(files);
     auto result = Work(files, plan, pathFolder, way, keys, hooks, report, realFolder);

@@ -35,7 +35,7 @@ WorkResult CopyHashing(FileOps& files, int from, int to, std::uint64_t toOffset,
         const int read =
             ReadFully(files, from, buffer.data(), chunk, static_cast<std::int64_t>(done));
         if (read < 0) {
-            return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, read, {});
+            return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, read, {});
         }
         if (read > 0) {
             return ChangedByAnotherProgram();
@@ -43,7 +43,7 @@ WorkResult CopyHashing(FileOps& files, int from, int to, std::uint64_t toOffset,
         hasher.Add(std::span(buffer).first(chunk));
         const auto at = static_cast<std::int64_t>(toOffset + done);
         if (const int wrote = WriteFully(files, to, buffer.data(), chunk, at); wrote < 0) {
-            return Failure(OutcomeKind::WriteFailed, FailedStep::WriteRecord, wrote, {});
+            return Failure(FailureKind::WriteFailed, FailedStep::WriteRecord, wrote, {});
         }
         behind.Written(at, static_cast<std::int64_t>(chunk));
         done += chunk;
@@ -80,7 +80,7 @@ WorkResult FillRecord(WorkFile& file, RunRecord& record, const std::string& fold
         const int read = HashUnits(files, file.fd(), 0, length, head, &before,
                                    [&](std::uint64_t done) { progress.Report(length + done); });
         if (read != 0) {
-            return read < 0 ? Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, read, {})
+            return read < 0 ? Failure(FailureKind::ReadFailed, FailedStep::ReadFile, read, {})
                             : ChangedByAnotherProgram();
         }
     } else {
@@ -149,7 +149,7 @@ WorkResult RewriteInPlace(WorkFile& file, const RecordStart& start, RunRecord& r
     const PhaseProgress progress(hooks, WorkPhase::Rewrite, 3 * length);
     const RecordHead head = start.Head(RecordKind::WholeInPlace, length);
     if (const int begun = record.Begin(file, start.Folder, start.ForName, head); begun < 0) {
-        return Failure(OutcomeKind::WriteFailed, FailedStep::CreateRecord, begun, start.Folder);
+        return Failure(FailureKind::WriteFailed, FailedStep::CreateRecord, begun, start.Folder);
     }
     std::vector<UnitHashes> table;
     if (auto failed = FillRecord(file, record, start.Folder, keys, progress, &table)) {
@@ -159,7 +159,7 @@ WorkResult RewriteInPlace(WorkFile& file, const RecordStart& start, RunRecord& r
     progress.Flushing();
     FailedStep step = FailedStep::WriteRecord;
     if (const int sealed = record.Seal(table, &step); sealed < 0) {
-        return Failure(OutcomeKind::WriteFailed, step, sealed, start.Folder);
+        return Failure(FailureKind::WriteFailed, step, sealed, start.Folder);
     }
     if (auto dropped = LastChanceToDrop(file, progress, &record)) {
         return dropped;
@@ -169,7 +169,7 @@ WorkResult RewriteInPlace(WorkFile& file, const RecordStart& start, RunRecord& r
     const std::string recordPath = record.Path();
     const auto keep = [&](FailedStep failedStep, int error) {
         WorkFailure failure =
-            Failure(OutcomeKind::WriteFailed, failedStep, error, {}, FileState::AwaitingSettle);
+            Failure(FailureKind::WriteFailed, failedStep, error, {}, FileState::AwaitingSettle);
         failure.OtherPath = recordPath;
         record.Keep();
         return failure;

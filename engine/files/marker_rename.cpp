@@ -45,7 +45,7 @@ int RenameByLink(FileOps& files, const std::string& from, const std::string& to)
     return files.Rename(from, to);
 }
 
-WorkFailure RenameFailure(OutcomeKind kind, int error, const std::string& from,
+WorkFailure RenameFailure(FailureKind kind, int error, const std::string& from,
                           const std::string& to, FileState state) {
     WorkFailure failure = Failure(kind, FailedStep::Rename, error, from, state);
     failure.OtherPath = to;
@@ -81,29 +81,29 @@ WorkResult CheckRename(FileOps& files, const std::string& from, const std::strin
     if (from == to) {
         return std::nullopt;
     }
-    const auto refuse = [&](OutcomeKind kind, int error) {
+    const auto refuse = [&](FailureKind kind, int error) {
         return RenameFailure(kind, error, from, to, FileState::Untouched);
     };
     const std::string folder = FolderOf(to);
     struct stat folderInfo {};
     const int found = files.Stat(folder, &folderInfo);
     if (found == -ENOENT || found == -ENOTDIR || (found == 0 && !S_ISDIR(folderInfo.st_mode))) {
-        return refuse(OutcomeKind::RenameTargetFolderMissing, ENOENT);
+        return refuse(FailureKind::RenameTargetFolderMissing, ENOENT);
     }
     if (found < 0) {
-        return refuse(OutcomeKind::RenameFailed, found);
+        return refuse(FailureKind::RenameFailed, found);
     }
     if (NameOf(to).size() > static_cast<std::size_t>(files.NameMax(folder)) ||
         to.size() >= PATH_MAX) {
-        return refuse(OutcomeKind::RenameFailed, ENAMETOOLONG);
+        return refuse(FailureKind::RenameFailed, ENAMETOOLONG);
     }
     struct stat existing {};
     if (const int taken = files.Lstat(to, &existing); taken != -ENOENT) {
-        return taken == 0 ? refuse(OutcomeKind::RenameTargetExists, EEXIST)
-                          : refuse(OutcomeKind::RenameFailed, taken);
+        return taken == 0 ? refuse(FailureKind::RenameTargetExists, EEXIST)
+                          : refuse(FailureKind::RenameFailed, taken);
     }
     if (const int allowed = MayRename(files, from, folder); allowed < 0) {
-        return refuse(OutcomeKind::RenameFailed, allowed);
+        return refuse(FailureKind::RenameFailed, allowed);
     }
     return std::nullopt;
 }
@@ -124,12 +124,12 @@ WorkResult RenameWithoutReplacing(FileOps& files, const std::string& from, const
         }
         return std::nullopt;
     }
-    OutcomeKind kind = OutcomeKind::RenameFailed;
+    FailureKind kind = FailureKind::RenameFailed;
     struct stat source {};
     if (renamed == -EEXIST || renamed == -ENOTEMPTY) {
-        kind = OutcomeKind::RenameTargetExists;
+        kind = FailureKind::RenameTargetExists;
     } else if ((renamed == -ENOENT || renamed == -ENOTDIR) && files.Lstat(from, &source) == 0) {
-        kind = OutcomeKind::RenameTargetFolderMissing;
+        kind = FailureKind::RenameTargetFolderMissing;
     }
     return RenameFailure(kind, renamed, from, to, FileState::TransformedNotRenamed);
 }

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/crypt_request.h"
 #include "engine/format/cipher.h"
+#include "engine/format/level.h"
 
 namespace quarnix {
 

@@ -48,7 +48,7 @@ Reading ReadRecord(FileOps& files, const std::string& path, uid_t fileOwner, Own
         read = ReadFully(files, fd->get(), bytes.data(), bytes.size(), 0);
     }
     if (read < 0) {
-        *failure = Failure(OutcomeKind::ReadFailed, FailedStep::ReadRecord, read, path);
+        *failure = Failure(FailureKind::ReadFailed, FailedStep::ReadRecord, read, path);
         return Reading::Damaged;
     }
     auto decoded = length && *length <= size ? DecodeRecord(bytes) : std::nullopt;
@@ -155,7 +155,7 @@ WorkResult RecordSettler::Apply(const FoundRecord& found, int recordFd) {
     std::vector<std::uint64_t> hashes;
     if (const int read = HashUnits(files_, file.fd(), 0, head.RegionLength, head, &hashes);
         read != 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, read < 0 ? read : -EIO, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, read < 0 ? read : -EIO, {});
     }
     const UnitStates states = CompareUnits(hashes, table, replaced);
     if (states.Foreign) {
@@ -183,7 +183,7 @@ WorkResult RecordSettler::Apply(const FoundRecord& found, int recordFd) {
             intact = body[i] == (head.BodyIsAfter() ? table[i].After : table[i].Before);
         }
         if (read < 0) {
-            return Failure(OutcomeKind::ReadFailed, FailedStep::ReadRecord, read, found.Path);
+            return Failure(FailureKind::ReadFailed, FailedStep::ReadRecord, read, found.Path);
         }
         if (!intact) {
             if (!states.AnyAfter) {
@@ -191,7 +191,7 @@ WorkResult RecordSettler::Apply(const FoundRecord& found, int recordFd) {
                 Note(LeftoverKind::RecordDamaged, found.Path);
                 return std::nullopt;
             }
-            WorkFailure failure = Failure(OutcomeKind::ReadFailed, FailedStep::ReadRecord, EBADMSG,
+            WorkFailure failure = Failure(FailureKind::ReadFailed, FailedStep::ReadRecord, EBADMSG,
                                           found.Path, FileState::TornRecordDamaged);
             failure.OtherPath = found.Path;
             return failure;
@@ -203,7 +203,7 @@ WorkResult RecordSettler::Apply(const FoundRecord& found, int recordFd) {
             copied = files_.Fdatasync(file.fd());
         }
         if (copied < 0) {
-            WorkFailure failure = Failure(OutcomeKind::WriteFailed, FailedStep::WriteFile, copied,
+            WorkFailure failure = Failure(FailureKind::WriteFailed, FailedStep::WriteFile, copied,
                                           {}, FileState::AwaitingSettle);
             failure.OtherPath = found.Path;
             return failure;
@@ -212,7 +212,7 @@ WorkResult RecordSettler::Apply(const FoundRecord& found, int recordFd) {
             files_.Fsync(file.fd());
         }
         if (const int refreshed = file.Refresh(); refreshed < 0) {
-            return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, refreshed, {});
+            return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, refreshed, {});
         }
     }
     if (!forward) {
@@ -247,7 +247,7 @@ WorkResult RecordSettler::Finish(const FoundRecord& found, bool torn) {
 
 WorkResult RecordSettler::Drop(const FoundRecord& found) {
     if (const int removed = files_.Unlink(found.Path); removed < 0) {
-        return Failure(OutcomeKind::WriteFailed, FailedStep::DropRecord, removed, found.Path,
+        return Failure(FailureKind::WriteFailed, FailedStep::DropRecord, removed, found.Path,
                        settlement_->Finished ? FileState::RecordLeft : FileState::Untouched);
     }
     FlushFolder(files_, FolderOf(found.Path));

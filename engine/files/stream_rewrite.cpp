@@ -26,7 +26,7 @@ WorkResult SealReplacedRecord(FileOps& files, const std::string& folder, RunReco
     struct stat made {};
     if (const int found = files.Fstat(newFile, &made); found < 0) {
         record.Drop();
-        return Failure(OutcomeKind::WriteFailed, FailedStep::WriteRecord, found, folder);
+        return Failure(FailureKind::WriteFailed, FailedStep::WriteRecord, found, folder);
     }
     record.SetNewInode(static_cast<std::uint64_t>(made.st_ino));
     std::vector<UnitHashes> table(after.size());
@@ -35,7 +35,7 @@ WorkResult SealReplacedRecord(FileOps& files, const std::string& folder, RunReco
     }
     FailedStep step = FailedStep::WriteRecord;
     if (const int sealed = record.Seal(table, &step); sealed < 0) {
-        return Failure(OutcomeKind::WriteFailed, step, sealed, folder);
+        return Failure(FailureKind::WriteFailed, step, sealed, folder);
     }
     return std::nullopt;
 }
@@ -51,7 +51,7 @@ WorkResult RewriteThroughTemp(WorkFile& file, const RecordStart& start, RunRecor
     const std::string target = folder + "/" + start.ForName;
     TempFile temp(files);
     if (const int created = temp.Create(folder, start.ForName); created < 0) {
-        return Failure(OutcomeKind::WriteFailed, FailedStep::CreateTemp, created, folder);
+        return Failure(FailureKind::WriteFailed, FailedStep::CreateTemp, created, folder);
     }
     if (!CarryOverAll(file, temp.fd(), target)) {
         *inPlaceInstead = true;
@@ -62,7 +62,7 @@ WorkResult RewriteThroughTemp(WorkFile& file, const RecordStart& start, RunRecor
     if (renameFollows) {
         const RecordHead head = start.Head(RecordKind::Replaced, file.Length());
         if (const int begun = record.Begin(file, folder, start.ForName, head); begun < 0) {
-            return Failure(OutcomeKind::WriteFailed, FailedStep::CreateRecord, begun, folder);
+            return Failure(FailureKind::WriteFailed, FailedStep::CreateRecord, begun, folder);
         }
     }
     const PhaseProgress progress(hooks, WorkPhase::Rewrite, file.Length());
@@ -76,13 +76,13 @@ WorkResult RewriteThroughTemp(WorkFile& file, const RecordStart& start, RunRecor
     WorkResult failed = StreamTransformed(files, file.Length(), ends, start.Way, keys, progress);
     if (!failed) {
         if (const int moded = GiveAccess(file, temp.fd(), target); moded < 0) {
-            failed = Failure(OutcomeKind::WriteFailed, FailedStep::SetMode, moded, {});
+            failed = Failure(FailureKind::WriteFailed, FailedStep::SetMode, moded, {});
         }
     }
     if (!failed) {
         progress.Flushing();
         if (const int flushed = temp.Flush(); flushed < 0) {
-            failed = Failure(OutcomeKind::WriteFailed, FailedStep::FlushTemp, flushed, folder);
+            failed = Failure(FailureKind::WriteFailed, FailedStep::FlushTemp, flushed, folder);
         }
     }
     if (failed) {
@@ -101,14 +101,14 @@ WorkResult RewriteThroughTemp(WorkFile& file, const RecordStart& start, RunRecor
     if (const int replaced = temp.Replace(target, &step); replaced < 0) {
         if (step == FailedStep::FlushFolder) {
             file.Adopt(temp.Release());
-            return Failure(OutcomeKind::WriteFailed, step, replaced, folder,
+            return Failure(FailureKind::WriteFailed, step, replaced, folder,
                            FileState::TransformedNotRenamed);
         }
         record.Drop();
-        return Failure(OutcomeKind::WriteFailed, step, replaced, {});
+        return Failure(FailureKind::WriteFailed, step, replaced, {});
     }
     if (const int adopted = file.Adopt(temp.Release()); adopted < 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, adopted, {},
+        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, adopted, {},
                        FileState::TransformedNotRenamed);
     }
     return std::nullopt;

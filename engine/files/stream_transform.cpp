@@ -39,7 +39,7 @@ WorkResult StreamTransformed(FileOps& files, std::uint64_t fileLength, const Str
                               static_cast<std::int64_t>(ends.SourceOffset + segment.SourceOffset +
                                                         inSegment));
                 if (read < 0) {
-                    return Failure(OutcomeKind::ReadFailed, ends.ReadStep, read, {});
+                    return Failure(FailureKind::ReadFailed, ends.ReadStep, read, {});
                 }
                 if (read > 0) {  // shortened meanwhile
                     return ChangedByAnotherProgram();
@@ -55,7 +55,7 @@ WorkResult StreamTransformed(FileOps& files, std::uint64_t fileLength, const Str
             const auto at = static_cast<std::int64_t>(ends.TargetOffset + written);
             if (const int wrote = WriteFully(files, ends.Target, buffer.data(), chunk, at);
                 wrote < 0) {
-                return Failure(OutcomeKind::WriteFailed, ends.WriteStep, wrote, ends.TargetFolder);
+                return Failure(FailureKind::WriteFailed, ends.WriteStep, wrote, ends.TargetFolder);
             }
             behind->Written(at, static_cast<std::int64_t>(chunk));
         }

@@ -33,7 +33,7 @@ WorkResult SealWindowRecord(const WorkFile& file, const RecordStart& start, RunR
     FileOps& files = file.files();
     const RecordHead head = start.Head(RecordKind::Window, window.size());
     if (const int begun = record.Begin(file, start.Folder, start.ForName, head); begun < 0) {
-        return Failure(OutcomeKind::WriteFailed, FailedStep::CreateRecord, begun, start.Folder);
+        return Failure(FailureKind::WriteFailed, FailedStep::CreateRecord, begun, start.Folder);
     }
     std::vector<std::uint64_t> before;
     std::vector<std::uint64_t> after;
@@ -56,7 +56,7 @@ WorkResult SealWindowRecord(const WorkFile& file, const RecordStart& start, RunR
         record.Drop();
     }
     if (result < 0) {
-        return Failure(OutcomeKind::WriteFailed, step, result, start.Folder);
+        return Failure(FailureKind::WriteFailed, step, result, start.Folder);
     }
     return std::nullopt;
 }
@@ -72,7 +72,7 @@ WorkResult RewriteWindow(WorkFile& file, const RecordStart& start, RunRecord& re
     std::vector<std::uint8_t> old(w);
     const int read = ReadFully(files, fd, old.data(), old.size(), 0);
     if (read < 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, read, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, read, {});
     }
     if (read > 0) {
         return ChangedByAnotherProgram();
@@ -98,10 +98,10 @@ WorkResult RewriteWindow(WorkFile& file, const RecordStart& start, RunRecord& re
     if (error < 0) {
         const std::string recordPath = record.Path();
         if (PutBack(files, fd, old) && record.Drop() == 0) {
-            return Failure(OutcomeKind::WriteFailed, step, error, {}, FileState::Untouched);
+            return Failure(FailureKind::WriteFailed, step, error, {}, FileState::Untouched);
         }
         WorkFailure failure =
-            Failure(OutcomeKind::WriteFailed, step, error, {}, FileState::AwaitingSettle);
+            Failure(FailureKind::WriteFailed, step, error, {}, FileState::AwaitingSettle);
         failure.OtherPath = recordPath;
         record.Keep();
         return failure;
@@ -110,7 +110,7 @@ WorkResult RewriteWindow(WorkFile& file, const RecordStart& start, RunRecord& re
     if (RestoreMode(file)) {
         if (const int flushed = files.Fsync(fd); flushed < 0) {
             record.Drop();
-            return Failure(OutcomeKind::WriteFailed, FailedStep::FlushFile, flushed, {},
+            return Failure(FailureKind::WriteFailed, FailedStep::FlushFile, flushed, {},
                            FileState::TransformedNotRenamed);
         }
     }

@@ -7,10 +7,26 @@
 #include <optional>
 #include <string>
 
-#include "engine/crypt_request.h"
 #include "engine/format/cipher.h"
 
 namespace quarnix {
+
+// How the file work ended, as the command above it answers the user.
+enum class FailureKind {
+    ReadFailed,
+    WriteFailed,
+    BackupFailed,
+    RenameFailed,
+    RenameTargetExists,         // a file took the new name
+    RenameTargetFolderMissing,  // the new name lies in a folder that does not exist
+    FileChanged,                // another program changed the file meanwhile
+    FileBusy,                   // another program holds a lock on the file
+    FileUnchangeable,           // chattr +i or +a
+    FileOpenElsewhere,          // another program has the file open
+    WorkCancelled,              // the user stopped the work
+    ContentDeclined,            // the user declined after the look at the content
+    BackupExists,               // a file stands under the backup's name
+};
 
 enum class FailedStep {
     OpenFile,        // opening the file for reading and writing
@@ -60,7 +76,7 @@ enum class FileState {
 };
 
 struct WorkFailure {
-    OutcomeKind Kind = OutcomeKind::ReadFailed;
+    FailureKind Kind = FailureKind::ReadFailed;
     FailedStep Step = FailedStep::ReadFile;
     int Error = 0;          // errno, 0 when there is none
     std::string Path;       // UTF-8: the file, folder or backup the step worked on
@@ -95,7 +111,7 @@ struct Leftover {
 // nullopt: the step succeeded.
 using WorkResult = std::optional<WorkFailure>;
 
-inline WorkFailure Failure(OutcomeKind kind, FailedStep step, int error, std::string path,
+inline WorkFailure Failure(FailureKind kind, FailedStep step, int error, std::string path,
                            FileState state = FileState::Untouched) {
     return WorkFailure{kind, step, error < 0 ? -error : error, std::move(path), {}, state};
 }
@@ -103,12 +119,12 @@ inline WorkFailure Failure(OutcomeKind kind, FailedStep step, int error, std::st
 // Another program changed, replaced or shortened the file while the work ran:
 // its work is kept and this command's dropped.
 inline WorkFailure ChangedByAnotherProgram() {
-    return Failure(OutcomeKind::FileChanged, FailedStep::FileChanged, 0, {},
+    return Failure(FailureKind::FileChanged, FailedStep::FileChanged, 0, {},
                    FileState::LeftToOtherProgram);
 }
 
 inline WorkFailure CancelledWork() {
-    return WorkFailure{OutcomeKind::WorkCancelled, FailedStep::Cancelled, 0, {}, {},
+    return WorkFailure{FailureKind::WorkCancelled, FailedStep::Cancelled, 0, {}, {},
                        FileState::Untouched};
 }
 

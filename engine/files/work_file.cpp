@@ -45,18 +45,18 @@ WorkResult WorkFile::Open() {
     // answers at once.
     const int fd = files_.Open(openPath_, O_RDWR | O_NOCTTY | O_NONBLOCK, 0);
     if (fd == -EWOULDBLOCK) {
-        return Failure(OutcomeKind::FileBusy, FailedStep::FileBusy, 0, {});
+        return Failure(FailureKind::FileBusy, FailedStep::FileBusy, 0, {});
     }
     if (fd < 0) {
         if (fd == -EPERM && MarkedUnchangeable(files_, openPath_)) {
-            return Failure(OutcomeKind::FileUnchangeable, FailedStep::Unchangeable, 0, {});
+            return Failure(FailureKind::FileUnchangeable, FailedStep::Unchangeable, 0, {});
         }
-        return Failure(OutcomeKind::ReadFailed, FailedStep::OpenFile, fd, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::OpenFile, fd, {});
     }
     fd_.Reset(fd);
     if (const int locked = LockForWork(files_, fd); locked < 0) {
         const bool busy = locked == -EAGAIN || locked == -EACCES;
-        return Failure(busy ? OutcomeKind::FileBusy : OutcomeKind::ReadFailed, FailedStep::FileBusy,
+        return Failure(busy ? FailureKind::FileBusy : FailureKind::ReadFailed, FailedStep::FileBusy,
                        busy ? 0 : locked, {});
     }
     // A program that keeps the file open could write to it at any time, and
@@ -66,11 +66,11 @@ WorkResult WorkFile::Open() {
     // are all there is.
     const int leased = files_.Lease(fd, F_WRLCK);
     if (leased == -EAGAIN) {
-        return Failure(OutcomeKind::FileOpenElsewhere, FailedStep::LeaseRefused, 0, {});
+        return Failure(FailureKind::FileOpenElsewhere, FailedStep::LeaseRefused, 0, {});
     }
     leased_ = leased == 0;
     if (const int found = files_.Fstat(fd, &found_); found < 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, found, {});
     }
     if (!S_ISREG(found_.st_mode)) {
         // Swapped for something else since the existence test.
@@ -80,7 +80,7 @@ WorkResult WorkFile::Open() {
         flags_ = 0;
     }
     if ((flags_ & UnchangeableFlags) != 0) {
-        return Failure(OutcomeKind::FileUnchangeable, FailedStep::Unchangeable, 0, {});
+        return Failure(FailureKind::FileUnchangeable, FailedStep::Unchangeable, 0, {});
     }
     return std::nullopt;
 }
@@ -92,14 +92,14 @@ namespace {
 WorkResult Look(FileOps& files, int fd, const std::string& path, struct stat* now,
                 struct stat* named) {
     if (const int found = files.Fstat(fd, now); found < 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, found, {});
     }
     const int found = files.Stat(path, named);
     if (found == -ENOENT || found == -ENOTDIR) {
         return ChangedByAnotherProgram();
     }
     if (found < 0) {
-        return Failure(OutcomeKind::ReadFailed, FailedStep::ReadFile, found, {});
+        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, found, {});
     }
     return std::nullopt;
 }
@@ -119,7 +119,7 @@ WorkResult WorkFile::CheckUnchanged() const {
     // now: it may write at any moment, also after this work has replaced the
     // file. Refused, the file untouched.
     if (leased_ && files_.LeaseHeld(fd_.get()) != F_WRLCK) {
-        return Failure(OutcomeKind::FileOpenElsewhere, FailedStep::LeaseRefused, 0, {});
+        return Failure(FailureKind::FileOpenElsewhere, FailedStep::LeaseRefused, 0, {});
     }
     return std::nullopt;
 }

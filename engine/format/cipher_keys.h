@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
-#include "engine/crypt_request.h"
 #include "engine/format/key_material.h"
+#include "engine/format/level.h"
 
 namespace quarnix {
 

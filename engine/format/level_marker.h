@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/crypt_request.h"
+#include "engine/format/level.h"
 
 namespace quarnix {
 

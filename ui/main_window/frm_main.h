@@ -13,6 +13,7 @@
 #include "main_window_texts.h"
 #include "modal_dialogs.h"
 #include "open_file_dialog.h"
+#include "outcome_presentation.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -13,14 +13,17 @@
 #include "content_check/content_verdict.h"
 #include "engine/outcome_texts.h"
 #include "frm_main.h"
+#include "outcome_presentation.h"
 #include "password_line_edit.h"
 
 namespace quarnix {
 
 namespace {
 
-std::u16string Text(const QLineEdit* box) {
-    return box->text().toStdU16String();
+// The box's text as the request's password, without a copy of it on the way.
+std::u16string_view Text(const QLineEdit* box) {
+    const QString& text = box->text();
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
 }  // namespace
@@ -63,8 +66,8 @@ void FrmMain::CmdDecrypt_Click() {
     const CryptRequest request = BuildRequest();
     // The command's first step, asked here on the user-interface thread before
     // any check: No ends the command with nothing more shown.
-    if (!dialogs_->AskYesNo(QString::fromUtf16(DecryptConfirmationText),
-                            QString::fromUtf16(DecryptConfirmationTitle))) {
+    if (!dialogs_->AskYesNo(texts::Q(texts::DecryptConfirmationText),
+                            texts::Q(texts::DecryptConfirmationTitle))) {
         return;
     }
     RunAndShow(&DecryptCommand, request, texts::ProgressDecrypt);
@@ -83,9 +86,7 @@ void FrmMain::RunAndShow(CommandWork::Command command, const CryptRequest& reque
         // again allowing the old backup to be replaced. No leaves it at that.
         // What it set right of an interrupted earlier run is said either way.
         const std::u16string settled = outcome.Settled;
-        const std::u16string backup =
-            request.FilePath +
-            (command == &EncryptCommand ? EncryptBackupSuffix : DecryptBackupSuffix);
+        const std::u16string backup = BackupPath(request.FilePath, command == &EncryptCommand);
         if (dialogs_->AskYesNoDefaultNo(
                 u'“' + QString::fromStdU16String(backup) + texts::Q(texts::ReplaceBackupQuestion),
                 texts::Q(texts::ReplaceBackupTitle))) {
@@ -123,14 +124,14 @@ void FrmMain::ShowOutcome(const CommandOutcome& outcome) {
     if (outcome.Message.empty()) {
         return;  // the user declined a question: nothing more to show
     }
-    const QString title =
-        outcome.Title.empty() ? windowTitle() : QString::fromStdU16String(outcome.Title);
-    dialogs_->ShowMessage(QString::fromStdU16String(outcome.Message), title, outcome.Icon);
-    if (QLineEdit* box = PasswordBoxNamed(outcome.BoxToEmpty)) {
+    const OutcomePresentation shown = PresentationOf(outcome);
+    dialogs_->ShowMessage(QString::fromStdU16String(outcome.Message),
+                          shown.Title.isEmpty() ? windowTitle() : shown.Title, shown.Icon);
+    if (QLineEdit* box = PasswordBoxNamed(shown.BoxToEmpty)) {
         box->clear();
     }
     // A hidden box is never given the focus.
-    if (QLineEdit* box = PasswordBoxNamed(outcome.BoxToFocus); box != nullptr && box->isVisible()) {
+    if (QLineEdit* box = PasswordBoxNamed(shown.BoxToFocus); box != nullptr && box->isVisible()) {
         box->setFocus();
     }
 }

@@ -114,7 +114,7 @@ void FrmMain::dropEvent(QDropEvent* event) {
     QMetaObject::invokeMethod(
         this,
         [this, text] {
-            dialogs_->ShowMessage(text, texts::Q(texts::ErrorTitle), OutcomeIcon::Critical);
+            dialogs_->ShowMessage(text, texts::Q(texts::ErrorTitle), MessageIcon::Critical);
         },
         Qt::QueuedConnection);
 }

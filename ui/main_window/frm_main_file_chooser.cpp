@@ -19,7 +19,7 @@ void FrmMain::cmdOpenFile_Click() {
     ChooseFile(CmnOpenDialog.FileName());
     if (CmnOpenDialog.FileName().isEmpty()) {
         dialogs_->ShowMessage(texts::Q(texts::NoFileChosen), texts::Q(texts::ErrorTitle),
-                              OutcomeIcon::Critical);
+                              MessageIcon::Critical);
     }
 }
 

@@ -45,7 +45,7 @@ void FrmMain::TxtPass1_LostFocus() {
     if (const auto warning = CheckPassword1OnLeave(TxtPass1->text())) {
         QWidget* const goingTo = QApplication::focusWidget();
         ++leaveMessagesShown_;
-        dialogs_->ShowMessage(warning->Message, warning->Title, OutcomeIcon::Exclamation);
+        dialogs_->ShowMessage(warning->Message, warning->Title, MessageIcon::Exclamation);
         LetGoOfAnInterruptedClick(this, goingTo);
     }
 }
@@ -61,7 +61,7 @@ void FrmMain::TxtPass3_LostFocus() {
     }
     QWidget* const goingTo = QApplication::focusWidget();
     ++leaveMessagesShown_;
-    dialogs_->ShowMessage(warning->Message, warning->Title, OutcomeIcon::Exclamation);
+    dialogs_->ShowMessage(warning->Message, warning->Title, MessageIcon::Exclamation);
     LetGoOfAnInterruptedClick(this, goingTo);
     if (warning->ClearAndRefocus) {
         TxtPass3->clear();

@@ -56,12 +56,14 @@ inline constexpr char16_t NoFileChosen[] = u"文件不存在！";
 inline constexpr char16_t ErrorTitle[] = u"错误";
 inline constexpr char16_t WarningTitle[] = u"警告";
 
-// The checks on leaving a password box.
+// The check on leaving the box of password 1 (password 2's advice is the engine's).
 inline constexpr char16_t Password1Empty[] = u"密码不能为空！";
-inline constexpr char16_t Password2Empty[] = u"密码2不能为空！";
-inline constexpr char16_t Password2SameAsPassword1[] =
-    u"你输入的密码2与上面的第一组密码相同，请重新输入！";
-inline constexpr char16_t Password2TooShort[] = u"你输入的密码2太短，至少是5位密码。请重新输入！";
+
+// The question the decrypt command asks before anything else.
+inline constexpr char16_t DecryptConfirmationTitle[] = u"友情提示";
+inline constexpr char16_t DecryptConfirmationText[] =
+    u"请确保您所选文件、加密等级及密码均正确无误，否则，会导致解密失败。【推荐您选中备份功能】"
+    u"\r\n你确实要执行解密吗？";
 
 // The progress dialog of long work: what the work does now, and its button.
 inline constexpr char16_t ProgressBackup[] = u"正在备份…";

@@ -9,17 +9,20 @@
 #include <functional>
 #include <memory>
 
-#include "engine/crypt_request.h"
 #include "progress_display.h"
 
 namespace quarnix {
+
+// The icon of a message box: the stop sign of an error, the exclamation mark
+// of a warning, or none.
+enum class MessageIcon { None, Critical, Exclamation };
 
 class ModalDialogs {
   public:
     virtual ~ModalDialogs() = default;
 
-    // A message box with an OK button only; OutcomeIcon::None shows no icon.
-    virtual void ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) = 0;
+    // A message box with an OK button only; MessageIcon::None shows no icon.
+    virtual void ShowMessage(const QString& text, const QString& title, MessageIcon icon) = 0;
 
     // A question with Yes and No buttons, Yes the default and no icon; true for Yes.
     virtual bool AskYesNo(const QString& text, const QString& title) = 0;

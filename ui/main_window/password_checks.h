@@ -19,12 +19,8 @@ struct LeaveWarning {
 // Leaving TxtPass1: an empty password 1 is reported, nothing more.
 std::optional<LeaveWarning> CheckPassword1OnLeave(const QString& password1);
 
-// Leaving TxtPass3: empty, then equal to password 1, then shorter than
-// MinimumPassword2Length; the first rule that applies wins.
+// Leaving TxtPass3: the engine's advice on password 2 (AdviseOnPassword2).
 std::optional<LeaveWarning> CheckPassword2OnLeave(const QString& password2,
                                                   const QString& password1);
-
-// Characters are UTF-16 code units, as everywhere in the program.
-inline constexpr qsizetype MinimumPassword2Length = 5;
 
 }  // namespace quarnix

@@ -16,13 +16,13 @@ namespace quarnix {
 
 namespace {
 
-QMessageBox::Icon BoxIcon(OutcomeIcon icon) {
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
-        case OutcomeIcon::Critical:
+        case MessageIcon::Critical:
             return QMessageBox::Critical;
-        case OutcomeIcon::Exclamation:
+        case MessageIcon::Exclamation:
             return QMessageBox::Warning;
-        case OutcomeIcon::None:
+        case MessageIcon::None:
             break;
     }
     return QMessageBox::NoIcon;
@@ -108,7 +108,7 @@ void UseEntryPatterns(QFileDialog& dialog, const QList<FileTypeEntry>& entries) 
 }  // namespace
 
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
-                                            const QString& title, OutcomeIcon icon) {
+                                            const QString& title, MessageIcon icon) {
     return MakeBox(owner, BoxIcon(icon), text, title, QMessageBox::Ok);
 }
 
@@ -148,7 +148,7 @@ std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* owner, const QString& t
     return dialog;
 }
 
-void QtModalDialogs::ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) {
+void QtModalDialogs::ShowMessage(const QString& text, const QString& title, MessageIcon icon) {
     MakeMessageBox(owner_, text, title, icon)->exec();
 }
 

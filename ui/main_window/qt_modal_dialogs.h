@@ -18,7 +18,7 @@ class QtModalDialogs : public ModalDialogs {
     // The dialogs are modal to `owner`, which may be null.
     explicit QtModalDialogs(QWidget* owner) : owner_(owner) {}
 
-    void ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) override;
+    void ShowMessage(const QString& text, const QString& title, MessageIcon icon) override;
     bool AskYesNo(const QString& text, const QString& title) override;
     bool AskYesNoDefaultNo(const QString& text, const QString& title) override;
     // The file-type entry the user picked last stays picked for the next
@@ -37,7 +37,7 @@ class QtModalDialogs : public ModalDialogs {
 
 // The dialogs as QtModalDialogs sets them up, before they are run.
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
-                                            const QString& title, OutcomeIcon icon);
+                                            const QString& title, MessageIcon icon);
 std::unique_ptr<QMessageBox> MakeYesNoBox(
     QWidget* owner, const QString& text, const QString& title,
     QMessageBox::StandardButton defaultButton = QMessageBox::Yes);

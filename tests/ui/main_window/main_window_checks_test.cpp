@@ -19,7 +19,7 @@
 #include "ui/application/application_setup.h"
 #include "window_driver.h"
 
-using quarnix::OutcomeIcon;
+using quarnix::MessageIcon;
 using quarnix::testing::Driver;
 
 namespace {
@@ -55,7 +55,7 @@ class MainWindowChecksTest : public QObject {
         w.ChooseFile(QString());  // cancelled before any choice
         QCOMPARE(w.Dialogs.Messages(), QStringList{"文件不存在！"});
         QCOMPARE(w.Dialogs.Log[1].Title, Error);
-        QCOMPARE(w.Dialogs.Log[1].Icon, OutcomeIcon::Critical);
+        QCOMPARE(w.Dialogs.Log[1].Icon, MessageIcon::Critical);
         QVERIFY(typedWhileShown.isEmpty() && w.Window->ChosenPath().isEmpty());
         w.Dialogs.WhileOpen = nullptr;
 
@@ -184,13 +184,13 @@ class MainWindowChecksTest : public QObject {
     // for a window manager to show the whole title over a short text.
     void theProgramsMessageBoxes() {
         auto stop = quarnix::MakeMessageBox(nullptr, QStringLiteral("文件不存在！"), Error,
-                                            OutcomeIcon::Critical);
+                                            MessageIcon::Critical);
         QCOMPARE(stop->icon(), QMessageBox::Critical);
         QCOMPARE(stop->windowTitle(), Error);
         QCOMPARE(stop->standardButtons(), QMessageBox::Ok);
         QCOMPARE(stop->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
         auto done = quarnix::MakeMessageBox(nullptr, QStringLiteral("操作成功！"),
-                                            QStringLiteral("Quarnix 3.3"), OutcomeIcon::None);
+                                            QStringLiteral("Quarnix 3.3"), MessageIcon::None);
         done->show();
         QFont bold = done->font();
         bold.setBold(true);
@@ -199,9 +199,9 @@ class MainWindowChecksTest : public QObject {
         QVERIFY2(done->width() >= title * 5 / 4 + 4 * done->fontMetrics().height(),
                  qPrintable(QString::number(done->width())));
         done->hide();
-        QCOMPARE(quarnix::MakeMessageBox(nullptr, {}, {}, OutcomeIcon::Exclamation)->icon(),
+        QCOMPARE(quarnix::MakeMessageBox(nullptr, {}, {}, MessageIcon::Exclamation)->icon(),
                  QMessageBox::Warning);
-        QCOMPARE(quarnix::MakeMessageBox(nullptr, {}, {}, OutcomeIcon::None)->icon(),
+        QCOMPARE(quarnix::MakeMessageBox(nullptr, {}, {}, MessageIcon::None)->icon(),
                  QMessageBox::NoIcon);
         auto question = quarnix::MakeYesNoBox(nullptr, QStringLiteral("一\r\n二？"),
                                               QStringLiteral("友情提示"));
@@ -223,7 +223,7 @@ class MainWindowChecksTest : public QObject {
         w.Click("TxtPass2");
         QCOMPARE(w.Dialogs.Messages(), QStringList{Password1Empty});
         QCOMPARE(w.Dialogs.Log[0].Title, Error);
-        QCOMPARE(w.Dialogs.Log[0].Icon, OutcomeIcon::Exclamation);
+        QCOMPARE(w.Dialogs.Log[0].Icon, MessageIcon::Exclamation);
         QCOMPARE(w.Focus(), QStringLiteral("TxtPass2"));
         w.Type("TxtPass1", QStringLiteral(" "));
         w.Key(Qt::Key_Tab);
@@ -281,7 +281,7 @@ class MainWindowChecksTest : public QObject {
             return;
         }
         QCOMPARE(w.Dialogs.Log[0].Title, message == Password2Empty ? Error : Warning);
-        QCOMPARE(w.Dialogs.Log[0].Icon, OutcomeIcon::Exclamation);
+        QCOMPARE(w.Dialogs.Log[0].Icon, MessageIcon::Exclamation);
         QCOMPARE(whileShown, password2);  // the message comes before the clearing
         const bool cleared = message != Password2Empty;
         QVERIFY(w.Box("TxtPass3")->text().isEmpty());

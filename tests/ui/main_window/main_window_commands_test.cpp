@@ -10,7 +10,7 @@
 #include "engine/files/temp_file.h"
 #include "window_driver.h"
 
-using quarnix::OutcomeIcon;
+using quarnix::MessageIcon;
 using quarnix::testing::Driver;
 using quarnix::testing::Read;
 using quarnix::testing::Sample;
@@ -61,15 +61,15 @@ class MainWindowCommandsTest : public QObject {
         QTest::addColumn<QStringList>("passwords");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<OutcomeIcon>("icon");
+        QTest::addColumn<MessageIcon>("icon");
         QTest::addColumn<QString>("emptied");  // "" for none
         QTest::addColumn<QString>("focused");  // "" for the button pressed
         for (const bool decrypt : {false, true}) {
             const auto row = [decrypt](const char* name) -> QTestData& {
                 return QTest::addRow("%s, %s", decrypt ? "decrypt" : "encrypt", name) << decrypt;
             };
-            const OutcomeIcon stop = OutcomeIcon::Critical;
-            const OutcomeIcon exclamation = OutcomeIcon::Exclamation;
+            const MessageIcon stop = MessageIcon::Critical;
+            const MessageIcon exclamation = MessageIcon::Exclamation;
             row("no file") << false << false << QStringList{} << Missing << "错误" << stop << ""
                            << "";
             row("no file, no password")
@@ -93,7 +93,7 @@ class MainWindowCommandsTest : public QObject {
                 << "TxtPass4";
             row("done, the hidden pair ignored")
                 << true << false << QStringList{"first1", "first1", "", "stray22"} << Done
-                << "Quarnix 3.3" << OutcomeIcon::None << ""
+                << "Quarnix 3.3" << MessageIcon::None << ""
                 << "";
         }
     }
@@ -104,7 +104,7 @@ class MainWindowCommandsTest : public QObject {
         QFETCH(QStringList, passwords);
         QFETCH(QString, message);
         QFETCH(QString, title);
-        QFETCH(OutcomeIcon, icon);
+        QFETCH(MessageIcon, icon);
         QFETCH(QString, emptied);
         QFETCH(QString, focused);
         QTemporaryDir folder;

@@ -14,7 +14,7 @@
 #include "main_window_texts.h"
 #include "window_driver.h"
 
-using quarnix::OutcomeIcon;
+using quarnix::MessageIcon;
 using quarnix::testing::Driver;
 
 namespace {
@@ -283,7 +283,7 @@ class MainWindowOpenTest : public QObject {
             QCOMPARE(w.Dialogs.Log.size(), 1);
             QCOMPARE(w.Dialogs.Log[0].Text, message);
             QCOMPARE(w.Dialogs.Log[0].Title, QStringLiteral(u"错误"));
-            QCOMPARE(w.Dialogs.Log[0].Icon, OutcomeIcon::Critical);
+            QCOMPARE(w.Dialogs.Log[0].Icon, MessageIcon::Critical);
         }
     }
 };

@@ -53,7 +53,7 @@ class MessageLinesTest : public QObject {
         QFETCH(QString, text);
         QFETCH(bool, icon);
         auto box = icon ? quarnix::MakeMessageBox(nullptr, text, QStringLiteral("错误"),
-                                                  quarnix::OutcomeIcon::Exclamation)
+                                                  quarnix::MessageIcon::Exclamation)
                         : quarnix::MakeYesNoBox(nullptr, text, QStringLiteral("友情提示"));
         box->show();
         const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));

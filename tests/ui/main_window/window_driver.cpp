@@ -68,30 +68,30 @@ QStringList ScriptedDialogs::Messages() const {
     return texts;
 }
 
-void ScriptedDialogs::ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) {
+void ScriptedDialogs::ShowMessage(const QString& text, const QString& title, MessageIcon icon) {
     Open({QStringLiteral("message"), text, title, icon, {}, {}});
 }
 
 bool ScriptedDialogs::AskYesNo(const QString& text, const QString& title) {
-    Open({QStringLiteral("question"), text, title, OutcomeIcon::None, {}, {}});
+    Open({QStringLiteral("question"), text, title, MessageIcon::None, {}, {}});
     return YesNo.isEmpty() || YesNo.takeFirst();
 }
 
 bool ScriptedDialogs::AskYesNoDefaultNo(const QString& text, const QString& title) {
-    Open({QStringLiteral("caution"), text, title, OutcomeIcon::None, {}, {}});
+    Open({QStringLiteral("caution"), text, title, MessageIcon::None, {}, {}});
     return YesNo.isEmpty() || YesNo.takeFirst();
 }
 
 QString ScriptedDialogs::GetOpenFileName(const QString& title, const QString& filter,
                                          const QString& currentName) {
-    Open({QStringLiteral("open"), {}, title, OutcomeIcon::None, filter, currentName});
+    Open({QStringLiteral("open"), {}, title, MessageIcon::None, filter, currentName});
     return Files.isEmpty() ? QString() : Files.takeFirst();
 }
 
 std::unique_ptr<ProgressDisplay> ScriptedDialogs::OpenProgress(const QString& title,
                                                                std::function<void()> cancel,
                                                                std::function<void()> close) {
-    Log.append({QStringLiteral("progress"), {}, title, OutcomeIcon::None, {}, {}});
+    Log.append({QStringLiteral("progress"), {}, title, MessageIcon::None, {}, {}});
     return std::make_unique<ScriptedProgress>(Progress, title, std::move(cancel), std::move(close));
 }
 

@@ -18,7 +18,7 @@ struct ShownDialog {
     QString Kind;  // "message", "question", "caution" (No the default), "open" or "progress"
     QString Text;
     QString Title;
-    OutcomeIcon Icon = OutcomeIcon::None;
+    MessageIcon Icon = MessageIcon::None;
     QString Filter;       // "open" only
     QString CurrentName;  // "open" only: the name the dialog opened with
 };
@@ -50,7 +50,7 @@ class ScriptedDialogs : public ModalDialogs {
 
     QStringList Messages() const;
 
-    void ShowMessage(const QString& text, const QString& title, OutcomeIcon icon) override;
+    void ShowMessage(const QString& text, const QString& title, MessageIcon icon) override;
     bool AskYesNo(const QString& text, const QString& title) override;
     bool AskYesNoDefaultNo(const QString& text, const QString& title) override;
     QString GetOpenFileName(const QString& title, const QString& filter,

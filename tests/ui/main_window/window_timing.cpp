@@ -34,7 +34,7 @@ class TimingDialogs : public quarnix::QtModalDialogs {
     QWidget* Owner = nullptr;  // the main window, once made
     int ProgressShown = 0;
 
-    void ShowMessage(const QString& text, const QString&, quarnix::OutcomeIcon) override {
+    void ShowMessage(const QString& text, const QString&, quarnix::MessageIcon) override {
         LastMessage = text;
     }
     QString GetOpenFileName(const QString&, const QString&, const QString&) override {
