@@ -128,8 +128,7 @@ CLI::Validator OneOf(std::string name, std::vector<std::string> values) {
 }
 
 std::string VersionText() {
-    return "quarnix-cli " + std::to_string(VersionMajor) + "." + std::to_string(VersionMinor) +
-           "." + std::to_string(VersionRevision);
+    return std::string("quarnix-cli ") + quarnix::VersionText;
 }
 
 std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error,

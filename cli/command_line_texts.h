@@ -29,7 +29,7 @@ class ChineseFormatter : public CLI::Formatter {
 // the option, the value and the choice.
 CLI::Validator OneOf(std::string name, std::vector<std::string> values);
 
-// "quarnix-cli 3.3.63".
+// "quarnix-cli" and the version, e.g. "quarnix-cli 3.3.63".
 std::string VersionText();
 
 // A command-line error of `app` in Chinese, one or two lines without a final

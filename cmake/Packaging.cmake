@@ -15,7 +15,10 @@ set(QUARNIX_LINUX_DIST ${PROJECT_SOURCE_DIR}/dist/linux)
 if(TARGET quarnix)
     install(FILES ${QUARNIX_LINUX_DIST}/${QUARNIX_APP_ID}.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-    install(FILES ${QUARNIX_LINUX_DIST}/${QUARNIX_APP_ID}.metainfo.xml
+    # The release in the metainfo is this version's.
+    configure_file(${QUARNIX_LINUX_DIST}/${QUARNIX_APP_ID}.metainfo.xml.in
+                   ${PROJECT_BINARY_DIR}/${QUARNIX_APP_ID}.metainfo.xml @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/${QUARNIX_APP_ID}.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     foreach(size IN LISTS QUARNIX_ICON_SIZES)
         install(FILES ${QUARNIX_LINUX_DIST}/icons/hicolor/${size}x${size}/${QUARNIX_APP_ID}.png

@@ -66,7 +66,7 @@ if(TARGET quarnix)
                      -P ${CMAKE_CURRENT_LIST_DIR}/CheckWithTool.cmake)
     add_test(NAME metainfo_valid
              COMMAND ${CMAKE_COMMAND} -DTOOL=appstreamcli "-DARGS=validate|--no-net"
-                     -DFILE=${QUARNIX_LINUX_DIST}/${QUARNIX_APP_ID}.metainfo.xml
+                     -DFILE=${PROJECT_BINARY_DIR}/${QUARNIX_APP_ID}.metainfo.xml
                      -P ${CMAKE_CURRENT_LIST_DIR}/CheckWithTool.cmake)
     set_tests_properties(desktop_entry_valid metainfo_valid PROPERTIES
         SKIP_REGULAR_EXPRESSION "${skipped_without_tool}")

@@ -10,6 +10,7 @@
 #include "../commands/file_fixture.h"
 #include "cli/progress_bar.h"
 #include "cli_process.h"
+#include "engine/product.h"
 
 namespace quarnix::test {
 namespace {
@@ -85,7 +86,10 @@ TEST_F(Cli, DecryptTakesEachFilesLevelFromItsMarker) {
     EXPECT_EQ(ReadBytes("b.bin"), Pattern(3000, 2));
     EXPECT_EQ(ReadBytes("c(秘密).bin"), once);
     EXPECT_EQ(ReadBytes("d.bin"), Transformed(Pattern(3000, 4), Level::Secret, true, u"abc", u""));
-    EXPECT_EQ(RunCli({"decrypt", "--password-stdin", "--no-backup", "--level", "secret", "d.bin"}, input).status, 0);
+    EXPECT_EQ(
+        RunCli({"decrypt", "--password-stdin", "--no-backup", "--level", "secret", "d.bin"}, input)
+            .status,
+        0);
     EXPECT_EQ(ReadBytes("d.bin"), Pattern(3000, 4));
 }
 
@@ -190,7 +194,7 @@ TEST_F(Cli, ExitStatusesAndTheCommandLineInChinese) {
             EXPECT_TRUE(OnlyKnownWords(result.errors, c.arguments));
         }
     }
-    EXPECT_EQ(RunCli({"--version"}, "").output, "quarnix-cli 3.3.63\n");
+    EXPECT_EQ(RunCli({"--version"}, "").output, std::string("quarnix-cli ") + VersionText + "\n");
     const std::string help = RunCli({"--help"}, "").output;
     for (const char* heading :
          {"\n用法：quarnix-cli", "\n位置参数：\n", "\n选项：\n", "--no-backup"}) {

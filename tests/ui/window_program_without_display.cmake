@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The window program where no display can be reached, run by ctest as
-#   cmake -DPROGRAM=<quarnix> -P window_program_without_display.cmake
+#   cmake -DPROGRAM=<quarnix> -DVERSION=<version> -P window_program_without_display.cmake
 # --help and --version print and succeed; anything else says in Chinese that
 # there is no display and fails with status 1, instead of Qt's abort.
 
@@ -14,7 +14,7 @@ endforeach()
 set(cases
     "--help|0|o|用法：quarnix [文件]"
     "-h|0|o|--decrypt 文件"
-    "--version|0|o|quarnix 3.3.63"
+    "--version|0|o|quarnix ${VERSION}"
     "a.doc --help|0|o|用法：quarnix"
     "|1|e|quarnix：没有图形显示"
     "--encrypt a.doc|1|e|quarnix：没有图形显示")

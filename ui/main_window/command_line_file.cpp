@@ -133,10 +133,7 @@ QString CommandLineHelp() {
 }
 
 QString CommandLineVersion() {
-    return QStringLiteral("quarnix %1.%2.%3\n")
-        .arg(VersionMajor)
-        .arg(VersionMinor)
-        .arg(VersionRevision);
+    return QStringLiteral("quarnix %1\n").arg(QLatin1String(VersionText));
 }
 
 }  // namespace quarnix

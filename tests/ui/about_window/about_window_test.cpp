@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "engine/product.h"
 #include "recording_url_opener.h"
 #include "ui/about_window/about_texts.h"
 #include "ui/about_window/about_window_keeper.h"
@@ -50,6 +51,14 @@ Appearance AppearanceOf(const frmAbout* about) {
 }
 
 // The agreement as the box shows it: Qt keeps paragraphs apart with plain line feeds.
+// The version label of this build, as the user reads it: 版本 3.3(int63).
+QString ThisVersion() {
+    return QStringLiteral(u"版本 %1.%2(int%3)")
+        .arg(VersionMajor)
+        .arg(VersionMinor)
+        .arg(VersionRevision);
+}
+
 QString AgreementAsShown() {
     return about::UsageAgreement().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
@@ -80,7 +89,7 @@ class AboutWindowTest : public QObject {
 
     void versionLabelIsBuiltFromTheProgramVersion() {
         frmAbout* about = keeper_->Open();
-        QCOMPARE(about->lblVersion->text(), QStringLiteral(u"版本 3.3(int63)"));
+        QCOMPARE(about->lblVersion->text(), ThisVersion());
     }
 
     void loadShowsTheCollapsedWindowWithOkFocused() {
@@ -233,7 +242,7 @@ class AboutWindowTest : public QObject {
         QVERIFY(!again->TxtXKXY->isVisible());
         QCOMPARE(again->TxtXKXY->toPlainText(), AgreementAsShown());
         QCOMPARE(again->size(), QSize(437, frmAbout::kCollapsedClientHeight));
-        QCOMPARE(again->lblVersion->text(), QStringLiteral(u"版本 3.3(int63)"));
+        QCOMPARE(again->lblVersion->text(), ThisVersion());
         QCOMPARE(again->focusWidget(), again->cmdOK);
     }
 

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include "engine/product.h"
 #include "file_type_filter.h"
 #include "qt_modal_dialogs.h"
 #include "ui/application/application_setup.h"
@@ -190,11 +191,13 @@ class MainWindowChecksTest : public QObject {
         QCOMPARE(stop->standardButtons(), QMessageBox::Ok);
         QCOMPARE(stop->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
         auto done = quarnix::MakeMessageBox(nullptr, QStringLiteral("操作成功！"),
-                                            QStringLiteral("Quarnix 3.3"), MessageIcon::None);
+                                            QString::fromUtf16(quarnix::ApplicationTitle),
+                                            MessageIcon::None);
         done->show();
         QFont bold = done->font();
         bold.setBold(true);
-        const int title = QFontMetrics(bold).horizontalAdvance(QStringLiteral("Quarnix 3.3"));
+        const int title =
+            QFontMetrics(bold).horizontalAdvance(QString::fromUtf16(quarnix::ApplicationTitle));
         // The title a quarter larger, beside an icon and three buttons.
         QVERIFY2(done->width() >= title * 5 / 4 + 4 * done->fontMetrics().height(),
                  qPrintable(QString::number(done->width())));

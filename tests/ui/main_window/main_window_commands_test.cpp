@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include "engine/files/temp_file.h"
+#include "engine/product.h"
 #include "window_driver.h"
 
 using quarnix::MessageIcon;
@@ -93,7 +94,7 @@ class MainWindowCommandsTest : public QObject {
                 << "TxtPass4";
             row("done, the hidden pair ignored")
                 << true << false << QStringList{"first1", "first1", "", "stray22"} << Done
-                << "Quarnix 3.3" << MessageIcon::None << ""
+                << QString::fromUtf16(quarnix::ApplicationTitle) << MessageIcon::None << ""
                 << "";
         }
     }

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+#include "engine/product.h"
 #include "held_file_ops.h"
 #include "qt_modal_dialogs.h"
 #include "window_driver.h"
@@ -154,7 +155,8 @@ class MainWindowProgressTest : public QObject {
         Run(w);
         QCOMPARE(Kinds(w), kinds);  // the confirmation before the work
         QCOMPARE(w.Dialogs.Messages(), QStringList{Done});
-        QCOMPARE(w.Dialogs.Log[kinds.indexOf("progress")].Title, QStringLiteral("Quarnix 3.3"));
+        QCOMPARE(w.Dialogs.Log[kinds.indexOf("progress")].Title,
+                 QString::fromUtf16(quarnix::ApplicationTitle));
         QCOMPARE(w.Dialogs.Progress.Texts.value(0), phase);
         QVERIFY(!w.Dialogs.Progress.Open);
         VerifyUnchanged(w);
@@ -310,11 +312,11 @@ class MainWindowProgressTest : public QObject {
         int cancels = 0;
         int closes = 0;
         auto display = dialogs.OpenProgress(
-            QStringLiteral("Quarnix 3.3"), [&] { ++cancels; }, [&] { ++closes; });
+            QString::fromUtf16(quarnix::ApplicationTitle), [&] { ++cancels; }, [&] { ++closes; });
         auto* dialog = owner.findChild<QDialog*>();
         QVERIFY(dialog != nullptr && dialog->isVisible());
         QCOMPARE(dialog->windowModality(), Qt::NonModal);
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Quarnix 3.3"));
+        QCOMPARE(dialog->windowTitle(), QString::fromUtf16(quarnix::ApplicationTitle));
         display->Update(QStringLiteral("正在备份…"), 42);
         QCOMPARE(dialog->findChild<QLabel*>()->text(), QStringLiteral("正在备份…"));
         QCOMPARE(dialog->findChild<QProgressBar*>()->value(), 42);

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QWindow>
 
+#include "engine/product.h"
 #include "ui/about_window/about_window_keeper.h"
 #include "ui/about_window/frm_about.h"
 #include "ui/application/fixed_size_windows.h"
@@ -88,7 +89,7 @@ class MainWindowTest : public QObject {
 
     void theWindow() {
         Driver w;
-        QCOMPARE(w.Window->windowTitle(), QStringLiteral("Quarnix 3.3"));
+        QCOMPARE(w.Window->windowTitle(), QString::fromUtf16(quarnix::ApplicationTitle));
         QCOMPARE(w.Window->size(), QSize(363, 357));
         QCOMPARE(w.Window->minimumSize(), w.Window->maximumSize());
         const Qt::WindowFlags flags = w.Window->windowFlags();
