@@ -46,7 +46,7 @@ struct ContentPreview {
 };
 
 // As many bytes as Secret and Secretter change at most.
-inline constexpr std::uint64_t ContentPreviewLength = 20481;
+inline constexpr std::uint64_t ContentPreviewLength = CipherWindowLimit;
 
 // What a front end supplies to a command. Every member may be left empty.
 struct CommandHooks {
