@@ -78,7 +78,7 @@ CommandOutcome CommandWork::Run(Command command, const CryptRequest& request, Fi
             showTimer.stop();
             const bool yes = askContent(preview);
             if (display_ == nullptr) {
-                showTimer.start(ShowProgressAfter);
+                showTimer.start(progressDelay_);
             }
             return yes;
         });
@@ -97,7 +97,7 @@ CommandOutcome CommandWork::Run(Command command, const CryptRequest& request, Fi
     });
 
     worker->start();
-    showTimer.start(ShowProgressAfter);
+    showTimer.start(progressDelay_);
     refreshTimer.start(RefreshEvery);
     loop.exec();
     if (!ended) {

@@ -32,6 +32,9 @@ class CommandWork {
     using ContentQuestion = std::function<bool(const ContentPreview&)>;
 
     static constexpr std::chrono::milliseconds ShowProgressAfter{500};
+    // How long work runs before its progress dialog opens: ShowProgressAfter,
+    // unless tests that must not depend on the machine's speed lengthen it.
+    void SetProgressDelay(std::chrono::milliseconds delay) { progressDelay_ = delay; }
     static constexpr std::chrono::milliseconds RefreshEvery{50};
 
     // `window` is the one kept still and owning the progress dialog.
@@ -66,6 +69,7 @@ class CommandWork {
 
     QWidget& window_;
     ModalDialogs& dialogs_;
+    std::chrono::milliseconds progressDelay_ = ShowProgressAfter;
     bool running_ = false;
     QString rewriteText_;
     std::unique_ptr<ProgressDisplay> display_;

@@ -54,6 +54,10 @@ class FrmMain : public QWidget {
     void SelectTask(bool decrypt);
     void SelectLevel(Level level);
 
+    // How long a command's work runs before its progress dialog opens (see
+    // CommandWork::ShowProgressAfter).
+    void SetProgressDelay(std::chrono::milliseconds delay) { work_->SetProgressDelay(delay); }
+
   protected:
     // While a command's file work runs, a close (the window manager's, Alt+F4,
     // or the progress dialog's close box, which closes this window) asks the

@@ -41,9 +41,11 @@ class TimingDialogs : public quarnix::QtModalDialogs {
         return file_;
     }
     std::unique_ptr<quarnix::ProgressDisplay> OpenProgress(const QString& title,
-                                                           std::function<void()> cancel) override {
+                                                           std::function<void()> cancel,
+                                                           std::function<void()> close) override {
         ++ProgressShown;
-        return std::make_unique<quarnix::QtProgressDialog>(Owner, title, std::move(cancel));
+        return std::make_unique<quarnix::QtProgressDialog>(Owner, title, std::move(cancel),
+                                                           std::move(close));
     }
 
   private:
