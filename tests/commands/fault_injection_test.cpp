@@ -44,7 +44,6 @@ class FaultInjection : public FileFixture, public ::testing::WithParamInterface<
         if (s.hardLinked) {
             EXPECT_EQ(::link("f.doc", "g.doc"), 0);
         }
-        files.WatchWrites("f.doc");
         if (!s.unnamedTemp) {
             files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
         }

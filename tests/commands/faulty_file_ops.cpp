@@ -29,16 +29,6 @@ void FaultyFileOps::FailAt(Step step, int index, int error, bool torn) {
     torn_ = torn;
 }
 
-int FaultyFileOps::Position(Step step, int index) const {
-    int seen = 0;
-    for (std::size_t at = 0; at < trace_.size(); ++at) {
-        if (trace_[at].step == step && seen++ == index) {
-            return static_cast<int>(at);
-        }
-    }
-    return -1;
-}
-
 int FaultyFileOps::Enter(Step step, int fd, std::string path, std::string other) {
     const int s = static_cast<int>(step);
     const int call = calls_[s]++;
@@ -81,16 +71,7 @@ int FaultyFileOps::RealPath(const std::string& p, std::string* r) {
 int FaultyFileOps::Open(const std::string& p, int flags, mode_t mode) {
     QUARNIX_FAULT(Open, -1, p);
     trace_.back().flags = flags;
-    const int fd = Answer(inner().Open(p, flags, mode));
-    // The file as named, or reached through its held folder.
-    const bool watched =
-        !watched_.empty() && (p == watched_ || (p.size() > watched_.size() &&
-                                                p.compare(p.size() - watched_.size() - 1,
-                                                          std::string::npos, "/" + watched_) == 0));
-    if (fd >= 0 && watched) {
-        watchedFd_ = fd;
-    }
-    return fd;
+    return Answer(inner().Open(p, flags, mode));
 }
 int FaultyFileOps::OpenUnnamed(const std::string& folder, mode_t mode) {
     QUARNIX_FAULT(OpenUnnamed, -1, folder);
@@ -104,9 +85,6 @@ int FaultyFileOps::MakeTemp(std::string* t) {
 }
 int FaultyFileOps::Close(int fd) {
     const int closed = inner().Close(fd);  // the descriptor is gone either way
-    if (fd == watchedFd_) {
-        watchedFd_ = -1;
-    }
     QUARNIX_FAULT(Close, fd);
     return Answer(closed);
 }
@@ -116,9 +94,6 @@ std::int64_t FaultyFileOps::Pread(int fd, void* b, std::size_t n, std::int64_t a
 }
 std::int64_t FaultyFileOps::Pwrite(int fd, const void* b, std::size_t n, std::int64_t at) {
     const int fault = Enter(Step::Pwrite, fd);
-    if (fd == watchedFd_ && firstWatchedWrite_ < 0) {
-        firstWatchedWrite_ = static_cast<int>(trace_.size()) - 1;
-    }
     if (fault < 0) {
         // The page cache takes a write page by page: a write cut short
         // leaves whole pages written.

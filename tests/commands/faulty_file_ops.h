@@ -70,16 +70,7 @@ class FaultyFileOps : public ForwardingFileOps {
 
     int Calls(Step step) const { return calls_[static_cast<int>(step)]; }
     bool Fired() const { return fired_; }
-
-    // Where the call number `index` of `step` came among all calls, from 0;
-    // -1 when it was not made.
-    int Position(Step step, int index) const;
     const std::vector<Call>& Trace() const { return trace_; }
-    // Notes the position of the first write through the descriptor that Open
-    // answers for `path` (or a path that ends in "/" and it), in
-    // FirstWatchedWrite (-1 until then).
-    void WatchWrites(const std::string& path) { watched_ = path; }
-    int FirstWatchedWrite() const { return firstWatchedWrite_; }
 
     int Stat(const std::string& path, struct stat* info) override;
     int Lstat(const std::string& path, struct stat* info) override;
@@ -132,9 +123,6 @@ class FaultyFileOps : public ForwardingFileOps {
     bool torn_ = false;
     bool fired_ = false;
     std::vector<Call> trace_;
-    std::string watched_;
-    int watchedFd_ = -1;
-    int firstWatchedWrite_ = -1;
 };
 
 }  // namespace quarnix::test
