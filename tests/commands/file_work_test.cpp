@@ -101,10 +101,10 @@ TEST_P(MarkerRename, FollowsTheNameRulesAndNeverReplaces) {
     ASSERT_EQ(::symlink("nowhere", "dangle(秘密).doc"), 0);
     FaultyFileOps files;
     if (fileSystem >= 1) {
-        files.Lacks(Step::RenameNoReplace, EINVAL);
+        files.Lacks(FileOp::RenameNoReplace, EINVAL);
     }
     if (fileSystem >= 2) {
-        files.Lacks(Step::Link, EPERM);
+        files.Lacks(FileOp::Link, EPERM);
     }
     const CryptRequest request = Request(c.path, c.level);
     const CommandOutcome outcome =
