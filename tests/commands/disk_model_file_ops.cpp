@@ -25,11 +25,6 @@ DiskModelFileOps::~DiskModelFileOps() {
     }
 }
 
-bool DiskModelFileOps::Alive() {
-    const int call = calls_++;
-    return crashAt_ < 0 || call < crashAt_;
-}
-
 void DiskModelFileOps::BeforeWrite(int fd, std::int64_t offset, std::int64_t size) {
     struct stat info {};
     if (::fstat(fd, &info) != 0 || size <= 0) {
@@ -106,144 +101,39 @@ void DiskModelFileOps::PowerCut(const std::function<bool(std::int64_t page)>& ke
     }
 }
 
-// Every call: dead after the crash, else passed on.
-#define QUARNIX_ALIVE_OR(result) \
-    if (!Alive()) {              \
-        return result;           \
+std::int64_t DiskModelFileOps::Intercept(const FileCall& call, const Forward& forward) {
+    switch (call.op) {
+        case FileOp::Close:
+        case FileOp::StartWriteback:
+        case FileOp::DropWritten:
+            return forward();
+        default:
+            break;
     }
-
-int DiskModelFileOps::Stat(const std::string& path, struct stat* info) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Stat(path, info);
-}
-int DiskModelFileOps::Lstat(const std::string& path, struct stat* info) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Lstat(path, info);
-}
-int DiskModelFileOps::Fstat(int fd, struct stat* info) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Fstat(fd, info);
-}
-int DiskModelFileOps::RealPath(const std::string& path, std::string* resolved) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::RealPath(path, resolved);
-}
-int DiskModelFileOps::Open(const std::string& path, int flags, mode_t mode) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Open(path, flags, mode);
-}
-int DiskModelFileOps::OpenUnnamed(const std::string& folder, mode_t mode) {
-    QUARNIX_ALIVE_OR(Dead);
-    return unnamedTemp_ ? ForwardingFileOps::OpenUnnamed(folder, mode) : -EOPNOTSUPP;
-}
-int DiskModelFileOps::MakeTemp(std::string* pathTemplate) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::MakeTemp(pathTemplate);
-}
-std::int64_t DiskModelFileOps::Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Pread(fd, buffer, size, offset);
-}
-std::int64_t DiskModelFileOps::Pwrite(int fd, const void* buffer, std::size_t size,
-                                      std::int64_t offset) {
-    QUARNIX_ALIVE_OR(Dead);
-    BeforeWrite(fd, offset, static_cast<std::int64_t>(size));
-    return ForwardingFileOps::Pwrite(fd, buffer, size, offset);
-}
-std::int64_t DiskModelFileOps::CopyRange(int from, std::int64_t* fromOffset, int to,
-                                         std::int64_t* toOffset, std::size_t size) {
-    QUARNIX_ALIVE_OR(Dead);
-    BeforeWrite(to, *toOffset, static_cast<std::int64_t>(size));
-    return ForwardingFileOps::CopyRange(from, fromOffset, to, toOffset, size);
-}
-int DiskModelFileOps::Truncate(int fd, std::int64_t size) {
-    QUARNIX_ALIVE_OR(Dead);
-    BeforeWrite(fd, size, PageSize);
-    return ForwardingFileOps::Truncate(fd, size);
-}
-int DiskModelFileOps::Fsync(int fd) {
-    QUARNIX_ALIVE_OR(Dead);
-    const int result = ForwardingFileOps::Fsync(fd);
-    if (result == 0) {
-        Flushed(fd);
+    if (const int made = calls_++; crashAt_ >= 0 && made >= crashAt_) {
+        return Dead;
     }
-    return result;
-}
-int DiskModelFileOps::Fdatasync(int fd) {
-    QUARNIX_ALIVE_OR(Dead);
-    const int result = ForwardingFileOps::Fdatasync(fd);
-    if (result == 0) {
-        Flushed(fd);
+    switch (call.op) {
+        case FileOp::OpenUnnamed:
+            return unnamedTemp_ ? forward() : -EOPNOTSUPP;
+        case FileOp::Pwrite:
+        case FileOp::CopyRange:
+            BeforeWrite(call.fd, call.offset, call.size);
+            return forward();
+        case FileOp::Truncate:
+            BeforeWrite(call.fd, call.size, PageSize);
+            return forward();
+        case FileOp::Fsync:
+        case FileOp::Fdatasync: {
+            const std::int64_t flushed = forward();
+            if (flushed == 0) {
+                Flushed(call.fd);
+            }
+            return flushed;
+        }
+        default:
+            return forward();
     }
-    return result;
 }
-int DiskModelFileOps::Fchmod(int fd, mode_t mode) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Fchmod(fd, mode);
-}
-int DiskModelFileOps::Fchown(int fd, uid_t owner, gid_t group) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Fchown(fd, owner, group);
-}
-std::int64_t DiskModelFileOps::Seek(int fd, std::int64_t offset, int whence) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Seek(fd, offset, whence);
-}
-int DiskModelFileOps::Lock(int fd) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Lock(fd);
-}
-int DiskModelFileOps::Lease(int fd, int type) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Lease(fd, type);
-}
-int DiskModelFileOps::GetFlags(int fd, unsigned* flags) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::GetFlags(fd, flags);
-}
-int DiskModelFileOps::SetFlags(int fd, unsigned flags) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::SetFlags(fd, flags);
-}
-int DiskModelFileOps::CopyAccessControl(int from, const std::string& fromPath, int to,
-                                        const std::string& toPath) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::CopyAccessControl(from, fromPath, to, toPath);
-}
-int DiskModelFileOps::CopyAttributes(int from, const std::string& fromPath, int to,
-                                     const std::string& toPath) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::CopyAttributes(from, fromPath, to, toPath);
-}
-int DiskModelFileOps::Access(const std::string& path, int mode) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Access(path, mode);
-}
-int DiskModelFileOps::LinkOpenFile(int fd, const std::string& path) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::LinkOpenFile(fd, path);
-}
-int DiskModelFileOps::Link(const std::string& from, const std::string& to) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Link(from, to);
-}
-int DiskModelFileOps::Rename(const std::string& from, const std::string& to) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Rename(from, to);
-}
-int DiskModelFileOps::RenameNoReplace(const std::string& from, const std::string& to) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::RenameNoReplace(from, to);
-}
-int DiskModelFileOps::Unlink(const std::string& path) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::Unlink(path);
-}
-int DiskModelFileOps::ListFolder(const std::string& folder, std::vector<std::string>* names) {
-    QUARNIX_ALIVE_OR(Dead);
-    return ForwardingFileOps::ListFolder(folder, names);
-}
-
-#undef QUARNIX_ALIVE_OR
 
 }  // namespace quarnix::test

@@ -48,64 +48,64 @@ class OrderChecker {
     };
 
     void Replay(const Call& call, std::size_t at) {
-        switch (call.step) {
-            case Step::Open:
+        switch (call.op) {
+            case FileOp::Open:
                 if ((call.flags & O_DIRECTORY) != 0) {
                     folders_[static_cast<int>(call.result)] = call.path;
                 }
                 open_[static_cast<int>(call.result)] = OpenFile{{call.path}, false, false, at};
                 break;
-            case Step::OpenUnnamed:
+            case FileOp::OpenUnnamed:
                 open_[static_cast<int>(call.result)] = OpenFile{{}, false, false, at};
                 break;
-            case Step::MakeTemp:
+            case FileOp::MakeTemp:
                 open_[static_cast<int>(call.result)] = OpenFile{{call.path}, false, false, at};
                 NameChanged(call.path, at);
                 break;
-            case Step::Close:
+            case FileOp::Close:
                 if (const auto it = open_.find(call.fd); it != open_.end()) {
                     NoteIfDirty(it->second, "closed");
                     open_.erase(it);
                 }
                 folders_.erase(call.fd);
                 break;
-            case Step::Pwrite:
-            case Step::CopyRange:
-            case Step::Truncate:
+            case FileOp::Pwrite:
+            case FileOp::CopyRange:
+            case FileOp::Truncate:
                 open_[call.fd].dataDirty = true;
                 break;
-            case Step::Fchmod:
-            case Step::Fchown:
-            case Step::SetFlags:
-            case Step::CopyAccessControl:
-            case Step::CopyAttributes:
+            case FileOp::Fchmod:
+            case FileOp::Fchown:
+            case FileOp::SetFlags:
+            case FileOp::CopyAccessControl:
+            case FileOp::CopyAttributes:
                 open_[call.fd].inodeDirty = true;
                 break;
-            case Step::Fdatasync:
+            case FileOp::Fdatasync:
                 open_[call.fd].dataDirty = false;
                 break;
-            case Step::Fsync:
+            case FileOp::Fsync:
                 open_[call.fd].dataDirty = open_[call.fd].inodeDirty = false;
                 if (const auto folder = folders_.find(call.fd); folder != folders_.end()) {
                     unflushedFolders_.erase(folder->second);
                 }
                 break;
-            case Step::LinkOpenFile:
+            case FileOp::LinkOpenFile:
                 GiveName(open_[call.fd], call.path, at);
                 break;
-            case Step::Link:
+            case FileOp::Link:
                 GiveName(FileNamed(call.path), call.other, at);
                 NameChanged(call.path, at);
                 break;
-            case Step::Rename:
-            case Step::RenameNoReplace: {
+            case FileOp::Rename:
+            case FileOp::RenameNoReplace: {
                 OpenFile& file = FileNamed(call.path);
                 file.names.erase(call.path);
                 GiveName(file, call.other, at);
                 NameChanged(call.path, at);
                 break;
             }
-            case Step::Unlink:
+            case FileOp::Unlink:
                 FileNamed(call.path).names.erase(call.path);
                 NameChanged(call.path, at);
                 break;
@@ -163,15 +163,15 @@ struct OrderCase {
 // The kernel clears a file's set-id bits when a user without CAP_FSETID
 // writes to it: so does this file system, whoever runs the test.
 class ClearsSetIdOnWrite : public FaultyFileOps {
-  public:
-    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
-                        std::int64_t offset) override {
-        const std::int64_t written = FaultyFileOps::Pwrite(fd, buffer, size, offset);
+  protected:
+    std::int64_t Intercept(const FileCall& call, const Forward& forward) override {
+        const std::int64_t answer = FaultyFileOps::Intercept(call, forward);
         struct stat info {};
-        if (written > 0 && ::fstat(fd, &info) == 0 && (info.st_mode & 06000) != 0) {
-            ::fchmod(fd, info.st_mode & 01777);
+        if (call.op == FileOp::Pwrite && answer > 0 && ::fstat(call.fd, &info) == 0 &&
+            (info.st_mode & 06000) != 0) {
+            ::fchmod(call.fd, info.st_mode & 01777);
         }
-        return written;
+        return answer;
     }
 };
 
@@ -188,7 +188,7 @@ class DurableOrder : public FileFixture, public ::testing::WithParamInterface<Or
             EXPECT_EQ(::link("f.doc", "g.doc"), 0);
         }
         if (!c.unnamedTemp) {
-            files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
+            files.Lacks(FileOp::OpenUnnamed, EOPNOTSUPP);
         }
         CryptRequest request = Request(std::string(folder_) + "/f.doc", c.level);
         request.MakeBackup = c.backup;
@@ -220,12 +220,12 @@ TEST_P(DurableOrder, NewFilesAreWrittenWhileOwnerOnly) {
         if (call.result < 0) {
             continue;
         }
-        if (call.step == Step::OpenUnnamed || call.step == Step::MakeTemp ||
-            (call.step == Step::Open && (call.flags & O_CREAT) != 0)) {
+        if (call.op == FileOp::OpenUnnamed || call.op == FileOp::MakeTemp ||
+            (call.op == FileOp::Open && (call.flags & O_CREAT) != 0)) {
             made.insert(static_cast<int>(call.result));
-        } else if (call.step == Step::Close) {
+        } else if (call.op == FileOp::Close) {
             made.erase(call.fd);
-        } else if ((call.step == Step::Pwrite || call.step == Step::CopyRange) &&
+        } else if ((call.op == FileOp::Pwrite || call.op == FileOp::CopyRange) &&
                    made.count(call.fd) != 0) {
             ++writes;
             EXPECT_EQ(call.mode & 077, 0u) << "a write into a new file readable by others";

@@ -3,207 +3,62 @@
 
 #include <sys/stat.h>
 
-namespace quarnix::test {
+#include <utility>
 
-const char* StepName(Step step) {
-    static constexpr const char* Names[] = {"Stat",           "Lstat",     "Fstat",
-                                            "RealPath",       "Open",      "OpenUnnamed",
-                                            "MakeTemp",       "Close",     "Pread",
-                                            "Pwrite",         "CopyRange", "Truncate",
-                                            "Fsync",          "Fdatasync", "Fchmod",
-                                            "Fchown",         "Seek",      "Lock",
-                                            "GetFlags",       "SetFlags",  "CopyAccessControl",
-                                            "CopyAttributes", "Access",    "LinkOpenFile",
-                                            "Link",           "Rename",    "RenameNoReplace",
-                                            "Unlink"};
-    static_assert(std::size(Names) == static_cast<std::size_t>(Step::Count));
-    return Names[static_cast<int>(step)];
-}
+namespace quarnix::test {
 
 FaultyFileOps::FaultyFileOps() : ForwardingFileOps(SystemFileOps()) {}
 
-void FaultyFileOps::FailAt(Step step, int index, int error, bool torn) {
-    failStep_ = step;
+void FaultyFileOps::FailAt(FileOp op, int index, int error, bool torn) {
+    failOp_ = op;
     failIndex_ = index;
     failError_ = error;
     torn_ = torn;
 }
 
-int FaultyFileOps::Position(Step step, int index) const {
-    int seen = 0;
-    for (std::size_t at = 0; at < trace_.size(); ++at) {
-        if (trace_[at].step == step && seen++ == index) {
-            return static_cast<int>(at);
-        }
-    }
-    return -1;
-}
-
-int FaultyFileOps::Enter(Step step, int fd, std::string path, std::string other) {
-    const int s = static_cast<int>(step);
-    const int call = calls_[s]++;
-    trace_.push_back(Call{step, fd, std::move(path), std::move(other), 0, 0, 0});
+int FaultyFileOps::Enter(const FileCall& call) {
+    const int op = static_cast<int>(call.op);
+    const int index = calls_[op]++;
+    Call& made = trace_.emplace_back(
+        Call{call.op, call.fd, std::string(call.path), std::string(call.toPath), call.flags, 0, 0});
     struct stat info {};
-    if ((step == Step::Pwrite || step == Step::CopyRange) && ::fstat(fd, &info) == 0) {
-        trace_.back().mode = info.st_mode & 07777;
+    if ((call.op == FileOp::Pwrite || call.op == FileOp::CopyRange) &&
+        ::fstat(call.fd, &info) == 0) {
+        made.mode = info.st_mode & 07777;
     }
-    int fault = 0;
-    if (lacking_[s] != 0) {
-        fault = -lacking_[s];
-    } else if (step == failStep_ && call == failIndex_) {
+    if (lacking_[op] != 0) {
+        return -lacking_[op];
+    }
+    if (call.op == failOp_ && index == failIndex_) {
         fired_ = true;
-        fault = -failError_;
+        tearing_ = torn_ && call.op == FileOp::Pwrite;
+        return -failError_;
     }
-    trace_.back().result = fault;
-    return fault;
+    return 0;
 }
 
-#define QUARNIX_FAULT(step, ...)                                     \
-    if (const int fault = Enter(Step::step, __VA_ARGS__); fault < 0) \
-    return fault
-
-int FaultyFileOps::Stat(const std::string& p, struct stat* i) {
-    QUARNIX_FAULT(Stat, -1, p);
-    return Answer(inner().Stat(p, i));
-}
-int FaultyFileOps::Lstat(const std::string& p, struct stat* i) {
-    QUARNIX_FAULT(Lstat, -1, p);
-    return Answer(inner().Lstat(p, i));
-}
-int FaultyFileOps::Fstat(int fd, struct stat* i) {
-    QUARNIX_FAULT(Fstat, fd);
-    return Answer(inner().Fstat(fd, i));
-}
-int FaultyFileOps::RealPath(const std::string& p, std::string* r) {
-    QUARNIX_FAULT(RealPath, -1, p);
-    return Answer(inner().RealPath(p, r));
-}
-int FaultyFileOps::Open(const std::string& p, int flags, mode_t mode) {
-    QUARNIX_FAULT(Open, -1, p);
-    trace_.back().flags = flags;
-    const int fd = Answer(inner().Open(p, flags, mode));
-    // The file as named, or reached through its held folder.
-    const bool watched =
-        !watched_.empty() && (p == watched_ || (p.size() > watched_.size() &&
-                                                p.compare(p.size() - watched_.size() - 1,
-                                                          std::string::npos, "/" + watched_) == 0));
-    if (fd >= 0 && watched) {
-        watchedFd_ = fd;
-    }
-    return fd;
-}
-int FaultyFileOps::OpenUnnamed(const std::string& folder, mode_t mode) {
-    QUARNIX_FAULT(OpenUnnamed, -1, folder);
-    return Answer(inner().OpenUnnamed(folder, mode));
-}
-int FaultyFileOps::MakeTemp(std::string* t) {
-    QUARNIX_FAULT(MakeTemp, -1, *t);
-    const int fd = inner().MakeTemp(t);
-    trace_.back().path = *t;
-    return Answer(fd);
-}
-int FaultyFileOps::Close(int fd) {
-    const int closed = inner().Close(fd);  // the descriptor is gone either way
-    if (fd == watchedFd_) {
-        watchedFd_ = -1;
-    }
-    QUARNIX_FAULT(Close, fd);
-    return Answer(closed);
-}
-std::int64_t FaultyFileOps::Pread(int fd, void* b, std::size_t n, std::int64_t at) {
-    QUARNIX_FAULT(Pread, fd);
-    return Answer(inner().Pread(fd, b, n, at));
-}
-std::int64_t FaultyFileOps::Pwrite(int fd, const void* b, std::size_t n, std::int64_t at) {
-    const int fault = Enter(Step::Pwrite, fd);
-    if (fd == watchedFd_ && firstWatchedWrite_ < 0) {
-        firstWatchedWrite_ = static_cast<int>(trace_.size()) - 1;
-    }
+std::int64_t FaultyFileOps::Intercept(const FileCall& call, const Forward& forward) {
+    // A descriptor is gone after its close, whatever the close answers.
+    const std::int64_t closed = call.op == FileOp::Close ? forward() : 0;
+    const int fault = Enter(call);
+    const std::size_t at = trace_.size() - 1;
     if (fault < 0) {
+        return trace_[at].result = fault;
+    }
+    trace_[at].result = call.op == FileOp::Close ? closed : forward();
+    trace_[at].path = call.path;  // for MakeTemp, the name it made
+    return trace_[at].result;
+}
+
+std::int64_t FaultyFileOps::Pwrite(int fd, const void* buffer, std::size_t size,
+                                   std::int64_t offset) {
+    const std::int64_t written = ForwardingFileOps::Pwrite(fd, buffer, size, offset);
+    if (std::exchange(tearing_, false)) {
         // The page cache takes a write page by page: a write cut short
         // leaves whole pages written.
-        if (torn_ && !lacking_[static_cast<int>(Step::Pwrite)]) {
-            inner().Pwrite(fd, b, n / 2 / 4096 * 4096, at);
-        }
-        return fault;
+        inner().Pwrite(fd, buffer, size / 2 / 4096 * 4096, offset);
     }
-    return Answer(inner().Pwrite(fd, b, n, at));
+    return written;
 }
-std::int64_t FaultyFileOps::CopyRange(int from, std::int64_t* fo, int to, std::int64_t* too,
-                                      std::size_t n) {
-    QUARNIX_FAULT(CopyRange, to);
-    return Answer(inner().CopyRange(from, fo, to, too, n));
-}
-int FaultyFileOps::Truncate(int fd, std::int64_t size) {
-    QUARNIX_FAULT(Truncate, fd);
-    return Answer(inner().Truncate(fd, size));
-}
-int FaultyFileOps::Fsync(int fd) {
-    QUARNIX_FAULT(Fsync, fd);
-    return Answer(inner().Fsync(fd));
-}
-int FaultyFileOps::Fdatasync(int fd) {
-    QUARNIX_FAULT(Fdatasync, fd);
-    return Answer(inner().Fdatasync(fd));
-}
-int FaultyFileOps::Fchmod(int fd, mode_t mode) {
-    QUARNIX_FAULT(Fchmod, fd);
-    return Answer(inner().Fchmod(fd, mode));
-}
-int FaultyFileOps::Fchown(int fd, uid_t u, gid_t g) {
-    QUARNIX_FAULT(Fchown, fd);
-    return Answer(inner().Fchown(fd, u, g));
-}
-std::int64_t FaultyFileOps::Seek(int fd, std::int64_t offset, int whence) {
-    QUARNIX_FAULT(Seek, fd);
-    return Answer(inner().Seek(fd, offset, whence));
-}
-int FaultyFileOps::Lock(int fd) {
-    QUARNIX_FAULT(Lock, fd);
-    return Answer(inner().Lock(fd));
-}
-int FaultyFileOps::GetFlags(int fd, unsigned* flags) {
-    QUARNIX_FAULT(GetFlags, fd);
-    return Answer(inner().GetFlags(fd, flags));
-}
-int FaultyFileOps::SetFlags(int fd, unsigned flags) {
-    QUARNIX_FAULT(SetFlags, fd);
-    return Answer(inner().SetFlags(fd, flags));
-}
-int FaultyFileOps::CopyAccessControl(int from, const std::string& fp, int to,
-                                     const std::string& tp) {
-    QUARNIX_FAULT(CopyAccessControl, to);
-    return Answer(inner().CopyAccessControl(from, fp, to, tp));
-}
-int FaultyFileOps::CopyAttributes(int from, const std::string& fp, int to, const std::string& tp) {
-    QUARNIX_FAULT(CopyAttributes, to);
-    return Answer(inner().CopyAttributes(from, fp, to, tp));
-}
-int FaultyFileOps::Access(const std::string& p, int mode) {
-    QUARNIX_FAULT(Access, -1, p);
-    return Answer(inner().Access(p, mode));
-}
-int FaultyFileOps::LinkOpenFile(int fd, const std::string& p) {
-    QUARNIX_FAULT(LinkOpenFile, fd, p);
-    return Answer(inner().LinkOpenFile(fd, p));
-}
-int FaultyFileOps::Link(const std::string& f, const std::string& t) {
-    QUARNIX_FAULT(Link, -1, f, t);
-    return Answer(inner().Link(f, t));
-}
-int FaultyFileOps::Rename(const std::string& f, const std::string& t) {
-    QUARNIX_FAULT(Rename, -1, f, t);
-    return Answer(inner().Rename(f, t));
-}
-int FaultyFileOps::RenameNoReplace(const std::string& f, const std::string& t) {
-    QUARNIX_FAULT(RenameNoReplace, -1, f, t);
-    return Answer(inner().RenameNoReplace(f, t));
-}
-int FaultyFileOps::Unlink(const std::string& p) {
-    QUARNIX_FAULT(Unlink, -1, p);
-    return Answer(inner().Unlink(p));
-}
-
-#undef QUARNIX_FAULT
 
 }  // namespace quarnix::test

@@ -12,129 +12,50 @@
 
 namespace quarnix::test {
 
-enum class Step {
-    Stat,
-    Lstat,
-    Fstat,
-    RealPath,
-    Open,
-    OpenUnnamed,
-    MakeTemp,
-    Close,
-    Pread,
-    Pwrite,
-    CopyRange,
-    Truncate,
-    Fsync,
-    Fdatasync,
-    Fchmod,
-    Fchown,
-    Seek,
-    Lock,
-    GetFlags,
-    SetFlags,
-    CopyAccessControl,
-    CopyAttributes,
-    Access,
-    LinkOpenFile,
-    Link,
-    Rename,
-    RenameNoReplace,
-    Unlink,
-    Count
-};
-
 // One call as it was made: the descriptors and paths it named (-1 and empty
 // where it named none) and its answer.
 struct Call {
-    Step step = Step::Count;
+    FileOp op = FileOp::Stat;
     int fd = -1;        // the descriptor worked on; for CopyRange and the copies, the target
-    std::string path;   // the path worked on; for renames and links, the source
-    std::string other;  // for renames and links, the target
+    std::string path;   // the path worked on; for renames, links and the copies, the source
+    std::string other;  // for renames, links and the copies, the target
     int flags = 0;      // for Open, its flags
     std::int64_t result = 0;
     mode_t mode = 0;  // for Pwrite and CopyRange, the target's permission bits before it
 };
 
-const char* StepName(Step step);
-
 class FaultyFileOps : public ForwardingFileOps {
   public:
     FaultyFileOps();
 
-    // The call number `index` (from 0) of `step` fails with `error`; a failing
+    // The call number `index` (from 0) of `op` fails with `error`; a failing
     // Pwrite first writes the whole pages of its first half when `torn` is set.
-    void FailAt(Step step, int index, int error = EIO, bool torn = false);
-    // Every call of `step` fails with `error`, as on a file system without it.
-    void Lacks(Step step, int error) { lacking_[static_cast<int>(step)] = error; }
+    void FailAt(FileOp op, int index, int error = EIO, bool torn = false);
+    // Every call of `op` fails with `error`, as on a file system without it.
+    void Lacks(FileOp op, int error) { lacking_[static_cast<int>(op)] = error; }
 
-    int Calls(Step step) const { return calls_[static_cast<int>(step)]; }
+    int Calls(FileOp op) const { return calls_[static_cast<int>(op)]; }
     bool Fired() const { return fired_; }
-
-    // Where the call number `index` of `step` came among all calls, from 0;
-    // -1 when it was not made.
-    int Position(Step step, int index) const;
     const std::vector<Call>& Trace() const { return trace_; }
-    // Notes the position of the first write through the descriptor that Open
-    // answers for `path` (or a path that ends in "/" and it), in
-    // FirstWatchedWrite (-1 until then).
-    void WatchWrites(const std::string& path) { watched_ = path; }
-    int FirstWatchedWrite() const { return firstWatchedWrite_; }
 
-    int Stat(const std::string& path, struct stat* info) override;
-    int Lstat(const std::string& path, struct stat* info) override;
-    int Fstat(int fd, struct stat* info) override;
-    int RealPath(const std::string& path, std::string* resolved) override;
-    int Open(const std::string& path, int flags, mode_t mode) override;
-    int OpenUnnamed(const std::string& folder, mode_t mode) override;
-    int MakeTemp(std::string* pathTemplate) override;
-    int Close(int fd) override;
-    std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
     std::int64_t Pwrite(int fd, const void* buffer, std::size_t size, std::int64_t offset) override;
-    std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
-                           std::size_t size) override;
-    int Truncate(int fd, std::int64_t size) override;
-    int Fsync(int fd) override;
-    int Fdatasync(int fd) override;
-    int Fchmod(int fd, mode_t mode) override;
-    int Fchown(int fd, uid_t owner, gid_t group) override;
-    std::int64_t Seek(int fd, std::int64_t offset, int whence) override;
-    int Lock(int fd) override;
-    int GetFlags(int fd, unsigned* flags) override;
-    int SetFlags(int fd, unsigned flags) override;
-    int CopyAccessControl(int from, const std::string& fromPath, int to,
-                          const std::string& toPath) override;
-    int CopyAttributes(int from, const std::string& fromPath, int to,
-                       const std::string& toPath) override;
-    int Access(const std::string& path, int mode) override;
-    int LinkOpenFile(int fd, const std::string& path) override;
-    int Link(const std::string& from, const std::string& to) override;
-    int Rename(const std::string& from, const std::string& to) override;
-    int RenameNoReplace(const std::string& from, const std::string& to) override;
-    int Unlink(const std::string& path) override;
+
+  protected:
+    std::int64_t Intercept(const FileCall& call, const Forward& forward) override;
 
   private:
     // Counts and records the call; answers -errno when it is to fail, else 0.
-    int Enter(Step step, int fd = -1, std::string path = {}, std::string other = {});
-    // Notes the answer of the call recorded last.
-    template <typename T>
-    T Answer(T result) {
-        trace_.back().result = result;
-        return result;
-    }
+    int Enter(const FileCall& call);
 
-    static constexpr int Steps = static_cast<int>(Step::Count);
-    std::array<int, Steps> calls_{};
-    std::array<int, Steps> lacking_{};
-    Step failStep_ = Step::Count;
+    std::array<int, FileOpCount> calls_{};
+    std::array<int, FileOpCount> lacking_{};
+    FileOp failOp_ = FileOp::Stat;
     int failIndex_ = -1;
     int failError_ = EIO;
     bool torn_ = false;
     bool fired_ = false;
+    bool tearing_ = false;  // the write failing now is to leave part of itself
     std::vector<Call> trace_;
-    std::string watched_;
-    int watchedFd_ = -1;
-    int firstWatchedWrite_ = -1;
 };
 
 }  // namespace quarnix::test

@@ -244,11 +244,13 @@ class MeddlingAtLock : public ForwardingFileOps {
   public:
     explicit MeddlingAtLock(std::function<void()> meddle)
         : ForwardingFileOps(SystemFileOps()), meddle_(std::move(meddle)) {}
-    int Lock(int fd) override {
-        if (meddle_) {
+
+  protected:
+    std::int64_t Intercept(const FileCall& call, const Forward& forward) override {
+        if (call.op == FileOp::Lock && meddle_) {
             std::exchange(meddle_, nullptr)();
         }
-        return inner().Lock(fd);
+        return forward();
     }
 
   private:
@@ -296,11 +298,13 @@ TEST_F(OtherUsers, AFolderSwappedDuringTheWorkRedirectsNothing) {
 class WindowWriteFails : public ForwardingFileOps {
   public:
     WindowWriteFails() : ForwardingFileOps(SystemFileOps()) {}
-    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
-                        std::int64_t offset) override {
-        return offset == 0 && size == 20481 ? -EIO : inner().Pwrite(fd, buffer, size, offset);
+
+  protected:
+    std::int64_t Intercept(const FileCall& call, const Forward& forward) override {
+        const bool windowWrite =
+            call.op == FileOp::Pwrite && call.offset == 0 && call.size == 20481;
+        return windowWrite || call.op == FileOp::Unlink ? -EIO : forward();
     }
-    int Unlink(const std::string&) override { return -EIO; }
 };
 
 std::string RecordIn(const std::string& folder) {
@@ -458,19 +462,18 @@ class MeddlingFileOps : public ForwardingFileOps {
           index_(index),
           meddle_(std::move(meddle)) {}
 
-    int Fsync(int fd) override {
-        Maybe(true);
-        return inner().Fsync(fd);
+  protected:
+    std::int64_t Intercept(const FileCall& call, const Forward& forward) override {
+        if (call.op == FileOp::Lease) {
+            return -EINVAL;
+        }
+        if (call.op == FileOp::Fsync || call.op == FileOp::Fdatasync) {
+            Maybe(true);
+        } else if (call.op == FileOp::Pread) {
+            Maybe(false);
+        }
+        return forward();
     }
-    int Fdatasync(int fd) override {
-        Maybe(true);
-        return inner().Fdatasync(fd);
-    }
-    std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override {
-        Maybe(false);
-        return inner().Pread(fd, buffer, size, offset);
-    }
-    int Lease(int, int) override { return -EINVAL; }
 
   private:
     void Maybe(bool flush) {
@@ -492,10 +495,14 @@ class MeddlingFileOps : public ForwardingFileOps {
 class SwapsTheLinkWhenResolved : public ForwardingFileOps {
   public:
     SwapsTheLinkWhenResolved() : ForwardingFileOps(SystemFileOps()) {}
-    int RealPath(const std::string& path, std::string* resolved) override {
-        EXPECT_EQ(::unlink("link.doc"), 0);
-        EXPECT_EQ(::symlink("b.doc", "link.doc"), 0);
-        return inner().RealPath(path, resolved);
+
+  protected:
+    std::int64_t Intercept(const FileCall& call, const Forward& forward) override {
+        if (call.op == FileOp::RealPath) {
+            EXPECT_EQ(::unlink("link.doc"), 0);
+            EXPECT_EQ(::symlink("b.doc", "link.doc"), 0);
+        }
+        return forward();
     }
 };
 
@@ -661,13 +668,17 @@ TEST_F(OtherPrograms, AProgramThatKeepsTheFileOpenIsRefusedAtOnce) {
 class LeaseBrokenFileOps : public ForwardingFileOps {
   public:
     LeaseBrokenFileOps() : ForwardingFileOps(SystemFileOps()) {}
-    int LeaseHeld(int fd) override {
-        for (const std::string& name : FolderNames()) {
-            if (name.rfind(".quarnix-rec-", 0) == 0) {
-                return F_UNLCK;
+
+  protected:
+    std::int64_t Intercept(const FileCall& call, const Forward& forward) override {
+        if (call.op == FileOp::LeaseHeld) {
+            for (const std::string& name : FolderNames()) {
+                if (name.rfind(".quarnix-rec-", 0) == 0) {
+                    return F_UNLCK;
+                }
             }
         }
-        return inner().LeaseHeld(fd);
+        return forward();
     }
 };
 

@@ -101,10 +101,10 @@ TEST_P(MarkerRename, FollowsTheNameRulesAndNeverReplaces) {
     ASSERT_EQ(::symlink("nowhere", "dangle(秘密).doc"), 0);
     FaultyFileOps files;
     if (fileSystem >= 1) {
-        files.Lacks(Step::RenameNoReplace, EINVAL);
+        files.Lacks(FileOp::RenameNoReplace, EINVAL);
     }
     if (fileSystem >= 2) {
-        files.Lacks(Step::Link, EPERM);
+        files.Lacks(FileOp::Link, EPERM);
     }
     const CryptRequest request = Request(c.path, c.level);
     const CommandOutcome outcome =
@@ -232,18 +232,18 @@ TEST_F(Backups, ExistingBackupIsReplacedByACompleteOneAndNoBackupWhenNotAsked) {
 class ShortNames : public ForwardingFileOps {
   public:
     ShortNames() : ForwardingFileOps(SystemFileOps()) {}
-    long NameMax(const std::string&) override { return 11; }
-    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
-                        std::int64_t offset) override {
-        written_ += static_cast<std::int64_t>(size);
-        return inner().Pwrite(fd, buffer, size, offset);
-    }
-    std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
-                           std::size_t size) override {
-        written_ += static_cast<std::int64_t>(size);
-        return inner().CopyRange(from, fromOffset, to, toOffset, size);
-    }
     std::int64_t written_ = 0;
+
+  protected:
+    std::int64_t Intercept(const FileCall& call, const Forward& forward) override {
+        if (call.op == FileOp::NameMax) {
+            return 11;
+        }
+        if (call.op == FileOp::Pwrite || call.op == FileOp::CopyRange) {
+            written_ += call.size;
+        }
+        return forward();
+    }
 };
 
 // "f.doc.备份" takes 12 bytes, "f(秘密).doc" 13: the first name too long is

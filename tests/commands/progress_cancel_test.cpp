@@ -131,7 +131,7 @@ TEST_P(Cancel, LeavesTheFileAsItWasAndNoPartialFile) {
     hooks.CancelRequested = [&] { return cancel; };
     FaultyFileOps files;
     if (!c.unnamedTemp) {
-        files.Lacks(Step::OpenUnnamed, EOPNOTSUPP);
+        files.Lacks(FileOp::OpenUnnamed, EOPNOTSUPP);
     }
     const CryptRequest request = Request("f.doc", c.level);
     const CommandOutcome outcome =

@@ -30,29 +30,18 @@ class HeldFileOps : public ForwardingFileOps {
         released_ = true;
         wake_.notify_all();
     }
-    std::int64_t Pread(int fd, void* buffer, std::size_t size, std::int64_t offset) override {
-        HoldRead();
-        return inner().Pread(fd, buffer, size, offset);
-    }
-    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
-                        std::int64_t offset) override {
-        if (++writes_ == HoldAtWrite) {
+
+  protected:
+    std::int64_t Intercept(const FileCall& call, const Forward& forward) override {
+        const bool read = call.op == FileOp::Pread || call.op == FileOp::CopyRange;
+        if ((read && ++reads_ == HoldAt) ||
+            (call.op == FileOp::Pwrite && ++writes_ == HoldAtWrite)) {
             Hold();
         }
-        return inner().Pwrite(fd, buffer, size, offset);
-    }
-    std::int64_t CopyRange(int from, std::int64_t* fromOffset, int to, std::int64_t* toOffset,
-                           std::size_t size) override {
-        HoldRead();
-        return inner().CopyRange(from, fromOffset, to, toOffset, size);
+        return forward();
     }
 
   private:
-    void HoldRead() {
-        if (++reads_ == HoldAt) {
-            Hold();
-        }
-    }
     void Hold() {
         if (WhenHeld) {
             QMetaObject::invokeMethod(QCoreApplication::instance(), WhenHeld, Qt::QueuedConnection);
