@@ -56,6 +56,11 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::size_t LongestName(FileOps& files, const std::string& folder) {
+    const long longest = files.NameMax(folder);
+    return longest > 0 ? static_cast<std::size_t>(longest) : 255;
+}
+
 int FlushFolder(FileOps& files, const std::string& folder) {
     const int fd = files.Open(folder, O_RDONLY | O_DIRECTORY, 0);
     if (fd < 0) {

@@ -33,6 +33,10 @@ std::string FolderOf(const std::string& path);
 // The last part of `path`: the name it has in its folder.
 std::string NameOf(const std::string& path);
 
+// The longest name, in bytes, that `folder` takes; where the file system
+// cannot say, the usual limit of 255 bytes.
+std::size_t LongestName(FileOps& files, const std::string& folder);
+
 // Flushes a folder, so that a rename in it survives a crash. Answers 0 or -errno.
 int FlushFolder(FileOps& files, const std::string& folder);
 

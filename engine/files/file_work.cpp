@@ -97,8 +97,7 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
     }
     const std::string backup =
         plan.BackupPath.empty() ? "" : pathFolder.PathOf(NameOf(plan.BackupPath));
-    if (!backup.empty() &&
-        NameOf(backup).size() > static_cast<std::size_t>(files.NameMax(pathFolder.Path()))) {
+    if (!backup.empty() && NameOf(backup).size() > LongestName(files, pathFolder.Path())) {
         return Failure(FailureKind::BackupFailed, FailedStep::BackupName, ENAMETOOLONG, backup);
     }
     // A backup already there is kept, unless the user said otherwise; one

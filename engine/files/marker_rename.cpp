@@ -93,8 +93,7 @@ WorkResult CheckRename(FileOps& files, const std::string& from, const std::strin
     if (found < 0) {
         return refuse(FailureKind::RenameFailed, found);
     }
-    if (NameOf(to).size() > static_cast<std::size_t>(files.NameMax(folder)) ||
-        to.size() >= PATH_MAX) {
+    if (NameOf(to).size() > LongestName(files, folder) || to.size() >= PATH_MAX) {
         return refuse(FailureKind::RenameFailed, ENAMETOOLONG);
     }
     struct stat existing {};
