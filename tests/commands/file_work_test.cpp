@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "engine/files/forwarding_file_ops.h"
+#include "engine/format/level_marker.h"
 #include "engine/text_codec.h"
 #include "faulty_file_ops.h"
 #include "file_fixture.h"
@@ -204,6 +205,34 @@ TEST_P(Links, PermissionBitsOwnerAndGroupStay) {
         }
         ASSERT_EQ(::stat("f.doc.备份", &info), 0);
         EXPECT_EQ(info.st_mode & 07777, mode);
+        ClearFolder();
+    }
+}
+
+// Whatever the program leaves beside a file while it works has a short name
+// of its own: a file whose name is as long as the folder takes once marked
+// (255 bytes) is encrypted and decrypted at every level, hard-linked or not.
+TEST_P(Links, ANameThatFillsTheFolderOnceMarkedRoundTrips) {
+    std::string stem;
+    for (int i = 0; i < 81; ++i) {
+        stem += "文";  // three bytes each
+    }
+    const std::string plain = stem + ".txt";
+    const std::string marked = stem + Utf16ToUtf8(LevelMarker(GetParam())) + "txt";
+    ASSERT_EQ(marked.size(), 255u);
+    for (const bool hardLinked : {false, true}) {
+        WriteBytes(plain, Pattern(30000));
+        if (hardLinked) {
+            ASSERT_EQ(::link(plain.c_str(), "g.txt"), 0);
+        }
+        CryptRequest request = Request(plain, GetParam());
+        request.MakeBackup = false;
+        ASSERT_EQ(EncryptCommand(request).Kind, OutcomeKind::Done);
+        request.FilePath = Utf8ToUtf16(marked);
+        const CommandOutcome back = DecryptCommand(request);
+        ASSERT_EQ(back.Kind, OutcomeKind::Done) << Utf16ToUtf8(back.Message);
+        EXPECT_EQ(ReadBytes(plain), Pattern(30000));
+        EXPECT_EQ(FolderNames().size(), hardLinked ? 2u : 1u);
         ClearFolder();
     }
 }
