@@ -118,4 +118,39 @@ CommandOutcome DecryptCommand(const CryptRequest& request, const CommandHooks& h
     return RunCommand(Direction::Decrypt, request, hooks, files);
 }
 
+LevelFound FindLevel(const CryptRequest& request,
+                     const std::function<bool(const ContentPreview& preview)>& fits,
+                     FileOps* givenFiles) {
+    FileOps& files = givenFiles != nullptr ? *givenFiles : SystemFileOps();
+    LevelFound found;
+    found.Refusal = FixedOutcome(OutcomeKind::Done);
+    CryptRequest checked = request;
+    checked.Level = request.Password2.empty() ? Level::Secret : Level::TopSecret;
+    if (auto refusal = Refusal(files, checked)) {
+        found.Refusal = *refusal;
+        return found;
+    }
+    std::vector<CipherKeys> candidates;
+    for (const Level level : {Level::Secret, Level::Secretter, Level::TopSecret}) {
+        if (level == Level::TopSecret && request.Password2.empty()) {
+            break;
+        }
+        // A password that cannot become a key rules its level out.
+        if (auto keys = MakeCipherKeys(level, request.Password1, request.Password2)) {
+            candidates.push_back(std::move(*keys));
+        }
+    }
+    LevelSearchReport report;
+    if (auto failed =
+            SearchLevel(files, Utf16ToUtf8(request.FilePath), candidates, fits, &report)) {
+        found.Refusal = WorkFailureOutcome(*failed, {request.FilePath, Direction::Decrypt, u""});
+        return found;
+    }
+    found.FromRecord = report.FromRecord;
+    if (report.Fitting.size() == 1) {
+        found.Level = report.Fitting.front();
+    }
+    return found;
+}
+
 }  // namespace quarnix

@@ -2,6 +2,8 @@
 #pragma once
 // The encrypt and decrypt commands: a CryptRequest in, one CommandOutcome out.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,22 @@ CommandOutcome EncryptCommand(const CryptRequest& request, const CommandHooks& h
                               FileOps* files = nullptr);
 CommandOutcome DecryptCommand(const CryptRequest& request, const CommandHooks& hooks = {},
                               FileOps* files = nullptr);
+
+// For a decryption whose file name carries no level marker: the level whose
+// decryption with the request's passwords `fits` (the front end's judge of a
+// result), found without changing anything: each level in turn, TopSecret
+// only when password 2 is given. Where an interrupted earlier run left a
+// record for the file, its level, which the decrypt command at that level
+// settles first.
+struct LevelFound {
+    std::optional<quarnix::Level> Level;  // nullopt: none fits, or more than one
+    bool FromRecord = false;
+    // Why the file could not be looked at; Done when it was.
+    CommandOutcome Refusal;
+};
+LevelFound FindLevel(const CryptRequest& request,
+                     const std::function<bool(const ContentPreview& preview)>& fits,
+                     FileOps* files = nullptr);
 
 // The path a successful command leaves the file at: the request's path with
 // the level marker put in (encrypt) or taken out (decrypt) when MarkFile is set.

@@ -2,6 +2,7 @@
 #include "engine/files/file_work.h"
 
 #include <cerrno>
+#include <functional>
 
 #include "engine/files/content_confirmation.h"
 #include "engine/files/file_io.h"
@@ -36,6 +37,31 @@ bool SameFolder(FileOps& files, const std::string& a, const std::string& b) {
     return files.Stat(a, &first) == 0 && files.Stat(b, &second) == 0 && SameFile(first, second);
 }
 
+// Resolves the open file's real path and holds its folder, where run records
+// and temporary files stand; answers that path reached through the folder.
+// The path must still name the open file: another program may have pointed a
+// link elsewhere since the file was opened.
+WorkResult HoldRealFolder(FileOps& files, const WorkFile& file, const std::string& path,
+                          HeldFolder& realFolder, std::string* target) {
+    std::string real;
+    if (const int resolved = files.RealPath(path, &real); resolved < 0) {
+        return Failure(FailureKind::ReadFailed, FailedStep::ResolvePath, resolved, {});
+    }
+    if (const int held = realFolder.Hold(FolderOf(real)); held < 0) {
+        return Failure(FailureKind::ReadFailed, FailedStep::ResolvePath, held, {});
+    }
+    *target = realFolder.PathOf(NameOf(real));
+    struct stat found {};
+    const int looked = files.Lstat(*target, &found);
+    if (looked < 0 && looked != -ENOENT && looked != -ENOTDIR) {
+        return Failure(FailureKind::ReadFailed, FailedStep::ResolvePath, looked, {});
+    }
+    if (looked < 0 || !SameFile(found, file.Found())) {
+        return ChangedByAnotherProgram();
+    }
+    return std::nullopt;
+}
+
 // The steps of a command, with its paths reached through its held folders.
 WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& pathFolder,
                 Direction way, const CipherKeys& keys, const CommandHooks& hooks,
@@ -46,23 +72,9 @@ WorkResult Work(FileOps& files, const FileWorkPlan& plan, const HeldFolder& path
         return failed;
     }
     report->Unwatched = !file.Watched();
-    // The file's real path: where its undo and recovery records stand, held
-    // too, and known to hold the file that is open.
-    std::string real;
-    if (const int resolved = files.RealPath(path, &real); resolved < 0) {
-        return Failure(FailureKind::ReadFailed, FailedStep::ResolvePath, resolved, {});
-    }
-    if (const int held = realFolder.Hold(FolderOf(real)); held < 0) {
-        return Failure(FailureKind::ReadFailed, FailedStep::ResolvePath, held, {});
-    }
-    const std::string target = realFolder.PathOf(NameOf(real));
-    struct stat found {};
-    const int looked = files.Lstat(target, &found);
-    if (looked < 0 && looked != -ENOENT && looked != -ENOTDIR) {
-        return Failure(FailureKind::ReadFailed, FailedStep::ResolvePath, looked, {});
-    }
-    if (looked < 0 || !SameFile(found, file.Found())) {
-        return ChangedByAnotherProgram();
+    std::string target;
+    if (auto failed = HoldRealFolder(files, file, path, realFolder, &target)) {
+        return failed;
     }
     std::vector<std::string> backups;
     for (const std::string& each : plan.OtherBackupPaths) {
@@ -178,6 +190,50 @@ WorkResult RunFileWork(FileOps& files, const FileWorkPlan& plan, Direction way,
         shown(each.Path);
     }
     return result;
+}
+
+WorkResult SearchLevel(FileOps& files, const std::string& path,
+                       const std::vector<CipherKeys>& candidates,
+                       const std::function<bool(const ContentPreview&)>& fits,
+                       LevelSearchReport* report) {
+    HeldFolder pathFolder(files);
+    if (const int held = pathFolder.Hold(FolderOf(path)); held < 0) {
+        return Failure(FailureKind::ReadFailed, FailedStep::OpenFile, held, {});
+    }
+    const std::string opened = pathFolder.PathOf(NameOf(path));
+    WorkFile file(files, path, opened);
+    if (auto failed = file.Open()) {
+        return failed;
+    }
+    HeldFolder realFolder(files);
+    std::string target;
+    if (auto failed = HoldRealFolder(files, file, opened, realFolder, &target)) {
+        return failed;
+    }
+    // An interrupted earlier run's record knows the level; the command at it
+    // settles that run first. Its file may be torn meanwhile: no look at it.
+    std::vector<std::string> names;
+    files.ListFolder(realFolder.Path(), &names);
+    const SettleContext context{file, realFolder, pathFolder, path, opened, target};
+    if (const auto pending = FindPendingRecord(context, names)) {
+        report->Fitting = {pending->Level};
+        report->FromRecord = true;
+        return std::nullopt;
+    }
+    for (const CipherKeys& keys : candidates) {
+        CommandHooks hooks;
+        hooks.ConfirmContent = [&](const ContentPreview& preview) {
+            if (fits(preview)) {
+                report->Fitting.push_back(keys.Level);
+            }
+            return false;  // a look only
+        };
+        if (auto failed = ConfirmContent(file, Direction::Decrypt, keys, hooks);
+            failed && failed->Kind != FailureKind::ContentDeclined) {
+            return failed;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace quarnix

@@ -4,6 +4,7 @@
 // held for the whole command, the marker rename is checked before anything is
 // written, then come the backup, the rewrite and the rename.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,5 +47,21 @@ struct FileWorkReport {
 // and the failure says which.
 WorkResult RunFileWork(FileOps& files, const FileWorkPlan& plan, Direction way,
                        const CipherKeys& keys, const CommandHooks& hooks, FileWorkReport* report);
+
+// What a look at a file for its level found.
+struct LevelSearchReport {
+    std::vector<Level> Fitting;  // the levels whose decryption `fits`
+    // A run record of an interrupted earlier run stands for the file: Fitting
+    // holds its level alone, and nothing was looked at.
+    bool FromRecord = false;
+};
+
+// Opens the file at `path` like a command would, settles nothing and writes
+// nothing, and asks `fits` about the decryption of its start with each of
+// the candidate keys in turn.
+WorkResult SearchLevel(FileOps& files, const std::string& path,
+                       const std::vector<CipherKeys>& candidates,
+                       const std::function<bool(const ContentPreview&)>& fits,
+                       LevelSearchReport* report);
 
 }  // namespace quarnix

@@ -82,6 +82,8 @@ class RecordSettler {
         : c_(context), files_(context.File.files()), settlement_(settlement) {}
 
     WorkResult Settle(const std::string& path);
+    // Reads the record at `path` when it is one for the file, changing nothing.
+    std::optional<FoundRecord> Peek(const std::string& path, OwnedFd* fd);
 
   private:
     void Note(LeftoverKind kind, const std::string& path) {
@@ -107,6 +109,17 @@ class RecordSettler {
     FileOps& files_;
     Settlement* settlement_;
 };
+
+std::optional<FoundRecord> RecordSettler::Peek(const std::string& path, OwnedFd* fd) {
+    FoundRecord found;
+    WorkResult failure;
+    if (ReadRecord(files_, path, c_.File.Found().st_uid, fd, &found, &failure) != Reading::Read ||
+        !ClaimsFile(found.Record.Head) || found.Record.Head.FileLength != c_.File.Length() ||
+        !MarkerRenameOf(found.Record.Head)) {
+        return std::nullopt;
+    }
+    return found;
+}
 
 WorkResult RecordSettler::Settle(const std::string& path) {
     OwnedFd fd(files_, -1);
@@ -268,6 +281,21 @@ WorkResult SettleRecords(const SettleContext& context, const std::vector<std::st
         }
         if (settlement->Finished) {
             break;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<PendingRecord> FindPendingRecord(const SettleContext& context,
+                                               const std::vector<std::string>& names) {
+    Settlement unused;
+    RecordSettler settler(context, &unused);
+    for (const std::string& name : names) {
+        OwnedFd fd(context.File.files(), -1);
+        if (IsRecordName(name)) {
+            if (const auto found = settler.Peek(context.RealFolder.PathOf(name), &fd)) {
+                return PendingRecord{found->Record.Head.Level, found->Record.Head.Way};
+            }
         }
     }
     return std::nullopt;

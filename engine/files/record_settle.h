@@ -12,6 +12,7 @@
 // included; a decryption is undone with it, unless the decrypted content is
 // complete on disk already, when only the rename is left to finish.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,5 +42,15 @@ struct Settlement {
 // folder). Refreshes what the file knows of itself when it wrote to it.
 WorkResult SettleRecords(const SettleContext& context, const std::vector<std::string>& names,
                          Settlement* settlement);
+
+// The level and direction of the work that a record among `names` was made
+// for, when one stands for the file as it is; changes nothing. The next
+// command on the file settles it first.
+struct PendingRecord {
+    quarnix::Level Level = quarnix::Level::Secret;
+    Direction Way = Direction::Encrypt;
+};
+std::optional<PendingRecord> FindPendingRecord(const SettleContext& context,
+                                               const std::vector<std::string>& names);
 
 }  // namespace quarnix
