@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command_line_file.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QDir>
 
 #include "content_check/marked_name.h"
@@ -18,89 +20,104 @@ QString NoFileAfter(const QString& option) {
     return QStringLiteral(u"quarnix：“%1”后面没有文件名，照常打开窗口。").arg(option);
 }
 
-struct TaskOption {
-    const char16_t* Name;
-    StartTask Task;
+struct Options {
+    QCommandLineOption Help{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
+    QCommandLineOption Version{QStringLiteral("version")};
+    QCommandLineOption Encrypt{QStringLiteral("encrypt"), QString(), QStringLiteral("file")};
+    QCommandLineOption Decrypt{QStringLiteral("decrypt"), QString(), QStringLiteral("file")};
 };
-constexpr TaskOption TaskOptions[] = {{u"--encrypt", StartTask::Encrypt},
-                                      {u"--decrypt", StartTask::Decrypt}};
 
-const TaskOption* TaskOptionNamed(const QString& argument, QString* attachedFile) {
-    for (const TaskOption& option : TaskOptions) {
-        const QString name = QString::fromUtf16(option.Name);
-        if (argument == name) {
-            attachedFile->clear();
-            return &option;
+// The first of --help and --version, or the window.
+StartAction AskedAction(const QCommandLineParser& parser, const Options& options) {
+    for (const QString& name : parser.optionNames()) {
+        if (options.Help.names().contains(name)) {
+            return StartAction::PrintHelp;
         }
-        if (argument.startsWith(name + u'=')) {
-            *attachedFile = argument.mid(name.size() + 1);
-            return &option;
+        if (options.Version.names().contains(name)) {
+            return StartAction::PrintVersion;
         }
     }
-    return nullptr;
+    return StartAction::OpenWindow;
+}
+
+// The first task option with a file sets the task and the file; the notes say
+// what became of the others.
+QStringList TakeTask(const QCommandLineParser& parser, const Options& options,
+                     CommandLineFile* result, QString* file) {
+    QStringList notes;
+    qsizetype encryptSeen = 0;
+    qsizetype decryptSeen = 0;
+    for (const QString& name : parser.optionNames()) {
+        const bool encrypt = options.Encrypt.names().contains(name);
+        if (!encrypt && !options.Decrypt.names().contains(name)) {
+            continue;
+        }
+        const QStringList files = parser.values(name);
+        const qsizetype seen = encrypt ? encryptSeen++ : decryptSeen++;
+        // Only a task option that ends the command line can lack its file.
+        const QString named = seen < files.size() ? files[seen] : QString();
+        const QString option = QStringLiteral("--") + name;
+        if (result->Task != StartTask::AsTheWindowOpens) {
+            notes << Ignored(named.isEmpty() ? option : option + u' ' + named);
+        } else if (named.isEmpty()) {
+            notes << NoFileAfter(option);
+        } else {
+            result->Task = encrypt ? StartTask::Encrypt : StartTask::Decrypt;
+            *file = named;
+        }
+    }
+    return notes;
+}
+
+// The argument that the parser reported as the unknown option `name`, as it
+// was written: "-name" or "--name", either perhaps with "=value". Each of
+// `unquoted` is quoted once.
+QString UnknownAsWritten(const QString& name, QStringList* unquoted) {
+    for (qsizetype i = 0; i < unquoted->size(); ++i) {
+        const QString head = unquoted->at(i).section(u'=', 0, 0);
+        if (head == QStringLiteral("-") + name || head == QStringLiteral("--") + name) {
+            return unquoted->takeAt(i);
+        }
+    }
+    return QStringLiteral("--") + name;
 }
 
 }  // namespace
 
 CommandLineFile ReadCommandLine(const QStringList& arguments, const QString& workingFolder) {
+    const Options options;
+    QCommandLineParser parser;
+    // "-opt" is one option that is not ours, not the three "-o -p -t".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({options.Help, options.Version, options.Encrypt, options.Decrypt});
+    // False for an option that is not ours or a task option without its file:
+    // both become notes below.
+    static_cast<void>(parser.parse(arguments));
+
     CommandLineFile result;
-    const qsizetype end = arguments.indexOf(QStringLiteral("--"), 1);
-    for (qsizetype i = 1; i < (end < 0 ? arguments.size() : end); ++i) {
-        if (arguments[i] == QStringLiteral("--help") || arguments[i] == QStringLiteral("-h")) {
-            result.Action = StartAction::PrintHelp;
-            return result;
+    result.Action = AskedAction(parser, options);
+    if (result.Action != StartAction::OpenWindow) {
+        return result;
+    }
+    QString file;
+    result.Notes = TakeTask(parser, options, &result, &file);
+    for (const QString& argument : parser.positionalArguments()) {
+        if (argument.isEmpty() || !file.isEmpty()) {
+            result.Notes << Ignored(argument);
+        } else {
+            file = argument;
         }
-        if (arguments[i] == QStringLiteral("--version")) {
-            result.Action = StartAction::PrintVersion;
-            return result;
-        }
+    }
+    QStringList unquoted = arguments.mid(1);
+    for (const QString& name : parser.unknownOptionNames()) {
+        result.Notes << Ignored(UnknownAsWritten(name, &unquoted));
     }
 
-    bool optionsEnded = false;
-    bool fileNamed = false;
-    bool taskNamed = false;
-    const auto takeFile = [&](const QString& file) {
-        fileNamed = true;
+    if (!file.isEmpty()) {
         // QDir::filePath joins without cleaning the path.
         result.Path = QDir::isAbsolutePath(file) ? file : QDir(workingFolder).filePath(file);
-    };
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == QStringLiteral("--") && !optionsEnded) {
-            optionsEnded = true;
-            continue;
-        }
-        QString attached;
-        const TaskOption* task = optionsEnded ? nullptr : TaskOptionNamed(argument, &attached);
-        if (task != nullptr) {
-            const bool separate = argument == QString::fromUtf16(task->Name);
-            const QString file =
-                separate ? (i + 1 < arguments.size() ? arguments[i + 1] : QString()) : attached;
-            if (separate && i + 1 < arguments.size()) {
-                ++i;
-            }
-            if (file.isEmpty() && !taskNamed && !fileNamed) {
-                result.Notes << NoFileAfter(QString::fromUtf16(task->Name));
-                continue;
-            }
-            if (taskNamed || fileNamed || file.isEmpty()) {
-                result.Notes << Ignored(separate && !file.isEmpty() ? argument + u' ' + file
-                                                                    : argument);
-                continue;
-            }
-            taskNamed = true;
-            result.Task = task->Task;
-            takeFile(file);
-            continue;
-        }
-        const bool option = !optionsEnded && argument.startsWith(u'-');
-        if (option || argument.isEmpty() || fileNamed) {
-            result.Notes << Ignored(argument);
-            continue;
-        }
-        takeFile(argument);
     }
-    if (result.Task != StartTask::Encrypt && fileNamed) {
+    if (result.Task != StartTask::Encrypt && !file.isEmpty()) {
         result.MarkedLevel = quarnix::MarkedLevel(result.Path.toStdU16String());
         // A file that carries a marker is there to be decrypted: so a file
         // manager opens the files of its type, through the desktop entry.

@@ -34,15 +34,18 @@ struct CommandLineFile {
 };
 
 // `arguments` as QCoreApplication::arguments() gives them, the program's name
-// first and Qt's own options already taken out. "--help" or "--version"
-// anywhere before "--" wins over everything else. "--encrypt" and "--decrypt"
-// take the next argument as the file, whatever it looks like ("--encrypt=FILE"
-// too); otherwise the first argument that is no option is the file. Every
-// other argument, an option this table does not know, a second file or task,
-// and an empty argument are ignored with a note; so is a task option without
-// a file, which leaves the window as it opens. A relative path is joined to
-// `workingFolder` as it is: ".." stays, since behind a symbolic link it need
-// not lead where the text suggests.
+// first and Qt's own options already taken out. QCommandLineParser reads them:
+// an option may be written with one dash or two, and "--" ends the options.
+// The first of "--help" and "--version" wins over everything else. "--encrypt"
+// and "--decrypt" take the next argument as the file, whatever it looks like
+// ("--encrypt=FILE" too); the first of them with a file sets the task and the
+// file, and only without one is the first other argument the file. A lone "-"
+// is a file name. Every other argument, an option this table does not know,
+// a second file or task, and an empty argument, is ignored with a note; so is
+// a task option without a file, which leaves the window as it opens. The notes
+// come in that order: the task options, the files, the unknown options (these
+// as written). A relative path is joined to `workingFolder` as it is: ".."
+// stays, since behind a symbolic link it need not lead where the text suggests.
 CommandLineFile ReadCommandLine(const QStringList& arguments, const QString& workingFolder);
 
 // What `quarnix --help` and `quarnix --version` print.

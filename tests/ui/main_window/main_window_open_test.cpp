@@ -151,9 +151,23 @@ class MainWindowOpenTest : public QObject {
             << QStringList{"quarnix", "--decrypt", "a(秘密).doc", "--encrypt", "b"} << "/w"
             << "/w/a(秘密).doc"
             << "window/decrypt/Secret" << QStringList{Ignored("--encrypt b"), Usage};
-        QTest::newRow("a task after the file")
+        QTest::newRow("a task wins over a file named alone")
             << QStringList{"quarnix", "a", "--encrypt=b"} << "/w"
-            << "/w/a" << plain << QStringList{Ignored("--encrypt=b"), Usage};
+            << "/w/b"
+            << "window/encrypt/-" << QStringList{Ignored("a"), Usage};
+        QTest::newRow("the file of a task, even --help")
+            << QStringList{"quarnix", "--encrypt", "--help"} << "/w"
+            << "/w/--help"
+            << "window/encrypt/-" << none;
+        QTest::newRow("a lone dash is a name") << QStringList{"quarnix", "-"} << "/w"
+                                               << "/w/-" << plain << none;
+        QTest::newRow("notes: tasks, files, then options as written")
+            << QStringList{"quarnix", "-a.doc", "x", "--opt=1", "--decrypt", "y", "--encrypt", "-e"}
+            << "/w"
+            << "/w/y"
+            << "window/decrypt/-"
+            << QStringList{Ignored("--encrypt -e"), Ignored("x"), Ignored("-a.doc"),
+                           Ignored("--opt=1"), Usage};
     }
 
     void commandLine() {
