@@ -85,7 +85,10 @@ TEST_F(Cli, DecryptTakesEachFilesLevelFromItsMarker) {
     EXPECT_EQ(ReadBytes("b.bin"), Pattern(3000, 2));
     EXPECT_EQ(ReadBytes("c(秘密).bin"), once);
     EXPECT_EQ(ReadBytes("d.bin"), Transformed(Pattern(3000, 4), Level::Secret, true, u"abc", u""));
-    EXPECT_EQ(RunCli({"decrypt", "--password-stdin", "--no-backup", "--level", "secret", "d.bin"}, input).status, 0);
+    EXPECT_EQ(
+        RunCli({"decrypt", "--password-stdin", "--no-backup", "--level", "secret", "d.bin"}, input)
+            .status,
+        0);
     EXPECT_EQ(ReadBytes("d.bin"), Pattern(3000, 4));
 }
 
