@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,7 +12,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 
 namespace quarnix::test {
 
@@ -151,25 +149,6 @@ CliResult RunWithInput(const std::vector<std::string>& arguments, int in,
     return result;
 }
 
-// Whether the child is stopped (it stands still), has ended, or neither
-// before the deadline.
-enum class ChildState { Stopped, Ended, Running };
-
-ChildState WaitUntilStopped(pid_t pid, const Deadline& deadline) {
-    while (!deadline.Passed()) {
-        siginfo_t info{};
-        if (::waitid(P_PID, static_cast<id_t>(pid), &info,
-                     WSTOPPED | WEXITED | WNOHANG | WNOWAIT) != 0) {
-            return ChildState::Ended;  // no such child any more
-        }
-        if (info.si_pid == pid) {
-            return info.si_code == CLD_STOPPED ? ChildState::Stopped : ChildState::Ended;
-        }
-        ::usleep(100);
-    }
-    return ChildState::Running;
-}
-
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& input,
@@ -190,7 +169,7 @@ CliResult RunCliOnFile(const std::vector<std::string>& arguments, const std::str
 }
 
 pid_t StartCli(const std::vector<std::string>& arguments, const std::string& input,
-               const std::string& errors) {
+               const std::string& errors, const std::function<void()>& inChild) {
     const int in = InputPipe(input);
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -199,6 +178,9 @@ pid_t StartCli(const std::vector<std::string>& arguments, const std::string& inp
         ::dup2(in, STDIN_FILENO);
         const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         ::dup2(err, STDERR_FILENO);
+        if (inChild) {
+            inChild();
+        }
         ExecCli(arguments);
     }
     ::close(in);
@@ -232,54 +214,10 @@ int WaitCli(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
-std::vector<long long> OpenTempFileSizes(pid_t pid) {
-    std::vector<long long> sizes;
-    const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::error_code ignored;
-        const std::string target = std::filesystem::read_symlink(entry.path(), ignored).string();
-        const std::string name = std::filesystem::path(target).filename().string();
-        if (name.rfind('#', 0) == 0 || name.rfind(".quarnix-", 0) == 0) {
-            struct stat info {};
-            if (::stat(entry.path().c_str(), &info) == 0) {
-                sizes.push_back(info.st_size);
-            }
-        }
-    }
-    return sizes;
-}
-
 bool Running(pid_t pid) {
     siginfo_t info{};
     return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
            info.si_pid == 0;
-}
-
-bool StopWhen(pid_t pid, const std::function<bool()>& reached) {
-    const Deadline deadline;
-    while (!reached()) {
-        if (!Running(pid)) {
-            return false;
-        }
-        if (deadline.Passed()) {
-            ADD_FAILURE() << "quarnix-cli (process " << pid << ") has not come to the awaited "
-                          << "moment after " << PatienceSeconds << " s.";
-            return false;
-        }
-        ::usleep(200);
-    }
-    ::kill(pid, SIGSTOP);
-    const ChildState state = WaitUntilStopped(pid, deadline);
-    if (state == ChildState::Running) {
-        ADD_FAILURE() << "quarnix-cli (process " << pid << ") has not stopped after "
-                      << PatienceSeconds << " s.";
-    }
-    return state == ChildState::Stopped;
-}
-
-void Continue(pid_t pid) {
-    ::kill(pid, SIGCONT);
 }
 
 }  // namespace quarnix::test

@@ -59,24 +59,14 @@ CliResult RunCliOnFile(const std::vector<std::string>& arguments, const std::str
                        long long* consumed);
 
 // Starts in the background with standard input `input` and standard error
-// into the file `errors`, in the caller's working folder.
+// into the file `errors`, in the caller's working folder; `inChild` as for RunCli.
 pid_t StartCli(const std::vector<std::string>& arguments, const std::string& input,
-               const std::string& errors = "/dev/null");
+               const std::string& errors = "/dev/null", const std::function<void()>& inChild = {});
 
 // Waits for the child; the exit status or -signal.
 int WaitCli(pid_t pid);
 
-// Sizes of the files the process has open without a name (O_TMPFILE) or
-// under a hidden temporary name.
-std::vector<long long> OpenTempFileSizes(pid_t pid);
-
 // True while the process has not ended (it may be a zombie not yet reaped).
 bool Running(pid_t pid);
-
-// Looks at the running child until `reached` holds, then stops it (SIGSTOP)
-// and returns true once it stands still: the caller looks at it again there,
-// signals it and lets it go on (Continue). False when the child ended first.
-bool StopWhen(pid_t pid, const std::function<bool()>& reached);
-void Continue(pid_t pid);
 
 }  // namespace quarnix::test
