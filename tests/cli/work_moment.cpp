@@ -117,8 +117,11 @@ bool CanWatchRuns() {
 }
 
 pid_t StartWatched(const std::vector<std::string>& arguments, const std::string& input,
-                   const std::string& errors) {
-    return StartCli(arguments, input, errors, [] {
+                   const std::string& errors, const std::function<void()>& inChild) {
+    return StartCli(arguments, input, errors, [&inChild] {
+        if (inChild) {
+            inChild();
+        }
         if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) {
             ::_exit(126);
         }

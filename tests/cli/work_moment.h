@@ -12,6 +12,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,7 @@ bool CanWatchRuns();
 
 // Starts the tool traced, as StartCli does; StopAt must follow.
 pid_t StartWatched(const std::vector<std::string>& arguments, const std::string& input,
-                   const std::string& errors);
+                   const std::string& errors, const std::function<void()>& inChild = {});
 
 // Runs the tool up to the moment and answers true once it stands still there,
 // no longer traced. Fails the test and answers false when it ended first.
