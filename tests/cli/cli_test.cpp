@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "../commands/file_fixture.h"
 #include "cli/progress_bar.h"
@@ -193,7 +194,9 @@ TEST_F(Cli, ExitStatusesAndTheCommandLineInChinese) {
             EXPECT_TRUE(OnlyKnownWords(result.errors, c.arguments));
         }
     }
-    EXPECT_EQ(RunCli({"--version"}, "").output, "quarnix-cli 3.3.63\n");
+    // The tool's name and its version, whichever that is.
+    EXPECT_TRUE(std::regex_match(RunCli({"--version"}, "").output,
+                                 std::regex("quarnix-cli [0-9]+\\.[0-9]+\\.[0-9]+\n")));
     const std::string help = RunCli({"--help"}, "").output;
     for (const char* heading :
          {"\n用法：quarnix-cli", "\n位置参数：\n", "\n选项：\n", "--no-backup"}) {
