@@ -86,19 +86,16 @@ std::vector<std::string> UnknownArguments(const CLI::App& app) {
 
 }  // namespace
 
-ChineseFormatter::ChineseFormatter(std::string usage) : usage_(std::move(usage)) {
-    label("Positionals", "位置参数");
-    label("Options", "选项");
-    label("TEXT", "");
-}
+ChineseFormatter::ChineseFormatter(std::string usage) : usage_(std::move(usage)) {}
 
 std::string ChineseFormatter::make_usage(const CLI::App*, std::string) const {
     return usage_;
 }
 
-std::string ChineseFormatter::make_group(std::string group, bool isPositional,
+std::string ChineseFormatter::make_group(std::string, bool isPositional,
                                          std::vector<const CLI::Option*> options) const {
-    std::string text = "\n" + get_label(group) + "：\n";
+    // Headed by the kind of its options, whatever CLI11 calls the group.
+    std::string text = isPositional ? "\n位置参数：\n" : "\n选项：\n";
     for (const CLI::Option* option : options) {
         text += make_option(option, isPositional);
     }
@@ -106,18 +103,8 @@ std::string ChineseFormatter::make_group(std::string group, bool isPositional,
 }
 
 std::string ChineseFormatter::make_option_opts(const CLI::Option* option) const {
-    std::string text;
-    if (option->get_type_size() == 0) {
-        return text;  // a flag
-    }
-    const std::string placeholder = get_label(option->get_type_name());
-    if (!placeholder.empty()) {
-        text += " " + placeholder;
-    }
-    if (option->get_expected_max() > 1) {
-        text += " ...";  // as many as given
-    }
-    return text;
+    // No value placeholder: the description says what the value is.
+    return option->get_expected_max() > 1 ? " ..." : "";  // as many as given
 }
 
 CLI::Option* WordOptions::Restrict(CLI::Option* option, std::vector<std::string> words) {
