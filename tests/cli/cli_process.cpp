@@ -192,17 +192,32 @@ int WaitCli(pid_t pid) {
     // Readable once the child has ended; without it (an old kernel), a look
     // every few milliseconds.
     const int ended = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    int status = 0;
+    const auto exited = [](const siginfo_t& info) {
+        return info.si_code == CLD_EXITED || info.si_code == CLD_KILLED ||
+               info.si_code == CLD_DUMPED;
+    };
+    siginfo_t info{};
     for (;;) {
-        const pid_t waited = ::waitpid(pid, &status, WNOHANG);
-        if (waited == pid || (waited < 0 && errno != EINTR)) {
+        info = {};
+        // A traced child's stops are reported too: they are no end.
+        if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG) != 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            break;  // no such child
+        }
+        if (exited(info)) {
             break;
+        }
+        if (info.si_pid == pid) {
+            continue;
         }
         if (deadline.Passed()) {
             ADD_FAILURE() << "quarnix-cli (process " << pid << ") has not ended after "
                           << PatienceSeconds << " s; killed.";
             ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
+            while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED) == 0 && !exited(info)) {
+            }
             break;
         }
         pollfd exit{ended, POLLIN, 0};
@@ -211,7 +226,10 @@ int WaitCli(pid_t pid) {
     if (ended >= 0) {
         ::close(ended);
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    if (!exited(info)) {
+        return -1;
+    }
+    return info.si_code == CLD_EXITED ? info.si_status : -info.si_status;
 }
 
 bool Running(pid_t pid) {
