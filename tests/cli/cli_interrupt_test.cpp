@@ -6,7 +6,6 @@
 // The tool is stopped at each moment and signalled there (work_moment.h).
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
