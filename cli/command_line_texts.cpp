@@ -20,10 +20,6 @@ std::string Choice(const std::vector<std::string>& values) {
     return text;
 }
 
-// Why a check of OneOf refused a value last: the check runs inside CLI11's
-// parsing, which ends in a ValidationError.
-std::string lastRefusal;
-
 std::string Named(const CLI::Option* option) {
     return option != nullptr ? option->get_name() : std::string("某个选项");
 }
@@ -69,6 +65,15 @@ const CLI::Option* UnconvertedFlag(const CLI::App& app) {
     return nullptr;
 }
 
+// "a b c".
+std::string Joined(const std::vector<std::string>& words) {
+    std::string text;
+    for (const std::string& word : words) {
+        text += (text.empty() ? "" : " ") + word;
+    }
+    return text;
+}
+
 std::vector<std::string> UnknownArguments(const CLI::App& app) {
     std::vector<std::string> unknown;
     for (const std::string& argument : app.remaining()) {
@@ -81,19 +86,16 @@ std::vector<std::string> UnknownArguments(const CLI::App& app) {
 
 }  // namespace
 
-ChineseFormatter::ChineseFormatter(std::string usage) : usage_(std::move(usage)) {
-    label("Positionals", "位置参数");
-    label("Options", "选项");
-    label("TEXT", "");
-}
+ChineseFormatter::ChineseFormatter(std::string usage) : usage_(std::move(usage)) {}
 
 std::string ChineseFormatter::make_usage(const CLI::App*, std::string) const {
     return usage_;
 }
 
-std::string ChineseFormatter::make_group(std::string group, bool isPositional,
+std::string ChineseFormatter::make_group(std::string, bool isPositional,
                                          std::vector<const CLI::Option*> options) const {
-    std::string text = "\n" + get_label(group) + "：\n";
+    // Headed by the kind of its options, whatever CLI11 calls the group.
+    std::string text = isPositional ? "\n位置参数：\n" : "\n选项：\n";
     for (const CLI::Option* option : options) {
         text += make_option(option, isPositional);
     }
@@ -101,38 +103,35 @@ std::string ChineseFormatter::make_group(std::string group, bool isPositional,
 }
 
 std::string ChineseFormatter::make_option_opts(const CLI::Option* option) const {
-    std::string text;
-    if (option->get_type_size() == 0) {
-        return text;  // a flag
-    }
-    const std::string placeholder = get_label(option->get_type_name());
-    if (!placeholder.empty()) {
-        text += " " + placeholder;
-    }
-    if (option->get_expected_max() == CLI::detail::expected_max_vector_size) {
-        text += " ...";
-    }
-    return text;
+    // No value placeholder: the description says what the value is.
+    return option->get_expected_max() > 1 ? " ..." : "";  // as many as given
 }
 
-CLI::Validator OneOf(std::string name, std::vector<std::string> values) {
-    return CLI::Validator(
-        [name, values](std::string& value) {
-            if (std::find(values.begin(), values.end(), value) != values.end()) {
-                return std::string();
+CLI::Option* WordOptions::Restrict(CLI::Option* option, std::vector<std::string> words) {
+    // No description: the help shows the words in the option's own text.
+    option->check(CLI::IsMember(words).description(std::string()));
+    options_.emplace_back(option, std::move(words));
+    return option;
+}
+
+std::string WordOptions::Refusal() const {
+    for (const auto& [option, words] : options_) {
+        for (const std::string& value : option->results()) {
+            if (std::find(words.begin(), words.end(), value) == words.end()) {
+                return option->get_name() + " 的值“" + value + "”无效，只能是 " + Choice(words) +
+                       "。";
             }
-            lastRefusal = name + " 的值“" + value + "”无效，只能是 " + Choice(values) + "。";
-            return lastRefusal;  // CLI11's error carries it; UsageErrorText takes it from here
-        },
-        std::string());
+        }
+    }
+    return std::string();
 }
 
 std::string VersionText() {
     return std::string("quarnix-cli ") + quarnix::VersionText;
 }
 
-std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error,
-                           const std::string& lastArgument) {
+std::string UsageErrorText(const CLI::App& app, const WordOptions& wordOptions,
+                           const CLI::ParseError& error, const std::string& lastArgument) {
     const std::vector<std::string> unknown = UnknownArguments(app);
     std::string text;
     if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
@@ -140,7 +139,7 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error,
     } else if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
         text = MismatchText(app, lastArgument);
     } else if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
-        text = lastRefusal;
+        text = wordOptions.Refusal();
     } else if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr) {
         text = "选项 " + Named(UnconvertedFlag(app)) + " 的值无效。";
     } else if (dynamic_cast<const CLI::ExtrasError*>(&error) == nullptr) {
@@ -148,8 +147,7 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error,
     }
     // Arguments not understood, whatever else went wrong first.
     if (!unknown.empty()) {
-        text += (text.empty() ? "" : "\n") + std::string("不认识的选项：") +
-                CLI::detail::join(unknown, " ") + "。";
+        text += (text.empty() ? "" : "\n") + std::string("不认识的选项：") + Joined(unknown) + "。";
         // "-x.txt" may well be a file; "--lev" is a mistyped option.
         const auto dashed = std::find_if(unknown.begin(), unknown.end(), [](const std::string& a) {
             return a.starts_with("-") && !a.starts_with("--");

@@ -25,9 +25,20 @@ class ChineseFormatter : public CLI::Formatter {
     std::string usage_;
 };
 
-// Accepts one of `values` for the option `name`; otherwise the error names
-// the option, the value and the choice.
-CLI::Validator OneOf(std::string name, std::vector<std::string> values);
+// The options whose value is one of a few words. CLI11 refuses any other
+// value (IsMember); UsageErrorText then names the option, the value and the
+// words.
+class WordOptions {
+  public:
+    // Restricts `option` to `words`; answers `option`.
+    CLI::Option* Restrict(CLI::Option* option, std::vector<std::string> words);
+    // "--level 的值“top”无效，只能是 secret、secretter 或 topsecret。" for the
+    // first option given a value outside its words; empty when there is none.
+    std::string Refusal() const;
+
+  private:
+    std::vector<std::pair<const CLI::Option*, std::vector<std::string>>> options_;
+};
 
 // "quarnix-cli" and the version, e.g. "quarnix-cli 3.3.63".
 std::string VersionText();
@@ -36,7 +47,7 @@ std::string VersionText();
 // line end, told by the error's type and the options' state after the parse;
 // `lastArgument` is the command line's last argument. An argument that starts
 // with "-" and is no option brings a hint to write file names after "--".
-std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error,
-                           const std::string& lastArgument);
+std::string UsageErrorText(const CLI::App& app, const WordOptions& wordOptions,
+                           const CLI::ParseError& error, const std::string& lastArgument);
 
 }  // namespace quarnix::cli

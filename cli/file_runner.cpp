@@ -178,10 +178,9 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
                             : std::optional(Level::Secret);
         }
         if (!level) {
-            std::cerr << file
-                      << "：文件名中没有加密等级标记，从内容也看不出是按哪个等级加密的。"
-                         "文件未改动；请用 --level 指明加密时的等级。\n"
-                      << std::flush;
+            Report(file,
+                   "：文件名中没有加密等级标记，从内容也看不出是按哪个等级加密的。"
+                   "文件未改动；请用 --level 指明加密时的等级。\n");
             status = 1;
             continue;
         }

@@ -87,14 +87,16 @@ int main(int argc, char** argv) {
                                               {"secretter", Level::Secretter},
                                               {"topsecret", Level::TopSecret}};
 
-    app.add_option("task", task, "encrypt（加密）或 decrypt（解密）")
-        ->required()
-        ->check(quarnix::cli::OneOf("task", {"encrypt", "decrypt"}));
-    CLI::Option* levelOption =
+    quarnix::cli::WordOptions wordOptions;
+    wordOptions
+        .Restrict(app.add_option("task", task, "encrypt（加密）或 decrypt（解密）"),
+                  {"encrypt", "decrypt"})
+        ->required();
+    CLI::Option* levelOption = wordOptions.Restrict(
         app.add_option("--level", levelName,
                        "加密等级：secret（秘密，默认）、secretter（机密）、topsecret（绝密）；"
-                       "解密时不给出则按文件名中的等级标记，没有标记为秘密")
-            ->check(quarnix::cli::OneOf("--level", {"secret", "secretter", "topsecret"}));
+                       "解密时不给出则按文件名中的等级标记，没有标记为秘密"),
+        {"secret", "secretter", "topsecret"});
     app.add_flag("--no-backup", noBackup, "不做备份（默认在文件旁留一份备份）");
     app.add_flag("--replace-backup", replaceBackup,
                  "备份文件已经存在时替换它（默认不替换，也不处理该文件）");
@@ -116,8 +118,9 @@ int main(int argc, char** argv) {
         std::cout << version.what() << '\n';
         return 0;
     } catch (const CLI::ParseError& error) {
-        Say(std::cerr, quarnix::cli::UsageErrorText(app, error, argc > 1 ? argv[argc - 1] : "") +
-                           "\n" + Usage + "详见 quarnix-cli --help。\n");
+        Say(std::cerr,
+            quarnix::cli::UsageErrorText(app, wordOptions, error, argc > 1 ? argv[argc - 1] : "") +
+                "\n" + Usage + "详见 quarnix-cli --help。\n");
         return 2;
     }
 

@@ -8,6 +8,7 @@
 
 #include "../commands/file_fixture.h"
 #include "cli_process.h"
+#include "terminal_cli.h"
 
 namespace quarnix::test {
 namespace {

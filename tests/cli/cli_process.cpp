@@ -1,25 +1,38 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli_process.h"
 
-#include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
-#include <pty.h>
 #include <signal.h>
-#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
-#include <utmp.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 
 namespace quarnix::test {
-namespace {
 
-// Execs quarnix-cli in the child; never returns.
-[[noreturn]] void Exec(const std::vector<std::string>& arguments) {
+int Deadline::MillisecondsLeft() const {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end_ - Clock::now());
+    return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
+void ResetSignals() {
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    for (int signal = 1; signal < NSIG; ++signal) {
+        ::sigaction(signal, &byDefault, nullptr);  // refused for SIGKILL and SIGSTOP: fine
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+void ExecCli(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     std::string program = QUARNIX_CLI_PATH;
     argv.push_back(program.data());
@@ -30,6 +43,16 @@ namespace {
     argv.push_back(nullptr);
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
+}
+
+namespace {
+
+std::string Described(const std::vector<std::string>& arguments) {
+    std::string text = "quarnix-cli";
+    for (const std::string& argument : arguments) {
+        text += " " + argument;
+    }
+    return text;
 }
 
 // A pipe whose read end holds `input`, complete (inputs are small).
@@ -55,6 +78,41 @@ int InputFile(const std::string& input) {
     return fd;
 }
 
+// Reads each of `streams` to its end, and closes it; false when the deadline
+// passed first.
+bool ReadToEnd(std::vector<std::pair<int, std::string*>> streams, const Deadline& deadline) {
+    while (!streams.empty()) {
+        std::vector<pollfd> ready;
+        for (const auto& [fd, text] : streams) {
+            ready.push_back({fd, POLLIN, 0});
+        }
+        const int count = ::poll(ready.data(), ready.size(), deadline.MillisecondsLeft());
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            for (const auto& [fd, text] : streams) {
+                ::close(fd);
+            }
+            return false;
+        }
+        for (std::size_t i = ready.size(); i-- > 0;) {
+            if (ready[i].revents == 0) {
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t n = ::read(ready[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                streams[i].second->append(buffer, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                ::close(ready[i].fd);
+                streams.erase(streams.begin() + static_cast<long>(i));
+            }
+        }
+    }
+    return true;
+}
+
 // Runs the tool with standard input `in`, which stays open.
 CliResult RunWithInput(const std::vector<std::string>& arguments, int in,
                        const std::function<void()>& inChild) {
@@ -68,6 +126,7 @@ CliResult RunWithInput(const std::vector<std::string>& arguments, int in,
     }
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ResetSignals();
         ::setsid();  // no terminal to ask on
         ::dup2(in, STDIN_FILENO);
         ::dup2(out[1], STDOUT_FILENO);
@@ -75,18 +134,16 @@ CliResult RunWithInput(const std::vector<std::string>& arguments, int in,
         if (inChild) {
             inChild();
         }
-        Exec(arguments);
+        ExecCli(arguments);
     }
     ::close(out[1]);
     ::close(err[1]);
     CliResult result;
-    // Both texts are far below a pipe's capacity: read one, then the other.
-    for (auto [fd, text] : {std::pair{err[0], &result.errors}, std::pair{out[0], &result.output}}) {
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-            text->append(buffer, static_cast<std::size_t>(n));
-        }
-        ::close(fd);
+    if (!ReadToEnd({{err[0], &result.errors}, {out[0], &result.output}}, Deadline())) {
+        ADD_FAILURE() << Described(arguments) << " has not ended after " << PatienceSeconds
+                      << " s; killed. Its standard error so far:\n"
+                      << result.errors;
+        ::kill(pid, SIGKILL);
     }
     result.status = WaitCli(pid);
     return result;
@@ -112,137 +169,73 @@ CliResult RunCliOnFile(const std::vector<std::string>& arguments, const std::str
 }
 
 pid_t StartCli(const std::vector<std::string>& arguments, const std::string& input,
-               const std::string& errors) {
+               const std::string& errors, const std::function<void()>& inChild) {
     const int in = InputPipe(input);
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ResetSignals();
         ::setsid();
         ::dup2(in, STDIN_FILENO);
         const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         ::dup2(err, STDERR_FILENO);
-        Exec(arguments);
+        if (inChild) {
+            inChild();
+        }
+        ExecCli(arguments);
     }
     ::close(in);
     return pid;
 }
 
 int WaitCli(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-}
-
-std::vector<long long> OpenTempFileSizes(pid_t pid) {
-    std::vector<long long> sizes;
-    const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::error_code ignored;
-        const std::string target = std::filesystem::read_symlink(entry.path(), ignored).string();
-        const std::string name = std::filesystem::path(target).filename().string();
-        if (name.rfind('#', 0) == 0 || name.rfind(".quarnix-", 0) == 0) {
-            struct stat info {};
-            if (::stat(entry.path().c_str(), &info) == 0) {
-                sizes.push_back(info.st_size);
+    const Deadline deadline;
+    // Readable once the child has ended; without it (an old kernel), a look
+    // every few milliseconds.
+    const int ended = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    const auto exited = [](const siginfo_t& info) {
+        return info.si_code == CLD_EXITED || info.si_code == CLD_KILLED ||
+               info.si_code == CLD_DUMPED;
+    };
+    siginfo_t info{};
+    for (;;) {
+        info = {};
+        // A traced child's stops are reported too: they are no end.
+        if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG) != 0) {
+            if (errno == EINTR) {
+                continue;
             }
+            break;  // no such child
         }
+        if (exited(info)) {
+            break;
+        }
+        if (info.si_pid == pid) {
+            continue;
+        }
+        if (deadline.Passed()) {
+            ADD_FAILURE() << "quarnix-cli (process " << pid << ") has not ended after "
+                          << PatienceSeconds << " s; killed.";
+            ::kill(pid, SIGKILL);
+            while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED) == 0 && !exited(info)) {
+            }
+            break;
+        }
+        pollfd exit{ended, POLLIN, 0};
+        ::poll(&exit, ended >= 0 ? 1 : 0, ended >= 0 ? deadline.MillisecondsLeft() : 5);
     }
-    return sizes;
+    if (ended >= 0) {
+        ::close(ended);
+    }
+    if (!exited(info)) {
+        return -1;
+    }
+    return info.si_code == CLD_EXITED ? info.si_status : -info.si_status;
 }
 
 bool Running(pid_t pid) {
     siginfo_t info{};
     return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
            info.si_pid == 0;
-}
-
-TerminalCli::TerminalCli(const std::vector<std::string>& arguments)
-    : TerminalCli([&arguments] { Exec(arguments); }) {}
-
-TerminalCli::TerminalCli(const ShellScript& script)
-    : TerminalCli([&script] {
-          ::setenv("CLI", QUARNIX_CLI_PATH, 1);
-          ::execl("/bin/bash", "bash", "-c", script.Text.c_str(), nullptr);
-          ::_exit(127);
-      }) {}
-
-TerminalCli::TerminalCli(const std::function<void()>& exec) {
-    if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
-        std::abort();
-    }
-    pid_ = ::fork();
-    if (pid_ == 0) {
-        ::close(master_);
-        ::login_tty(slave_);  // a session of its own, with the terminal as its own
-        exec();
-        ::_exit(127);
-    }
-}
-
-TerminalCli::~TerminalCli() {
-    if (!reaped_) {
-        ::kill(pid_, SIGKILL);
-        WaitCli(pid_);
-    }
-    ::close(master_);
-    ::close(slave_);
-}
-
-bool TerminalCli::ReadSome(bool wait) {
-    // Looks again now and then whether the tool has ended: with the slave
-    // side open here, the terminal never reports the end itself.
-    pollfd ready{master_, POLLIN, 0};
-    if (::poll(&ready, 1, wait ? 100 : 0) <= 0) {
-        return false;
-    }
-    char buffer[4096];
-    const ssize_t n = ::read(master_, buffer, sizeof buffer);
-    if (n <= 0) {
-        return false;
-    }
-    seen_.append(buffer, static_cast<std::size_t>(n));
-    return true;
-}
-
-bool TerminalCli::ReadUntil(const std::string& text, int times) {
-    const auto count = [&] {
-        int found = 0;
-        for (std::size_t at = seen_.find(text); at != std::string::npos;
-             at = seen_.find(text, at + text.size())) {
-            ++found;
-        }
-        return found;
-    };
-    while (count() < times) {
-        if (!ReadSome(true) && !Running(pid_)) {
-            while (ReadSome(false)) {
-            }
-            return count() >= times;
-        }
-    }
-    return true;
-}
-
-void TerminalCli::Type(const std::string& text) {
-    if (::write(master_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-        std::abort();
-    }
-}
-
-bool TerminalCli::EchoOn() const {
-    termios settings{};
-    return ::tcgetattr(slave_, &settings) == 0 && (settings.c_lflag & ECHO) != 0;
-}
-
-int TerminalCli::Wait() {
-    while (Running(pid_)) {
-        ReadSome(true);
-    }
-    while (ReadSome(false)) {
-    }
-    reaped_ = true;
-    return WaitCli(pid_);
 }
 
 }  // namespace quarnix::test

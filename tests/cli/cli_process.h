@@ -3,15 +3,43 @@
 // Runs quarnix-cli as a child process: its standard input from a text, its
 // standard output and error captured, or started in the background to be
 // signalled. Outside a terminal of the test's own the child has none: it runs
-// in a session of its own, as under cron or a service.
+// in a session of its own, as under cron or a service. Every child starts with
+// all signals at their default action and none blocked, whatever the test
+// itself inherited (nohup ignores SIGHUP, for one).
+//
+// No wait here lasts longer than PatienceSeconds: a tool that has not done
+// what the test waits for by then fails the test, with what it waited for, and
+// is killed. This guards the suite against a hang; it measures no speed.
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace quarnix::test {
+
+inline constexpr int PatienceSeconds = 60;
+
+// The end of one wait: PatienceSeconds from its start.
+class Deadline {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    bool Passed() const { return Clock::now() >= end_; }
+    int MillisecondsLeft() const;  // for poll(2); at least 0
+
+  private:
+    Clock::time_point end_ = Clock::now() + std::chrono::seconds(PatienceSeconds);
+};
+
+// In a forked child, before it starts a program: every signal at its default
+// action and none blocked, as in a program started from a fresh shell.
+void ResetSignals();
+
+// Starts quarnix-cli in the forked child with `arguments`; never returns.
+[[noreturn]] void ExecCli(const std::vector<std::string>& arguments);
 
 struct CliResult {
     int status = -1;  // exit status, or -signal when a signal ended it
@@ -31,56 +59,14 @@ CliResult RunCliOnFile(const std::vector<std::string>& arguments, const std::str
                        long long* consumed);
 
 // Starts in the background with standard input `input` and standard error
-// into the file `errors`, in the caller's working folder.
+// into the file `errors`, in the caller's working folder; `inChild` as for RunCli.
 pid_t StartCli(const std::vector<std::string>& arguments, const std::string& input,
-               const std::string& errors = "/dev/null");
+               const std::string& errors = "/dev/null", const std::function<void()>& inChild = {});
 
 // Waits for the child; the exit status or -signal.
 int WaitCli(pid_t pid);
 
-// Sizes of the files the process has open without a name (O_TMPFILE) or
-// under a hidden temporary name.
-std::vector<long long> OpenTempFileSizes(pid_t pid);
-
 // True while the process has not ended (it may be a zombie not yet reaped).
 bool Running(pid_t pid);
-
-// A shell script run by bash, in which "$CLI" is quarnix-cli.
-struct ShellScript {
-    std::string Text;
-};
-
-// quarnix-cli run on a terminal of its own (a pseudo-terminal whose slave
-// side the test keeps open, so that its settings can be read after the tool
-// has ended), in the caller's working folder. The terminal is the session's
-// controlling terminal, so that Ctrl+C reaches its whole foreground group.
-class TerminalCli {
-  public:
-    explicit TerminalCli(const std::vector<std::string>& arguments);
-    explicit TerminalCli(const ShellScript& script);
-    ~TerminalCli();
-    TerminalCli(const TerminalCli&) = delete;
-    TerminalCli& operator=(const TerminalCli&) = delete;
-
-    // Reads what the tool writes until `text` has come `times` times in all;
-    // false when the tool ended first.
-    bool ReadUntil(const std::string& text, int times = 1);
-    void Type(const std::string& text);  // as typed on the keyboard
-    bool EchoOn() const;
-    int Wait();  // once: reads what is left; the exit status or -signal
-    pid_t Pid() const { return pid_; }
-    const std::string& Seen() const { return seen_; }
-
-  private:
-    // Forks; `exec` starts the program in the child, on the terminal.
-    explicit TerminalCli(const std::function<void()>& exec);
-    bool ReadSome(bool wait);
-
-    int master_ = -1;
-    int slave_ = -1;
-    pid_t pid_ = -1;
-    bool reaped_ = false;
-    std::string seen_;
-};
 
 }  // namespace quarnix::test

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "../commands/file_fixture.h"
-#include "cli_process.h"
+#include "terminal_cli.h"
 
 namespace quarnix::test {
 namespace {

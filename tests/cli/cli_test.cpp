@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "../commands/file_fixture.h"
 #include "cli/progress_bar.h"
