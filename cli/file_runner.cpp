@@ -13,10 +13,12 @@
 #include "content_check/content_verdict.h"
 #include "content_check/marked_name.h"
 #include "engine/commands.h"
+#include "engine/files/file_ops.h"
+#include "engine/password_advice.h"
+#include "engine/path_kind.h"
 #include "engine/text_codec.h"
 #include "interrupt.h"
 #include "local_charset.h"
-#include "path_kind.h"
 #include "progress_bar.h"
 
 namespace quarnix::cli {
@@ -82,32 +84,6 @@ std::optional<Level> GivenLevel(const RunOptions& options, const std::string& fi
     return options.Level ? options.Level : MarkedLevel(Utf8ToUtf16(file));
 }
 
-// For a decryption that neither --level nor a marker settles: the one level
-// whose decryption gives the name's type, tried with the given passwords
-// without writing anything (TopSecret only when password 2 was read).
-std::optional<Level> LevelByContent(CryptRequest probe, bool withPassword2) {
-    probe.MakeBackup = false;
-    probe.MarkFile = false;
-    std::optional<Level> found;
-    int fitting = 0;
-    CommandHooks hooks;
-    hooks.ConfirmContent = [&](const ContentPreview& preview) {
-        if (ResultFits(preview)) {
-            found = preview.Level;
-            ++fitting;
-        }
-        return false;  // a look only: nothing is written
-    };
-    for (const Level level : {Level::Secret, Level::Secretter, Level::TopSecret}) {
-        if (level == Level::TopSecret && !withPassword2) {
-            break;
-        }
-        probe.Level = level;
-        DecryptCommand(probe, hooks);
-    }
-    return fitting == 1 ? found : std::nullopt;
-}
-
 }  // namespace
 
 Level PasswordLevel(const RunOptions& options) {
@@ -147,6 +123,18 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
     request.MarkNameOnly = true;
     request.ReplaceBackup = options.ReplaceBackup;
 
+    // The window asks for such a password 2 again; here it is said once.
+    if (PasswordLevel(options) == Level::TopSecret) {
+        const Password2Advice advice = AdviseOnPassword2(request.Password2, request.Password1);
+        if (advice == Password2Advice::SameAsPassword1 || advice == Password2Advice::TooShort) {
+            std::cerr << LocalText(advice == Password2Advice::SameAsPassword1
+                                       ? std::string("注意：密码2与密码相同，不能增加保护。\n")
+                                       : "注意：密码2太短，至少应有 " +
+                                             std::to_string(MinimumPassword2Length) +
+                                             " 个字符。\n");
+        }
+    }
+
     int status = 0;
     const std::vector<std::string> earlierNames = EarlierNames(options.Files);
     for (std::size_t i = 0; i < options.Files.size(); ++i) {
@@ -162,20 +150,22 @@ int RunFiles(const RunOptions& options, const Passwords& passwords) {
             status = 1;
             continue;
         }
-        if (const std::string problem = PathProblem(file); !problem.empty()) {
-            Report(file, "：" + problem + "\n");
+        const std::u16string problem = PathKindText(KindOfPath(SystemFileOps(), file));
+        if (!problem.empty()) {
+            Report(file, "：" + Utf16ToUtf8(problem) + "\n");
             status = 1;
             continue;
         }
         request.FilePath = Utf8ToUtf16(EnginePath(file));
         std::optional<Level> level = GivenLevel(options, file);
         if (!level && !options.Encrypt) {
-            struct stat info {};
-            const bool regular =
-                ::stat(Utf16ToUtf8(request.FilePath).c_str(), &info) == 0 && S_ISREG(info.st_mode);
-            // A file that is not there: the command says so at any level.
-            level = regular ? LevelByContent(request, !passwords.Password2.empty())
-                            : std::optional(Level::Secret);
+            // The one level whose result keeps the name's promise, looked for
+            // without changing anything; or the level of an interrupted
+            // earlier run, which the command at that level settles first.
+            const LevelFound found = FindLevel(request, ResultFits);
+            // A file the engine cannot look at: the command says why at any level.
+            level = found.Refusal.Kind != OutcomeKind::Done ? std::optional(Level::Secret)
+                                                            : found.Level;
         }
         if (!level) {
             Report(file,

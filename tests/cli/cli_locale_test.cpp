@@ -84,7 +84,7 @@ TEST_F(CliLocale, MessagesAndPromptsFollowAGb18030Locale) {
         const std::string errors = folder_ + "-errors";
         const pid_t pid = StartWatched(
             {"encrypt", "--password-stdin", "--level", "topsecret", "a.doc", "文件.txt"},
-            "pw\npw2\n", errors, useLocale);
+            "pw\nhello\n", errors, useLocale);
         ASSERT_TRUE(StopAt({pid, 16 << 20, "a.doc.备份", "a(绝密).doc"},
                            {"rewrite under way", Stage::Rewriting, 0.25, 1.0}));
         ::kill(pid, SIGINT);

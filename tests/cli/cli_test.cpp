@@ -6,11 +6,11 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <regex>
 
 #include "../commands/file_fixture.h"
 #include "cli/progress_bar.h"
 #include "cli_process.h"
+#include "engine/files/forwarding_file_ops.h"
 #include "engine/product.h"
 
 namespace quarnix::test {
@@ -48,6 +48,76 @@ TEST_F(Cli, RoundTripsAtEveryLevel) {
         EXPECT_EQ(decrypted.status, 0) << decrypted.errors;
         EXPECT_EQ(ReadBytes("f.doc"), plain);
         EXPECT_EQ(FolderNames(), (std::set<std::string>{"f.doc", "f.doc.备份"}));
+        ClearFolder();
+    }
+}
+
+// A decryption at Secretter cut short after its first page, and its putting
+// back failing: the window is torn, and the run record that puts it back
+// stays beside the file.
+class WindowTornAfterOnePage : public ForwardingFileOps {
+  public:
+    WindowTornAfterOnePage() : ForwardingFileOps(SystemFileOps()) {}
+    std::int64_t Pwrite(int fd, const void* buffer, std::size_t size,
+                        std::int64_t offset) override {
+        if (offset == 0 && size == 20481) {
+            if (!torn_) {
+                torn_ = true;
+                inner().Pwrite(fd, buffer, 4096, 0);
+            }
+            return -EIO;
+        }
+        return inner().Pwrite(fd, buffer, size, offset);
+    }
+
+  protected:
+    std::int64_t Intercept(const FileCall& call, const Forward& forward) override {
+        return call.op == FileOp::Unlink ? -EIO : forward();
+    }
+
+  private:
+    bool torn_ = false;
+};
+
+// Without --level and without a marker, the level of an interrupted earlier
+// run's record is taken, and what the command at that level sets right first
+// is said, not done in silence by a look at the file.
+TEST_F(Cli, AnUnmarkedNameWithAnInterruptedRunIsSettledAndSaidSo) {
+    const Bytes plain = Pattern(30000, 4);
+    WriteBytes("plan.pdf", Transformed(plain, Level::Secretter, true, u"abc", u""));
+    CryptRequest request = Request("plan.pdf", Level::Secretter, u"abc", u"");
+    request.MakeBackup = false;
+    request.MarkFile = false;
+    WindowTornAfterOnePage failing;
+    ASSERT_EQ(DecryptCommand(request, {}, &failing).Kind, OutcomeKind::WriteFailed);
+    const CliResult result =
+        RunCli({"decrypt", "--password-stdin", "--no-backup", "--force", "plan.pdf"}, "abc\n");
+    EXPECT_EQ(result.status, 0) << result.errors;
+    EXPECT_NE(result.errors.find("已按它留下的恢复记录把它恢复为解密前的内容"), std::string::npos)
+        << result.errors;
+    EXPECT_NE(result.errors.find("操作成功！"), std::string::npos) << result.errors;
+    EXPECT_EQ(ReadBytes("plan.pdf"), plain);
+    EXPECT_EQ(FolderNames(), std::set<std::string>{"plan.pdf"});
+}
+
+// The advice on password 2 is the window's too: the tool gives it as a note
+// and goes on, since the command itself does not refuse such a password.
+TEST_F(Cli, APassword2LikeThePasswordOrTooShortIsNoted) {
+    const struct {
+        const char* input;
+        const char* note;
+    } cases[] = {
+        {"abcdef\nabcdef\n", "注意：密码2与密码相同，不能增加保护。\n"},
+        {"abc\nxyz\n", "注意：密码2太短，至少应有 5 个字符。\n"},
+        {"abc\nhello\n", ""},
+    };
+    for (const auto& c : cases) {
+        WriteBytes("f.doc", Pattern(500));
+        const CliResult result =
+            RunCli({"encrypt", "--password-stdin", "--level", "topsecret", "--no-backup", "f.doc"},
+                   c.input);
+        EXPECT_EQ(result.status, 0) << result.errors;
+        EXPECT_EQ(result.errors, std::string(c.note) + "f.doc → f(绝密).doc：操作成功！\n");
         ClearFolder();
     }
 }
