@@ -142,6 +142,9 @@ std::u16string StateText(const WorkFailure& f, const FailureContext& context) {
         case FileState::RecordLeft:
             return file + u"已处理完毕，但恢复记录" + QuotedPath(f.OtherPath) +
                    u"未能删除；它只含加密后的内容，下次用本程序处理该文件时会删除它。";
+        case FileState::OldContentLeft:
+            return file + (encrypt ? u"已加密" : u"已解密") + u"，但它原来的内容还留在隐藏文件" +
+                   QuotedPath(f.OtherPath) + u"中，未能删除；确认文件无误后请删除它。";
         case FileState::TornRecordDamaged:
             return file + u"上次处理时被中断，可能只写入了一部分，而它留下的恢复记录" +
                    QuotedPath(f.OtherPath) +

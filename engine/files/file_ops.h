@@ -105,6 +105,9 @@ class FileOps {
     // renameat2(2) with RENAME_NOREPLACE; -EINVAL or -ENOSYS where the file
     // system or kernel lacks it.
     virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
+    // renameat2(2) with RENAME_EXCHANGE: the two names swap their files at
+    // once; -EINVAL or -ENOSYS where the file system or kernel lacks it.
+    virtual int RenameExchange(const std::string& a, const std::string& b) = 0;
     virtual int Unlink(const std::string& path) = 0;
     // The names in a folder, but for "." and "..".
     virtual int ListFolder(const std::string& folder, std::vector<std::string>* names) = 0;
@@ -148,6 +151,7 @@ class PosixFileOps : public FileOps {
     int Link(const std::string& from, const std::string& to) override;
     int Rename(const std::string& from, const std::string& to) override;
     int RenameNoReplace(const std::string& from, const std::string& to) override;
+    int RenameExchange(const std::string& a, const std::string& b) override;
     int Unlink(const std::string& path) override;
     int ListFolder(const std::string& folder, std::vector<std::string>* names) override;
 };

@@ -7,13 +7,13 @@ namespace quarnix {
 
 const char* FileOpName(FileOp op) {
     static constexpr const char* Names[] = {
-        "Stat",           "Lstat",           "Fstat",       "RealPath",     "Open",
-        "OpenUnnamed",    "MakeTemp",        "Close",       "Pread",        "Pwrite",
-        "CopyRange",      "Truncate",        "Fsync",       "Fdatasync",    "Fchmod",
-        "Fchown",         "StartWriteback",  "DropWritten", "Seek",         "Lock",
-        "Lease",          "LeaseHeld",       "GetFlags",    "SetFlags",     "CopyAccessControl",
-        "CopyAttributes", "Access",          "NameMax",     "LinkOpenFile", "Link",
-        "Rename",         "RenameNoReplace", "Unlink",      "ListFolder"};
+        "Stat",           "Lstat",           "Fstat",          "RealPath",     "Open",
+        "OpenUnnamed",    "MakeTemp",        "Close",          "Pread",        "Pwrite",
+        "CopyRange",      "Truncate",        "Fsync",          "Fdatasync",    "Fchmod",
+        "Fchown",         "StartWriteback",  "DropWritten",    "Seek",         "Lock",
+        "Lease",          "LeaseHeld",       "GetFlags",       "SetFlags",     "CopyAccessControl",
+        "CopyAttributes", "Access",          "NameMax",        "LinkOpenFile", "Link",
+        "Rename",         "RenameNoReplace", "RenameExchange", "Unlink",       "ListFolder"};
     static_assert(std::size(Names) == FileOpCount);
     return Names[static_cast<int>(op)];
 }
@@ -202,6 +202,11 @@ int ForwardingFileOps::Link(const std::string& from, const std::string& to) {
 int ForwardingFileOps::Rename(const std::string& from, const std::string& to) {
     return static_cast<int>(Intercept({.op = FileOp::Rename, .path = from, .toPath = to},
                                       [&] { return inner_.Rename(from, to); }));
+}
+
+int ForwardingFileOps::RenameExchange(const std::string& a, const std::string& b) {
+    return static_cast<int>(Intercept({.op = FileOp::RenameExchange, .path = a, .toPath = b},
+                                      [&] { return inner_.RenameExchange(a, b); }));
 }
 
 int ForwardingFileOps::RenameNoReplace(const std::string& from, const std::string& to) {

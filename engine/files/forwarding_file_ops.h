@@ -49,6 +49,7 @@ enum class FileOp {
     Link,
     Rename,
     RenameNoReplace,
+    RenameExchange,
     Unlink,
     ListFolder,
 };
@@ -114,6 +115,7 @@ class ForwardingFileOps : public FileOps {
     int Link(const std::string& from, const std::string& to) override;
     int Rename(const std::string& from, const std::string& to) override;
     int RenameNoReplace(const std::string& from, const std::string& to) override;
+    int RenameExchange(const std::string& a, const std::string& b) override;
     int Unlink(const std::string& path) override;
     int ListFolder(const std::string& folder, std::vector<std::string>* names) override;
 

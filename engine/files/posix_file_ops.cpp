@@ -249,6 +249,10 @@ int PosixFileOps::RenameNoReplace(const std::string& from, const std::string& to
     return Answer(::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE));
 }
 
+int PosixFileOps::RenameExchange(const std::string& a, const std::string& b) {
+    return Answer(::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE));
+}
+
 int PosixFileOps::Unlink(const std::string& path) {
     return Answer(::unlink(path.c_str()));
 }

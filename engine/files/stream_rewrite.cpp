@@ -8,6 +8,8 @@
 // rename should a crash come between the two, instead of transforming the
 // file once more.
 
+#include <cerrno>
+
 #include "engine/files/file_io.h"
 #include "engine/files/file_metadata.h"
 #include "engine/files/file_steps.h"
@@ -36,6 +38,73 @@ WorkResult SealReplacedRecord(FileOps& files, const std::string& folder, RunReco
     FailedStep step = FailedStep::WriteRecord;
     if (const int sealed = record.Seal(table, &step); sealed < 0) {
         return Failure(FailureKind::WriteFailed, step, sealed, folder);
+    }
+    return std::nullopt;
+}
+
+// The old file's hidden name after a swap: its content is reported as left
+// there when the name cannot be removed.
+WorkFailure OldContentLeft(FailedStep step, int error, const std::string& hidden) {
+    WorkFailure failure =
+        Failure(FailureKind::WriteFailed, step, error, {}, FileState::OldContentLeft);
+    failure.OtherPath = hidden;
+    return failure;
+}
+
+// Puts the flushed new file in the old one's place; `file` then holds the new
+// file. Where the file system swaps two names at once, the old file keeps a
+// hidden name for a last look at it: a program that opened it in the moment
+// before (its lease broken) or wrote to it gets it back in place, and this
+// work is dropped. Elsewhere the new file is renamed over the old one.
+WorkResult PutInPlace(WorkFile& file, TempFile& temp, const std::string& target,
+                      RunRecord& record) {
+    FileOps& files = file.files();
+    const std::string folder = FolderOf(target);
+    if (const int named = temp.GiveHiddenName(); named < 0) {
+        record.Drop();
+        return Failure(FailureKind::WriteFailed, FailedStep::ReplaceFile, named, {});
+    }
+    const std::string hidden = temp.Name();
+    const int swapped = files.RenameExchange(hidden, target);
+    if (swapped == -EINVAL || swapped == -ENOSYS || swapped == -EOPNOTSUPP) {
+        FailedStep step = FailedStep::ReplaceFile;
+        if (const int replaced = temp.Replace(target, &step); replaced < 0) {
+            if (step == FailedStep::FlushFolder) {
+                file.Adopt(temp.Release());
+                return Failure(FailureKind::WriteFailed, step, replaced, folder,
+                               FileState::TransformedNotRenamed);
+            }
+            record.Drop();
+            return Failure(FailureKind::WriteFailed, step, replaced, {});
+        }
+    } else if (swapped < 0) {
+        record.Drop();
+        return Failure(FailureKind::WriteFailed, FailedStep::ReplaceFile, swapped, {});
+    } else {
+        temp.Disown();  // the hidden name holds the old file now
+        if (auto changed = file.CheckOpenFileUnchanged()) {
+            if (const int back = files.RenameExchange(hidden, target); back < 0) {
+                file.Adopt(temp.Release());
+                return OldContentLeft(FailedStep::ReplaceFile, back, hidden);
+            }
+            files.Unlink(hidden);  // the new file, which nobody saw
+            FlushFolder(files, folder);
+            record.Drop();
+            return changed;
+        }
+        if (const int removed = files.Unlink(hidden); removed < 0) {
+            file.Adopt(temp.Release());
+            return OldContentLeft(FailedStep::ReplaceFile, removed, hidden);
+        }
+        if (const int flushed = FlushFolder(files, folder); flushed < 0) {
+            file.Adopt(temp.Release());
+            return Failure(FailureKind::WriteFailed, FailedStep::FlushFolder, flushed, folder,
+                           FileState::TransformedNotRenamed);
+        }
+    }
+    if (const int adopted = file.Adopt(temp.Release()); adopted < 0) {
+        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, adopted, {},
+                       FileState::TransformedNotRenamed);
     }
     return std::nullopt;
 }
@@ -97,21 +166,7 @@ WorkResult RewriteThroughTemp(WorkFile& file, const RecordStart& start, RunRecor
     if (auto dropped = LastChanceToDrop(file, progress, &record)) {
         return dropped;
     }
-    FailedStep step = FailedStep::ReplaceFile;
-    if (const int replaced = temp.Replace(target, &step); replaced < 0) {
-        if (step == FailedStep::FlushFolder) {
-            file.Adopt(temp.Release());
-            return Failure(FailureKind::WriteFailed, step, replaced, folder,
-                           FileState::TransformedNotRenamed);
-        }
-        record.Drop();
-        return Failure(FailureKind::WriteFailed, step, replaced, {});
-    }
-    if (const int adopted = file.Adopt(temp.Release()); adopted < 0) {
-        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, adopted, {},
-                       FileState::TransformedNotRenamed);
-    }
-    return std::nullopt;
+    return PutInPlace(file, temp, target, record);
 }
 
 }  // namespace quarnix

@@ -81,10 +81,7 @@ int TempFile::Release() {
     return fd;
 }
 
-int TempFile::Replace(const std::string& target, FailedStep* step) {
-    *step = FailedStep::ReplaceFile;
-    // Linux cannot link an unnamed file over an existing name: it gets a
-    // hidden name first, and the rename below replaces the target atomically.
+int TempFile::GiveHiddenName() {
     for (int attempt = 0; name_.empty(); ++attempt) {
         std::string candidate = CandidateName();
         const int linked = files_.LinkOpenFile(fd_, candidate);
@@ -93,6 +90,16 @@ int TempFile::Replace(const std::string& target, FailedStep* step) {
         } else if (linked != -EEXIST || attempt == 16) {
             return linked;
         }
+    }
+    return 0;
+}
+
+int TempFile::Replace(const std::string& target, FailedStep* step) {
+    *step = FailedStep::ReplaceFile;
+    // Linux cannot link an unnamed file over an existing name: it gets a
+    // hidden name first, and the rename below replaces the target atomically.
+    if (const int named = GiveHiddenName(); named < 0) {
+        return named;
     }
     if (const int renamed = files_.Rename(name_, target); renamed < 0) {
         return renamed;

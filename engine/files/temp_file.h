@@ -47,6 +47,15 @@ class TempFile {
     // The descriptor, no longer closed by this object.
     int Release();
 
+    // Gives the file a hidden name in its folder where it has none yet.
+    // Answers 0 or -errno.
+    int GiveHiddenName();
+    // Its name in the folder; empty while it has none.
+    const std::string& Name() const { return name_; }
+    // The name is no longer this file's (it was swapped with another's):
+    // nothing removes it any more.
+    void Disown() { name_.clear(); }
+
     // Flushes the file, gives it the name `path` in its folder without ever
     // replacing a file of that name (-EEXIST), and flushes the folder so that
     // the name survives a crash. On failure `*step` is FlushRecord, NameRecord

@@ -73,6 +73,8 @@ enum class FileState {
                             // could not be removed; the next run removes it
     TornRecordDamaged,      // an earlier run may have left the file half written, and its
                             // record (OtherPath) cannot be read: both left as they are
+    OldContentLeft,         // new content in place, but the old file still stands under a
+                            // hidden name (OtherPath) that could not be removed
 };
 
 struct WorkFailure {

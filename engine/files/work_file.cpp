@@ -115,6 +115,23 @@ WorkResult WorkFile::CheckUnchanged() const {
     if (!SameState(now, found_) || !SameState(named, found_)) {
         return ChangedByAnotherProgram();
     }
+    return LeaseStillHeld();
+}
+
+WorkResult WorkFile::CheckOpenFileUnchanged() const {
+    struct stat now {};
+    if (const int found = files_.Fstat(fd_.get(), &now); found < 0) {
+        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, found, {});
+    }
+    // Its change time moved with its own renaming; a write moves the
+    // modification time.
+    if (now.st_size != found_.st_size || !SameTime(now.st_mtim, found_.st_mtim)) {
+        return ChangedByAnotherProgram();
+    }
+    return LeaseStillHeld();
+}
+
+WorkResult WorkFile::LeaseStillHeld() const {
     // Another program waited for the lease to open the file, and has it open
     // now: it may write at any moment, also after this work has replaced the
     // file. Refused, the file untouched.

@@ -42,6 +42,12 @@ class WorkFile {
     // has opened the file) is a FileOpenElsewhere failure.
     WorkResult CheckUnchanged() const;
 
+    // The same for the open file alone, whatever its path names now, but for
+    // its change time, which its own renaming moves: after another file was
+    // put in its place, the lease still tells whether a program opened it
+    // meanwhile.
+    WorkResult CheckOpenFileUnchanged() const;
+
     // The path still names the open file, whatever was written to it since.
     WorkResult CheckStillAtPath() const;
 
@@ -53,6 +59,9 @@ class WorkFile {
     int Refresh() { return files_.Fstat(fd_.get(), &found_); }
 
   private:
+    // A write lease that was taken is still held.
+    WorkResult LeaseStillHeld() const;
+
     FileOps& files_;
     std::string path_;
     std::string openPath_;

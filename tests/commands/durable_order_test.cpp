@@ -105,6 +105,15 @@ class OrderChecker {
                 NameChanged(call.path, at);
                 break;
             }
+            case FileOp::RenameExchange: {
+                OpenFile& first = FileNamed(call.path);
+                OpenFile& second = FileNamed(call.other);
+                first.names.erase(call.path);
+                second.names.erase(call.other);
+                GiveName(first, call.other, at);
+                GiveName(second, call.path, at);
+                break;
+            }
             case FileOp::Unlink:
                 FileNamed(call.path).names.erase(call.path);
                 NameChanged(call.path, at);

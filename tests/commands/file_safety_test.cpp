@@ -665,34 +665,50 @@ TEST_F(OtherPrograms, AProgramThatKeepsTheFileOpenIsRefusedAtOnce) {
 // A program that opens the file once the run has written its record (the run
 // stopped there, for longer than lease-break-time, say) makes the kernel take
 // the lease back: the work is dropped before its write, however late.
+// The moment the lease breaks: once the run record is written, or once the
+// new file has taken the old one's name (a program that looked the name up
+// just before then opens the old file).
 class LeaseBrokenFileOps : public ForwardingFileOps {
   public:
-    LeaseBrokenFileOps() : ForwardingFileOps(SystemFileOps()) {}
+    explicit LeaseBrokenFileOps(FileOp breaksAfter)
+        : ForwardingFileOps(SystemFileOps()), breaksAfter_(breaksAfter) {}
 
   protected:
     std::int64_t Intercept(const FileCall& call, const Forward& forward) override {
-        if (call.op == FileOp::LeaseHeld) {
-            for (const std::string& name : FolderNames()) {
-                if (name.rfind(".quarnix-rec-", 0) == 0) {
-                    return F_UNLCK;
-                }
-            }
+        if (call.op == FileOp::LeaseHeld && broken_) {
+            return F_UNLCK;
         }
-        return forward();
+        const std::int64_t answer = forward();
+        broken_ = broken_ || (call.op == breaksAfter_ && answer >= 0 &&
+                              (call.op != FileOp::LinkOpenFile ||
+                               call.path.find(".quarnix-rec-") != std::string::npos));
+        return answer;
     }
+
+  private:
+    FileOp breaksAfter_;
+    bool broken_ = false;
 };
 
 TEST_F(OtherPrograms, ALeaseBrokenDuringTheWorkDropsIt) {
     if (!LeasesWork()) {
         GTEST_SKIP() << "no write lease on this file system for this user";
     }
-    for (const Level level : {Level::Secret, Level::TopSecret}) {
+    const struct {
+        Level level;
+        FileOp breaksAfter;
+    } cases[] = {
+        {Level::Secret, FileOp::LinkOpenFile},  // the record named
+        {Level::TopSecret, FileOp::LinkOpenFile},
+        {Level::TopSecret, FileOp::RenameExchange},  // the new file in place
+    };
+    for (const auto& c : cases) {
         MakeFile("f.doc", Pattern(30000));
-        LeaseBrokenFileOps files;
-        CryptRequest request = Request("f.doc", level);
+        LeaseBrokenFileOps files(c.breaksAfter);
+        CryptRequest request = Request("f.doc", c.level);
         request.MakeBackup = false;
         const CommandOutcome outcome = EncryptCommand(request, {}, &files);
-        EXPECT_EQ(outcome.Kind, OutcomeKind::FileOpenElsewhere);
+        EXPECT_EQ(outcome.Kind, OutcomeKind::FileOpenElsewhere) << FileOpName(c.breaksAfter);
         EXPECT_NE(outcome.Message.find(u"文件“f.doc”未改动。"), std::u16string::npos);
         EXPECT_EQ(ReadBytes("f.doc"), Pattern(30000));
         EXPECT_EQ(FolderNames(), std::set<std::string>{"f.doc"});
