@@ -4,11 +4,12 @@
 // local file changes nothing, and a message box says why.
 
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
 
+#include "engine/files/file_ops.h"
+#include "engine/path_kind.h"
 #include "frm_main.h"
 
 namespace quarnix {
@@ -16,32 +17,43 @@ namespace {
 
 struct DroppedItems {
     QString File;  // the one local file, when that is what came
-    const char16_t* Refusal = texts::DropNotLocalFile;  // otherwise why nothing is chosen
+    QString Refusal = texts::Q(texts::DropNotLocalFile);  // otherwise why nothing is chosen
 };
 
 DroppedItems Classify(const QMimeData& items) {
     const QList<QUrl> urls = items.hasUrls() ? items.urls() : QList<QUrl>();
     if (urls.size() > 1) {
-        return {{}, texts::DropSeveral};
+        return {{}, texts::Q(texts::DropSeveral)};
     }
     if (urls.size() != 1 || !urls.front().isLocalFile()) {
-        return {{}, texts::DropNotLocalFile};
+        return {{}, texts::Q(texts::DropNotLocalFile)};
     }
     QUrl url = urls.front();
     if (url.host() == QStringLiteral("localhost")) {
         url.setHost(QString());
     }
     if (!url.host().isEmpty()) {  // file://host/...: a file of another machine
-        return {{}, texts::DropNotLocalFile};
+        return {{}, texts::Q(texts::DropNotLocalFile)};
     }
     const QString path = url.toLocalFile();
     if (path.isEmpty()) {
-        return {{}, texts::DropNotLocalFile};
+        return {{}, texts::Q(texts::DropNotLocalFile)};
     }
-    if (QFileInfo(path).isDir()) {
-        return {{}, texts::DropFolder};
+    // What the path names is the engine's to say: a folder, a device, a pipe or
+    // a socket is no file to choose. One the user may not reach or read is
+    // chosen all the same; the command then says why it cannot work on it.
+    switch (const PathKind kind = KindOfPath(SystemFileOps(), path.toStdString())) {
+        case PathKind::Folder:
+            return {{}, texts::Q(texts::DropFolder)};
+        case PathKind::Device:
+        case PathKind::Pipe:
+        case PathKind::Socket:
+        case PathKind::Other:
+            return {{}, QString::fromStdU16String(PathKindText(kind))};
+        default:
+            break;
     }
-    return {path, nullptr};
+    return {path, {}};
 }
 
 // The window only ever reads a dropped file's name, so it takes a drop as a
@@ -101,7 +113,7 @@ void FrmMain::dragMoveEvent(QDragMoveEvent* event) {
 void FrmMain::dropEvent(QDropEvent* event) {
     const DroppedItems dropped =
         event->mimeData() != nullptr ? Classify(*event->mimeData()) : DroppedItems();
-    if (dropped.Refusal == nullptr) {
+    if (dropped.Refusal.isEmpty()) {
         if (TakeAsCopy(*event)) {
             ChooseFile(dropped.File);
         }
@@ -110,7 +122,7 @@ void FrmMain::dropEvent(QDropEvent* event) {
     // Refused: the program that started the drag learns that nothing was
     // taken, and gets that answer before the user reads the message box.
     event->ignore();
-    const QString text = texts::Q(dropped.Refusal);
+    const QString text = dropped.Refusal;
     QMetaObject::invokeMethod(
         this,
         [this, text] {

@@ -2,6 +2,8 @@
 // The two ways into the window besides the file chooser: `quarnix FILE` and a
 // drop. Both choose the file as the chooser's dialog does when it returns one.
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QDropEvent>
 #include <QLabel>
@@ -248,6 +250,8 @@ class MainWindowOpenTest : public QObject {
                                         << none << "$dir/a.doc" << none;
         QTest::newRow("a folder") << "TxtPass1" << QStringList{"file://$dir/sub"} << none << none
                                   << QString::fromUtf16(quarnix::texts::DropFolder);
+        QTest::newRow("a pipe") << "LblLevel" << QStringList{"file://$dir/pipe"} << none << none
+                                << QStringLiteral(u"你指定的是一个管道（FIFO），不是普通文件！");
         QTest::newRow("two files") << "LblLevel" << QStringList{file, "file://$dir/sub"} << none
                                    << none << QString::fromUtf16(quarnix::texts::DropSeveral);
         QTest::newRow("a web address")
@@ -270,6 +274,7 @@ class MainWindowOpenTest : public QObject {
         QVERIFY(dir.isValid());
         QVERIFY(quarnix::testing::Write(dir.filePath("a.doc"), "x"));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        QCOMPARE(::mkfifo(dir.filePath("pipe").toLocal8Bit().constData(), 0600), 0);
         for (QString& url : urls) {
             url.replace(QStringLiteral("$dir"), dir.path());
         }
