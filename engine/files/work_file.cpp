@@ -135,7 +135,14 @@ WorkResult WorkFile::LeaseStillHeld() const {
     // Another program waited for the lease to open the file, and has it open
     // now: it may write at any moment, also after this work has replaced the
     // file. Refused, the file untouched.
-    if (leased_ && files_.LeaseHeld(fd_.get()) != F_WRLCK) {
+    if (!leased_) {
+        return std::nullopt;
+    }
+    const int held = files_.LeaseHeld(fd_.get());
+    if (held < 0) {
+        return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, held, {});
+    }
+    if (held != F_WRLCK) {
         return Failure(FailureKind::FileOpenElsewhere, FailedStep::LeaseRefused, 0, {});
     }
     return std::nullopt;

@@ -151,9 +151,7 @@ TEST_P(FaultInjection, EveryFailingCallKeepsThePromise) {
         const auto op = static_cast<FileOp>(each);
         // A failing unlink can leave a named temporary file: nothing to promise
         // there but for a run record. A step the file system lacks fails anyway.
-        // A lease that cannot be asked about is taken for broken: the work is
-        // refused as for a program that has the file open, not for the error.
-        if (op == FileOp::LeaseHeld || (op == FileOp::Unlink && !s.unnamedTemp) ||
+        if ((op == FileOp::Unlink && !s.unnamedTemp) ||
             (op == FileOp::OpenUnnamed && !s.unnamedTemp) ||
             (op == FileOp::CopyRange && !s.kernelCopy)) {
             continue;
