@@ -10,6 +10,7 @@
 #include "marked_name.h"
 #include "promised_type.h"
 #include "text_run.h"
+#include "typo_verdict.h"
 
 namespace quarnix {
 namespace {
@@ -28,25 +29,6 @@ QString LevelName(Level level) {
 QString AfterWord(const QString& description) {
     const bool latin = !description.isEmpty() && description.front().unicode() < 0x80;
     return latin ? u' ' + description : description;
-}
-
-// A typo's trace in the result: which password, 0 for either; nullopt for none.
-std::optional<int> TypoIn(const ContentPreview& preview) {
-    const auto traced = [&preview](std::uint64_t period) {
-        return period > 0 && ShowsKeyTrace(preview.Result, static_cast<std::size_t>(period));
-    };
-    const bool topSecret = preview.Level == Level::TopSecret;
-    // Arrays of one period cannot tell which password it was.
-    if (topSecret && preview.Password2Period == preview.Password1Period) {
-        return traced(preview.Password1Period) ? std::optional(0) : std::nullopt;
-    }
-    if (traced(preview.Password1Period)) {
-        return 1;
-    }
-    if (topSecret && traced(preview.Password2Period)) {
-        return 2;
-    }
-    return std::nullopt;
 }
 
 // Whether the result shows any structure of a password's period: a class of
@@ -81,19 +63,14 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
                 BroughtOutText(preview.Result, preview.Current) ||
                 (MoreOrderly(preview.Result, preview.Current) && !PeriodicIn(preview));
             if (!Recognised(result) && !keyCameOff) {
-                return {ContentConcern::ResultUnlikeType, preview.Level, promised.Description()};
+                return TypoVerdict(preview, promised)
+                    .value_or(ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level,
+                                             promised.Description()});
             }
         }
     }
-    // A typo keeps most of the content, and the name's type with it.
-    if (const auto password = TypoIn(preview)) {
-        ContentVerdict verdict{ContentConcern::KeyTypo, preview.Level, promised.Description()};
-        verdict.Password = *password;
-        verdict.Period =
-            static_cast<int>(*password == 2 ? preview.Password2Period : preview.Password1Period);
-        return verdict;
-    }
-    return {};
+    // A typo keeps most of the content, and often the name's type with it.
+    return TypoVerdict(preview, promised).value_or(ContentVerdict{});
 }
 
 ContentVerdict JudgeEncryption(const ContentPreview& preview) {
@@ -136,7 +113,7 @@ bool ResultFits(const ContentPreview& preview) {
     const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
     return promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength) &&
            promised.KeptBy(See(View(preview.Result))) &&
-           !promised.KeptBy(See(View(preview.Current))) && !TypoIn(preview);
+           !promised.KeptBy(See(View(preview.Current))) && !TypoVerdict(preview, promised);
 }
 
 QString ConcernText(const ContentVerdict& verdict) {
@@ -145,6 +122,10 @@ QString ConcernText(const ContentVerdict& verdict) {
         QStringLiteral("按“") + LevelName(verdict.Level) + QStringLiteral("”等级");
     switch (verdict.Concern) {
         case ContentConcern::ResultUnlikeType:
+            if (verdict.TypeDescription.isEmpty()) {
+                return QStringLiteral("用这组密码") + level +
+                       QStringLiteral("解密后，文件内容无从辨认，密码或加密等级可能不对。");
+            }
             return QStringLiteral("用这组密码") + level + QStringLiteral("解密后，文件内容不像") +
                    type + QStringLiteral("，密码或加密等级可能不对。");
         case ContentConcern::AlreadyPlain:

@@ -2,9 +2,11 @@
 #include "key_trace.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <optional>
 #include <vector>
+
+#include "xor_correlation.h"
 
 namespace quarnix {
 namespace {
@@ -17,79 +19,201 @@ constexpr unsigned LargestTypoXor = 0x7f;
 // Added to every count, so that a byte value no other class holds is unlikely
 // rather than impossible.
 constexpr double Smoothing = 0.5;
-// How much of the trace's class's distance to the others the XOR may leave
-// (and NoTraceBelow how strong it must be). Set by real files: no right
-// decryption of them comes near both.
-constexpr double MostRemaining = 0.6;
+// What a clear trace is, as shares of its gain. Set by the right content of
+// real files at every period from 5 to 21, records of fixed length among
+// them, against one-character typos in them: none of the former comes near
+// all of these, and most of the latter that can be seen at all do.
+constexpr double MostRunner = 0.05;    // no other class stands out
+constexpr double LeastAmongKin = 0.1;  // it stands out from its kin too
+constexpr double MostRemaining = 0.5;  // the XOR makes it like the others
+constexpr double MostNearby = 0.5;     // nothing as strong at nearby periods
+
+// How often each byte value stands at each class of positions.
+struct ClassCounts {
+    std::vector<ByteTable> Classes;
+    ByteTable All{};
+};
+
+ClassCounts CountClasses(std::span<const std::uint8_t> bytes, std::size_t period) {
+    ClassCounts counts;
+    counts.Classes.assign(period, ByteTable{});
+    std::size_t c = 0;
+    for (const std::uint8_t byte : bytes) {
+        counts.Classes[c][byte] += 1;
+        c = c + 1 == period ? 0 : c + 1;
+    }
+    for (const ByteTable& own : counts.Classes) {
+        for (std::size_t v = 0; v < own.size(); ++v) {
+            counts.All[v] += own[v];
+        }
+    }
+    return counts;
+}
+
+double Total(const ByteTable& counts) {
+    double total = 0;
+    for (const double count : counts) {
+        total += count;
+    }
+    return total;
+}
+
+// A class's best XOR against a reference: the gain and its value.
+struct ClassGain {
+    double Gain = 0;
+    std::uint8_t Xor = 0;
+    double AsIs = 0;  // log-likelihood, without the reference's normaliser
+    double Best = 0;
+};
+
+ClassGain BestXor(const ByteTable& own, const ByteTable& reference) {
+    ByteTable logReference;
+    for (std::size_t v = 0; v < logReference.size(); ++v) {
+        logReference[v] = std::log(reference[v] + Smoothing);
+    }
+    const ByteTable likelihood = XorCorrelation(own, logReference);
+    ClassGain gain{0, 0, likelihood[0], likelihood[0]};
+    for (unsigned d = 1; d <= LargestTypoXor; ++d) {
+        if (likelihood[d] > gain.Best) {
+            gain.Best = likelihood[d];
+            gain.Xor = static_cast<std::uint8_t>(d);
+        }
+    }
+    gain.Gain = gain.Best - gain.AsIs;
+    return gain;
+}
+
+// The gain of `own` XORed with `value` against a reference.
+double GainAt(const ByteTable& own, const ByteTable& reference, std::uint8_t value) {
+    double gain = 0;
+    for (std::size_t v = 0; v < own.size(); ++v) {
+        if (own[v] != 0) {
+            gain += own[v] * (std::log(reference[v ^ value] + Smoothing) -
+                              std::log(reference[v] + Smoothing));
+        }
+    }
+    return gain;
+}
+
+ByteTable Without(const ByteTable& all, const ByteTable& own) {
+    ByteTable rest;
+    for (std::size_t v = 0; v < all.size(); ++v) {
+        rest[v] = all[v] - own[v];
+    }
+    return rest;
+}
+
+// Each class's best XOR against all the others; none for the zero element's.
+std::vector<ClassGain> ClassGains(const ClassCounts& counts) {
+    const std::size_t period = counts.Classes.size();
+    std::vector<ClassGain> gains(period);
+    for (std::size_t c = 0; c < period; ++c) {
+        if (c != period - 2) {
+            const ByteTable& own = counts.Classes[c];
+            gains[c] = BestXor(own, Without(counts.All, own));
+        }
+    }
+    return gains;
+}
+
+// How far the class still is from the others after the XOR, as a share of
+// how far it was before.
+double RemainingShare(const ByteTable& own, const ByteTable& all, const ClassGain& gain) {
+    const double size = Total(own);
+    double self = 0;  // the class under its own distribution
+    for (const double count : own) {
+        if (count != 0) {
+            self += count * std::log(count / size);
+        }
+    }
+    // The others' normaliser, left out of the likelihoods.
+    const double normaliser = size * std::log(Total(all) - size + 256 * Smoothing);
+    const double before = self - (gain.AsIs - normaliser);
+    const double after = self - (gain.Best - normaliser);
+    // What a class's own sampling leaves even when it is drawn like the
+    // others: about half a nat per value it holds.
+    double distinct = 0;
+    for (const double count : own) {
+        distinct += count != 0 ? 1 : 0;
+    }
+    const double noise = (distinct - 1) / 2;
+    return before > noise ? std::clamp((after - noise) / (before - noise), 0.0, 1.0) : 1;
+}
+
+double AmongKin(const ClassCounts& counts, std::size_t c, const KeyTrace& trace) {
+    const std::size_t period = counts.Classes.size();
+    double weakest = trace.Strongest;
+    for (std::size_t divisor = 2; divisor < period; ++divisor) {
+        if (period % divisor != 0) {
+            continue;
+        }
+        ByteTable kin{};
+        for (std::size_t k = c % divisor; k < period; k += divisor) {
+            if (k != c) {
+                for (std::size_t v = 0; v < kin.size(); ++v) {
+                    kin[v] += counts.Classes[k][v];
+                }
+            }
+        }
+        weakest = std::min(weakest, GainAt(counts.Classes[c], kin, trace.Xor));
+    }
+    return weakest;
+}
+
+bool TooFew(std::span<const std::uint8_t> bytes, std::size_t period) {
+    return period < 3 || bytes.size() / period < FewestPerClass;
+}
 
 }  // namespace
 
 KeyTrace KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period) {
-    const std::size_t n = bytes.size();
-    if (period < 2 || n / period < FewestPerClass) {
+    if (TooFew(bytes, period)) {
         return {};
     }
-    std::array<std::uint32_t, 256> all{};
-    for (const std::uint8_t byte : bytes) {
-        ++all[byte];
-    }
-    // log(count + Smoothing) for every count a byte value can have. The
-    // normaliser of the other classes' distribution is the same for every
-    // XOR value, so it drops out of the gain.
-    std::vector<double> logCount(n + 1);
-    for (std::size_t k = 0; k <= n; ++k) {
-        logCount[k] = std::log(static_cast<double>(k) + Smoothing);
-    }
+    const ClassCounts counts = CountClasses(bytes, period);
+    const std::vector<ClassGain> gains = ClassGains(counts);
     KeyTrace trace;
-    std::array<std::uint32_t, 256> own{};
-    std::vector<std::uint8_t> values;
-    values.reserve(256);
     for (std::size_t c = 0; c < period; ++c) {
-        if (c == period - 2) {
-            continue;  // combined with the array's zero element
-        }
-        values.clear();
-        for (std::size_t j = c; j < n; j += period) {
-            if (own[bytes[j]]++ == 0) {
-                values.push_back(bytes[j]);
-            }
-        }
-        const auto logOthers = [&](unsigned value) { return logCount[all[value] - own[value]]; };
-        double asIs = 0;
-        double self = 0;  // the class under its own distribution
-        const double size = static_cast<double>((n - c + period - 1) / period);
-        for (const std::uint8_t v : values) {
-            asIs += own[v] * logOthers(v);
-            self += own[v] * std::log(own[v] / size);
-        }
-        double best = asIs;
-        for (unsigned d = 1; d <= LargestTypoXor; ++d) {
-            double xored = 0;
-            for (const std::uint8_t v : values) {
-                xored += own[v] * logOthers(v ^ d);
-            }
-            best = std::max(best, xored);
-        }
-        const double gain = best - asIs;
-        if (gain > trace.Strongest) {
-            trace.Strongest = gain;
-            // The others' normaliser, left out above, counts here.
-            const double normaliser =
-                size * std::log(static_cast<double>(n) - size + 256 * Smoothing);
-            const double before = self - (asIs - normaliser);
-            const double after = self - (best - normaliser);
-            trace.Remaining = before > 0 ? std::clamp(after / before, 0.0, 1.0) : 1;
-        }
-        for (const std::uint8_t v : values) {
-            own[v] = 0;
+        if (gains[c].Gain > trace.Strongest) {
+            trace.Runner = trace.Strongest;
+            trace.Strongest = gains[c].Gain;
+            trace.Class = c;
+        } else {
+            trace.Runner = std::max(trace.Runner, gains[c].Gain);
         }
     }
+    if (trace.Strongest <= 0) {
+        return {};
+    }
+    const ClassGain& strongest = gains[trace.Class];
+    trace.Xor = strongest.Xor;
+    trace.Remaining = RemainingShare(counts.Classes[trace.Class], counts.All, strongest);
+    trace.AmongKin = AmongKin(counts, trace.Class, trace);
     return trace;
 }
 
-bool ShowsKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
+double NearbyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
+    double strongest = 0;
+    for (std::size_t other = period > 2 ? period - 2 : 1; other <= period + 2; ++other) {
+        if (other == period || other % period == 0 || period % other == 0 || TooFew(bytes, other)) {
+            continue;
+        }
+        for (const ClassGain& gain : ClassGains(CountClasses(bytes, other))) {
+            strongest = std::max(strongest, gain.Gain);
+        }
+    }
+    return strongest;
+}
+
+std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
     const KeyTrace trace = KeyTraceStrength(bytes, period);
-    return trace.Strongest > NoTraceBelow && trace.Remaining < MostRemaining;
+    const double strongest = trace.Strongest;
+    if (strongest > NoTraceBelow && trace.Runner <= MostRunner * strongest &&
+        trace.AmongKin >= LeastAmongKin * strongest && trace.Remaining < MostRemaining &&
+        NearbyTrace(bytes, period) <= MostNearby * strongest) {
+        return trace;
+    }
+    return std::nullopt;
 }
 
 }  // namespace quarnix

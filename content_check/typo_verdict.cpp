@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "typo_verdict.h"
+
+#include <QByteArrayView>
+
+#include "key_trace.h"
+
+namespace quarnix {
+namespace {
+
+struct FoundTrace {
+    int Password = 1;  // 0: either, when both arrays have one period
+    std::uint64_t Period = 0;
+    KeyTrace Trace;
+};
+
+std::optional<FoundTrace> FindTrace(const ContentPreview& preview) {
+    const auto clear = [&preview](std::uint64_t period) -> std::optional<KeyTrace> {
+        if (period == 0) {
+            return std::nullopt;
+        }
+        return ClearKeyTrace(preview.Result, static_cast<std::size_t>(period));
+    };
+    const bool topSecret = preview.Level == Level::TopSecret;
+    const bool samePeriod = topSecret && preview.Password2Period == preview.Password1Period;
+    if (const auto trace = clear(preview.Password1Period)) {
+        return FoundTrace{samePeriod ? 0 : 1, preview.Password1Period, *trace};
+    }
+    if (topSecret && !samePeriod) {
+        if (const auto trace = clear(preview.Password2Period)) {
+            return FoundTrace{2, preview.Password2Period, *trace};
+        }
+    }
+    return std::nullopt;
+}
+
+// The result with the trace's class XORed back.
+std::vector<std::uint8_t> WithoutTrace(std::vector<std::uint8_t> bytes, const FoundTrace& found) {
+    for (std::size_t j = found.Trace.Class; j < bytes.size(); j += found.Period) {
+        bytes[j] ^= found.Trace.Xor;
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::optional<ContentVerdict> TypoVerdict(const ContentPreview& preview,
+                                          const PromisedType& promised) {
+    const std::optional<FoundTrace> found = FindTrace(preview);
+    if (!found) {
+        return std::nullopt;
+    }
+    const std::vector<std::uint8_t> repaired = WithoutTrace(preview.Result, *found);
+    const SeenContent seen =
+        See(QByteArrayView(repaired.data(), static_cast<qsizetype>(repaired.size())));
+    const bool tell =
+        promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength);
+    const bool right = tell ? promised.KeptBy(seen) : Recognised(seen);
+    ContentVerdict verdict{right ? ContentConcern::KeyTypo : ContentConcern::ResultUnlikeType,
+                           preview.Level, tell ? promised.Description() : QString()};
+    if (right) {
+        verdict.Password = found->Password;
+        verdict.Period = static_cast<int>(found->Period);
+    }
+    return verdict;
+}
+
+}  // namespace quarnix
