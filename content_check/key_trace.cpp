@@ -216,4 +216,21 @@ std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::
     return std::nullopt;
 }
 
+std::vector<std::uint8_t> AlignedToZeroClass(std::span<const std::uint8_t> bytes,
+                                             std::size_t period) {
+    std::vector<std::uint8_t> aligned(bytes.begin(), bytes.end());
+    if (TooFew(bytes, period)) {
+        return aligned;
+    }
+    const ClassCounts counts = CountClasses(bytes, period);
+    const ByteTable& zero = counts.Classes[period - 2];
+    for (std::size_t c = 0; c < period; ++c) {
+        const std::uint8_t value = BestXor(counts.Classes[c], zero).Xor;
+        for (std::size_t j = c; j < aligned.size(); j += period) {
+            aligned[j] ^= value;
+        }
+    }
+    return aligned;
+}
+
 }  // namespace quarnix

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace quarnix {
 
@@ -61,5 +62,13 @@ inline constexpr double NoTraceBelow = 30;
 // The trace when a typo's stands out clearly in `bytes` at `period`, by all
 // the tests above; nullopt otherwise.
 std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period);
+
+// `bytes` with every class of positions of `period` XORed into line with the
+// class of the array's zero element, which a password of that length leaves
+// as it is: what a wrong password of that length made of the content, taken
+// back (the right password's stream then comes off with it). Unchanged when
+// there are too few bytes to tell.
+std::vector<std::uint8_t> AlignedToZeroClass(std::span<const std::uint8_t> bytes,
+                                             std::size_t period);
 
 }  // namespace quarnix

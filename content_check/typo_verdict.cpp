@@ -42,19 +42,40 @@ std::vector<std::uint8_t> WithoutTrace(std::vector<std::uint8_t> bytes, const Fo
     return bytes;
 }
 
+// Whether the result is nothing recognisable, but becomes so once the classes
+// of a password's period are brought into line: a wrong password of the
+// right length.
+bool WrongPasswordOfThatLength(const ContentPreview& preview) {
+    const auto view = [](const std::vector<std::uint8_t>& bytes) {
+        return QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    };
+    const auto comesOut = [&](std::uint64_t period) {
+        return period > 0 &&
+               Recognised(
+                   See(view(AlignedToZeroClass(preview.Result, static_cast<std::size_t>(period)))));
+    };
+    return !Recognised(See(view(preview.Result))) &&
+           (comesOut(preview.Password1Period) ||
+            (preview.Level == Level::TopSecret && comesOut(preview.Password2Period)));
+}
+
 }  // namespace
 
 std::optional<ContentVerdict> TypoVerdict(const ContentPreview& preview,
                                           const PromisedType& promised) {
     const std::optional<FoundTrace> found = FindTrace(preview);
+    const bool tell =
+        promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength);
     if (!found) {
+        if (WrongPasswordOfThatLength(preview)) {
+            return ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level,
+                                  tell ? promised.Description() : QString()};
+        }
         return std::nullopt;
     }
     const std::vector<std::uint8_t> repaired = WithoutTrace(preview.Result, *found);
     const SeenContent seen =
         See(QByteArrayView(repaired.data(), static_cast<qsizetype>(repaired.size())));
-    const bool tell =
-        promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength);
     const bool right = tell ? promised.KeptBy(seen) : Recognised(seen);
     ContentVerdict verdict{right ? ContentConcern::KeyTypo : ContentConcern::ResultUnlikeType,
                            preview.Level, tell ? promised.Description() : QString()};
