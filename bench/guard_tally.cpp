@@ -93,8 +93,7 @@ void PrintByFormat(Tally& tally) {
     std::printf("\n");
 }
 
-void PrintTimes(Tally& tally) {
-    auto& looks = tally.Looks;
+void PrintTimes(std::vector<std::pair<double, std::string>>& looks, const char* clock) {
     if (looks.size() < 2) {
         return;
     }
@@ -108,9 +107,9 @@ void PrintTimes(Tally& tally) {
         return looks[static_cast<std::size_t>(share * static_cast<double>(looks.size() - 1))].first;
     };
     std::printf(
-        "\njudging: %zu looks, mean %.3f ms, median %.3f ms, 99th percentile %.3f ms, "
+        "\njudging (%s): %zu looks, mean %.3f ms, median %.3f ms, 99th percentile %.3f ms, "
         "longest %.3f ms\nlongest looks:",
-        looks.size(), sum / static_cast<double>(looks.size()), at(0.5), at(0.99),
+        clock, looks.size(), sum / static_cast<double>(looks.size()), at(0.5), at(0.99),
         looks.back().first);
     for (std::size_t i = looks.size() - std::min<std::size_t>(5, looks.size()); i < looks.size();
          ++i) {
@@ -137,7 +136,8 @@ void Print(Tally& tally) {
     for (const std::string& alarm : tally.FalseAlarms) {
         std::printf("  %s\n", alarm.c_str());
     }
-    PrintTimes(tally);
+    PrintTimes(tally.Looks, "by the clock");
+    PrintTimes(tally.LooksCpu, "processor time");
 }
 
 }  // namespace quarnix::bench

@@ -48,8 +48,10 @@ struct LevelTally {
 
 struct Tally {
     LevelTally Levels[3];
-    std::vector<std::string> FalseAlarms;               // right decryptions questioned
-    std::vector<std::pair<double, std::string>> Looks;  // milliseconds, what was looked at
+    std::vector<std::string> FalseAlarms;  // right decryptions questioned
+    // Milliseconds each look took, and the file looked at: by the clock, and
+    // in processor time of the thread.
+    std::vector<std::pair<double, std::string>> Looks, LooksCpu;
 };
 
 void Print(Tally& tally);

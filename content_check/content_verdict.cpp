@@ -63,7 +63,7 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
                 BroughtOutText(preview.Result, preview.Current) ||
                 (MoreOrderly(preview.Result, preview.Current) && !PeriodicIn(preview));
             if (!Recognised(result) && !keyCameOff) {
-                return TypoVerdict(preview, promised)
+                return TypoVerdict(preview, promised, &result)
                     .value_or(ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level,
                                              promised.Description()});
             }

@@ -45,7 +45,7 @@ std::vector<std::uint8_t> WithoutTrace(std::vector<std::uint8_t> bytes, const Fo
 // Whether the result is nothing recognisable, but becomes so once the classes
 // of a password's period are brought into line: a wrong password of the
 // right length.
-bool WrongPasswordOfThatLength(const ContentPreview& preview) {
+bool WrongPasswordOfThatLength(const ContentPreview& preview, const SeenContent* result) {
     const auto view = [](const std::vector<std::uint8_t>& bytes) {
         return QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()));
     };
@@ -54,7 +54,7 @@ bool WrongPasswordOfThatLength(const ContentPreview& preview) {
                Recognised(
                    See(view(AlignedToZeroClass(preview.Result, static_cast<std::size_t>(period)))));
     };
-    return !Recognised(See(view(preview.Result))) &&
+    return !Recognised(result ? *result : See(view(preview.Result))) &&
            (comesOut(preview.Password1Period) ||
             (preview.Level == Level::TopSecret && comesOut(preview.Password2Period)));
 }
@@ -62,12 +62,12 @@ bool WrongPasswordOfThatLength(const ContentPreview& preview) {
 }  // namespace
 
 std::optional<ContentVerdict> TypoVerdict(const ContentPreview& preview,
-                                          const PromisedType& promised) {
+                                          const PromisedType& promised, const SeenContent* result) {
     const std::optional<FoundTrace> found = FindTrace(preview);
     const bool tell =
         promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength);
     if (!found) {
-        if (WrongPasswordOfThatLength(preview)) {
+        if (WrongPasswordOfThatLength(preview, result)) {
             return ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level,
                                   tell ? promised.Description() : QString()};
         }

@@ -14,9 +14,12 @@
 
 namespace quarnix {
 
-// KeyTypo or ResultUnlikeType when a password's period shows a clear trace;
-// nullopt when none does.
+// KeyTypo or ResultUnlikeType when a password's period shows a clear trace,
+// ResultUnlikeType when the result is nothing recognisable but comes out so
+// once brought into line at a password's period; nullopt otherwise.
+// `result`: what See made of the result, when the caller has it already.
 std::optional<ContentVerdict> TypoVerdict(const ContentPreview& preview,
-                                          const PromisedType& promised);
+                                          const PromisedType& promised,
+                                          const SeenContent* result = nullptr);
 
 }  // namespace quarnix
