@@ -9,6 +9,7 @@
 #include "key_trace.h"
 #include "marked_name.h"
 #include "promised_type.h"
+#include "structure_look.h"
 #include "text_run.h"
 
 namespace quarnix {
@@ -62,8 +63,35 @@ bool PeriodicIn(const ContentPreview& preview) {
            (preview.Level == Level::TopSecret && periodic(preview.Password2Period));
 }
 
+// The type to name in a question: the name's, else the format's.
+QString Named(const PromisedType& promised, const StructureLook& look) {
+    const QString named = promised.Description();
+    return named.isEmpty() ? look.Description : named;
+}
+
 ContentVerdict JudgeDecryption(const ContentPreview& preview) {
     const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
+    // A format's own integrity data speaks first, whatever the name says: a
+    // definite violation in the result questions it, an intact result in
+    // which a typo would have shown fits.
+    const StructureLook result = LookAtStructure(preview, PreviewSide::Result);
+    if (result.Broken) {
+        const StructureLook current = LookAtStructure(preview, PreviewSide::Current);
+        if (current.Intact) {
+            return {ContentConcern::AlreadyPlain, preview.Level, current.Description};
+        }
+        if (const auto password = TypoIn(preview)) {
+            ContentVerdict verdict{ContentConcern::KeyTypo, preview.Level, Named(promised, result)};
+            verdict.Password = *password;
+            verdict.Period = static_cast<int>(*password == 2 ? preview.Password2Period
+                                                             : preview.Password1Period);
+            return verdict;
+        }
+        return {ContentConcern::ResultUnlikeType, preview.Level, Named(promised, result)};
+    }
+    if (result.TypoRuledOut) {
+        return {};
+    }
     const bool wholeFile = preview.Current.size() >= preview.FileLength;
     if (promised.CanTell(preview.Current.size(), wholeFile)) {
         const SeenContent result = See(View(preview.Result));
@@ -97,6 +125,15 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
 }
 
 ContentVerdict JudgeEncryption(const ContentPreview& preview) {
+    // An intact file is what it is; one that these passwords would make
+    // intact was encrypted with them.
+    if (LookAtStructure(preview, PreviewSide::Current).Intact) {
+        return {};
+    }
+    if (const StructureLook undone = LookAtStructure(preview, PreviewSide::Undone);
+        undone.TypoRuledOut) {
+        return {ContentConcern::EncryptedWithThese, preview.Level, undone.Description};
+    }
     const std::optional<Level> marked = MarkedLevel(preview.FilePath);
     const PromisedType promised(QString::fromStdU16String(NameWithoutMarker(preview.FilePath)));
     const bool tell =
@@ -133,6 +170,13 @@ ContentVerdict JudgeContent(const ContentPreview& preview) {
 }
 
 bool ResultFits(const ContentPreview& preview) {
+    const StructureLook result = LookAtStructure(preview, PreviewSide::Result);
+    if (result.Broken) {
+        return false;
+    }
+    if (result.TypoRuledOut && !LookAtStructure(preview, PreviewSide::Current).Intact) {
+        return true;
+    }
     const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
     return promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength) &&
            promised.KeptBy(See(View(preview.Result))) &&

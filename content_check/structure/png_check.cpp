@@ -60,8 +60,17 @@ Finding CheckPng(const FileView& file) {
             }
         }
         const std::uint64_t end = at + 12 + length;
+        if ((index == 0 && !HasAt(type, 0, "IHDR") && !HasAt(type, 0, "CgBI")) ||
+            (HasAt(type, 0, "IHDR") && length != 13) || (HasAt(type, 0, "IEND") && length != 0)) {
+            return finding.Break("image header or end chunk");
+        }
         if (end > file.Length()) {
-            break;  // cut off by the file's end: not a rule this check can judge
+            // A file cut short ends in a chunk cut short; no image has a
+            // chunk of 16 MiB or more.
+            if (length >= 1u << 24) {
+                return finding.Break("chunk longer than the file");
+            }
+            break;
         }
         if (end > head && end - head > ReadPastHead) {
             break;

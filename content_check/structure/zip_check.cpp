@@ -39,45 +39,54 @@ struct Directory {
 };
 
 // The end of central directory record, and the directory it describes when
-// that lies just before it (as it does unless data was put before the archive).
-std::optional<Directory> FindDirectory(const FileView& file, std::uint64_t search) {
+// that lies just before it (as it does unless data was put before the
+// archive). `misplaced` tells that an end record was there but described
+// nothing of the sort.
+std::optional<Directory> FindDirectory(const FileView& file, std::uint64_t search,
+                                       bool* misplaced = nullptr) {
     const std::uint64_t from = file.Length() - std::min(file.Length(), search);
     const auto tail = file.UpTo(from, search);
     if (!tail || tail->size() < 22) {
         return std::nullopt;
     }
     for (std::size_t at = tail->size() - 22 + 1; at-- > 0;) {
-        if (!HasAt(*tail, at, EndSignature) || at + 22 + Le16(*tail, at + 20) > tail->size()) {
+        if (!HasAt(*tail, at, EndSignature)) {
             continue;
         }
         const Bytes end = tail->subspan(at, 22);
         Directory directory{Le32(end, 16), Le32(end, 12), from + at};
-        if (Le16(end, 4) != 0 || Le16(end, 6) != 0 || Le16(end, 8) != Le16(end, 10)) {
-            return std::nullopt;  // spanned over several disks
-        }
         std::uint64_t directoryEnd = directory.EndOffset;
         if (directory.Offset == 0xffffffffu || directory.Size == 0xffffffffu) {
             // ZIP64: a locator just before the record gives the larger one's offset.
             const auto locator =
                 directory.EndOffset >= 20 ? file.At(directory.EndOffset - 20, 20) : std::nullopt;
-            if (!locator || !HasAt(*locator, 0, "PK\x06\x07")) {
-                return std::nullopt;
-            }
-            const std::uint64_t record = Le64(*locator, 8);
-            const auto large = file.At(record, 56);
+            const auto large = locator && HasAt(*locator, 0, "PK\x06\x07")
+                                   ? file.At(Le64(*locator, 8), 56)
+                                   : std::nullopt;
             if (!large || !HasAt(*large, 0, "PK\x06\x06")) {
                 return std::nullopt;
             }
             directory.Size = Le64(*large, 40);
             directory.Offset = Le64(*large, 48);
-            directoryEnd = record;
+            directoryEnd = Le64(*locator, 8);
         }
-        if (directory.Offset > directoryEnd || directory.Size != directoryEnd - directory.Offset) {
-            return std::nullopt;  // offsets relative to something else
+        const bool oneDisk =
+            Le16(end, 4) == 0 && Le16(end, 6) == 0 && Le16(end, 8) == Le16(end, 10);
+        if (at + 22 + Le16(end, 20) > tail->size() || !oneDisk || directory.Offset > directoryEnd ||
+            directory.Size != directoryEnd - directory.Offset) {
+            if (misplaced != nullptr) {
+                *misplaced = true;
+            }
+            continue;  // the bytes of a comment, or offsets relative to something else
         }
         return directory;
     }
     return std::nullopt;
+}
+
+// The compression methods the format defines.
+bool KnownMethod(std::uint16_t method) {
+    return method <= 20 || (method >= 93 && method <= 99);
 }
 
 // Sizes and offset from a ZIP64 extra field where the directory holds 0xffffffff.
@@ -200,6 +209,10 @@ void WalkLocalHeaders(const FileView& file, Finding& finding) {
         Entry entry;
         entry.Flags = Le16(*local, 6);
         entry.Method = Le16(*local, 8);
+        if (!KnownMethod(entry.Method)) {
+            finding.Break("unknown compression method");
+            return;
+        }
         entry.Crc = Le32(*local, 14);
         entry.Compressed = Le32(*local, 18);
         entry.Size = Le32(*local, 22);
@@ -221,9 +234,16 @@ bool LooksLikeZip(const FileView& file) {
 
 Finding CheckZip(const FileView& file) {
     Finding finding = FindingFor("application/zip");
-    const auto directory = FindDirectory(file, EndSearch);
+    bool misplaced = false;
+    const auto directory = FindDirectory(file, EndSearch, &misplaced);
+    const bool localFirst = HasAt(file.Head(), 0, LocalSignature);
     if (!directory) {
-        if (HasAt(file.Head(), 0, LocalSignature)) {
+        // An archive that starts with its first entry has its directory
+        // right before the end record.
+        if (localFirst && misplaced && file.WholeFileInHead()) {
+            return finding.Break("end record describes no directory");
+        }
+        if (localFirst) {
             WalkLocalHeaders(file, finding);
         }
     } else {
