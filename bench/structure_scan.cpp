@@ -7,7 +7,7 @@
 // look into), typos found broken, typos that changed the signature (left to
 // the type check), and the judging time. Not part of the tests.
 //
-//   quarnix-structure-scan FILE...
+//   quarnix-structure-scan FILE...     (or the names, one a line, on standard input)
 //
 // With QUARNIX_SCAN_LIST set, lists every file found broken as it is and
 // every missed typo (signature kept, nothing found), with the rule that spoke.
@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <map>
 #include <string>
@@ -61,8 +62,16 @@ int main(int argc, char** argv) {
     const bool list = std::getenv("QUARNIX_SCAN_LIST") != nullptr;
     std::map<std::string, Counts> formats;
     std::vector<double> times;
-    for (int f = 1; f < argc; ++f) {
-        std::vector<std::uint8_t> file = ReadAll(argv[f]);
+    std::vector<std::string> names(argv + 1, argv + argc);
+    if (names.empty()) {
+        for (std::string line; std::getline(std::cin, line);) {
+            names.push_back(line);
+        }
+    }
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        const int f = static_cast<int>(n);
+        const char* name = names[n].c_str();
+        std::vector<std::uint8_t> file = ReadAll(name);
         if (file.empty()) {
             continue;
         }
@@ -80,7 +89,7 @@ int main(int argc, char** argv) {
         c.Broken += plain.Broken() ? 1 : 0;
         if (list && plain.Broken()) {
             std::fprintf(stderr, "broken as it is (%.*s): %s\n",
-                         static_cast<int>(plain.Reason.size()), plain.Reason.data(), argv[f]);
+                         static_cast<int>(plain.Reason.size()), plain.Reason.data(), name);
         }
         // A typo: a class of positions of the window XORed with one value;
         // bytes past the window stay as they are.
@@ -105,7 +114,7 @@ int main(int argc, char** argv) {
                 std::fprintf(
                     stderr, "missed typo, period %zu, class %zu, checked %llu: %s\n", period, at,
                     static_cast<unsigned long long>(quarnix::structure::CheckedBytes(seen, window)),
-                    argv[f]);
+                    name);
             }
         }
     }

@@ -60,8 +60,8 @@ bool Ole2Check::DirectoryEntry(Bytes e, std::uint64_t at, std::uint64_t entries)
     if (type != 1 && type != 2 && type != 5) {
         return false;
     }
-    if (nameLength < 2 || nameLength > 64 || nameLength % 2 != 0 || Le16(e, nameLength - 2) != 0 ||
-        e[67] > 1) {
+    // Some writers leave the name without its terminating zero.
+    if (nameLength > 64 || nameLength % 2 != 0 || e[67] > 1) {
         return false;
     }
     for (const std::size_t link : {68u, 72u, 76u}) {
@@ -70,8 +70,7 @@ bool Ole2Check::DirectoryEntry(Bytes e, std::uint64_t at, std::uint64_t entries)
             return false;
         }
     }
-    finding_.Check(at + nameLength - 2, at + nameLength);
-    finding_.Check(at + 64, at + 68);
+    finding_.Check(at + 66, at + 68);
     return true;
 }
 
