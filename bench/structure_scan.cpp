@@ -110,7 +110,8 @@ int main(int argc, char** argv) {
             const bool unsigned_ =
                 seen.Format != plain.Format || seen.State == quarnix::structure::Integrity::Unknown;
             c.Unsigned += !seen.Broken() && unsigned_ ? 1 : 0;
-            if (list && !seen.Broken() && !unsigned_) {
+            if (list && !seen.Broken() &&
+                (!unsigned_ || std::getenv("QUARNIX_SCAN_UNSIGNED") != nullptr)) {
                 std::fprintf(
                     stderr, "missed typo, period %zu, class %zu, checked %llu: %s\n", period, at,
                     static_cast<unsigned long long>(quarnix::structure::CheckedBytes(seen, window)),

@@ -165,6 +165,7 @@ std::optional<std::uint64_t> XrefStream(std::string_view t, PdfXref& xref) {
     if (dict.find("/XRef") == std::string_view::npos) {
         return std::nullopt;
     }
+    xref.Encrypted = xref.Encrypted || dict.find("/Encrypt") != std::string_view::npos;
     const std::vector<std::uint64_t> widths = Array(dict, "/W");
     std::vector<std::uint64_t> index = Array(dict, "/Index");
     const auto size = Entry(dict, "/Size");
@@ -264,6 +265,7 @@ std::optional<std::uint64_t> XrefTable(std::string_view t, std::uint64_t base, s
         return std::nullopt;
     }
     const std::size_t end = t.find(">>", trailer);
+    xref.Encrypted = xref.Encrypted || t.find("/Encrypt", trailer) != std::string_view::npos;
     return Entry(
         t.substr(trailer, end == std::string_view::npos ? std::string_view::npos : end - trailer),
         "/Prev");

@@ -24,6 +24,7 @@ struct PdfXref {
     // ("0000012345 00000 n" and an end of line).
     std::vector<std::uint64_t> MalformedEntries;
     std::vector<ByteRange> LayoutBytes;  // the fixed characters of well-formed entries
+    bool Encrypted = false;              // a trailer names an /Encrypt dictionary
 };
 
 // The offset the last "startxref" gives; nullopt when the file's last KiB has none.

@@ -23,7 +23,8 @@ bool FourCc(Bytes b, std::size_t at) {
 // The chunks of a list from `at` to `end`; false on a violation.
 bool Chunks(const FileView& file, std::uint64_t at, std::uint64_t end, bool wave, int depth,
             Finding& finding) {
-    bool odd = false;  // the chunk before had an odd length
+    bool odd = false;     // the chunk before had an odd length
+    bool format = false;  // a WAV's format chunk was seen
     for (std::size_t n = 0; n < ChunksRead && at + 8 <= end && at < file.Head().size(); ++n) {
         auto top = file.At(at, 8);
         if (!top) {
@@ -41,6 +42,15 @@ bool Chunks(const FileView& file, std::uint64_t at, std::uint64_t end, bool wave
         const std::uint64_t length = Le32(*top, 4);
         odd = (length & 1) != 0;
         const std::uint64_t next = at + 8 + length + (length & 1);
+        const bool isFormat = wave && depth == 0 && HasAt(*top, 0, "fmt ");
+        // A WAV's sound comes after its format, whose chunk is short.
+        if (wave && depth == 0 && HasAt(*top, 0, "data") && !format) {
+            return false;
+        }
+        if (isFormat && (length < 14 || length > 1024)) {
+            return false;
+        }
+        format = format || isFormat;
         if (at + 8 + length > end) {
             return true;  // a chunk cut short: streamed or truncated files have them
         }
@@ -64,7 +74,8 @@ bool Chunks(const FileView& file, std::uint64_t at, std::uint64_t end, bool wave
         }
         at = next;
     }
-    return true;
+    // A WAV walked through to its end has a format chunk.
+    return !(wave && depth == 0 && !format && at + 8 > end);
 }
 
 }  // namespace
