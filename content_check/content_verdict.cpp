@@ -9,6 +9,7 @@
 #include "key_trace.h"
 #include "marked_name.h"
 #include "promised_type.h"
+#include "structure_look.h"
 #include "text_run.h"
 #include "typo_verdict.h"
 
@@ -44,8 +45,32 @@ bool PeriodicIn(const ContentPreview& preview) {
            (preview.Level == Level::TopSecret && periodic(preview.Password2Period));
 }
 
+// The type to name in a question: the name's, else the format's.
+QString Named(const PromisedType& promised, const StructureLook& look) {
+    const QString named = promised.Description();
+    return named.isEmpty() ? look.Description : named;
+}
+
 ContentVerdict JudgeDecryption(const ContentPreview& preview) {
     const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
+    // A format's own integrity data speaks first, whatever the name says: a
+    // definite violation in the result questions it, an intact result in
+    // which a typo would have shown fits.
+    const StructureLook result = LookAtStructure(preview, PreviewSide::Result);
+    if (result.Broken) {
+        const StructureLook current = LookAtStructure(preview, PreviewSide::Current);
+        if (current.Intact) {
+            return {ContentConcern::AlreadyPlain, preview.Level, current.Description};
+        }
+        ContentVerdict verdict =
+            TypoVerdict(preview, promised)
+                .value_or(ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level, {}});
+        verdict.TypeDescription = Named(promised, result);
+        return verdict;
+    }
+    if (result.TypoRuledOut) {
+        return {};
+    }
     const bool wholeFile = preview.Current.size() >= preview.FileLength;
     if (promised.CanTell(preview.Current.size(), wholeFile)) {
         const SeenContent result = See(View(preview.Result));
@@ -74,6 +99,15 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
 }
 
 ContentVerdict JudgeEncryption(const ContentPreview& preview) {
+    // An intact file is what it is; one that these passwords would make
+    // intact was encrypted with them.
+    if (LookAtStructure(preview, PreviewSide::Current).Intact) {
+        return {};
+    }
+    if (const StructureLook undone = LookAtStructure(preview, PreviewSide::Undone);
+        undone.TypoRuledOut) {
+        return {ContentConcern::EncryptedWithThese, preview.Level, undone.Description};
+    }
     const std::optional<Level> marked = MarkedLevel(preview.FilePath);
     const PromisedType promised(QString::fromStdU16String(NameWithoutMarker(preview.FilePath)));
     const bool tell =
@@ -110,6 +144,13 @@ ContentVerdict JudgeContent(const ContentPreview& preview) {
 }
 
 bool ResultFits(const ContentPreview& preview) {
+    const StructureLook result = LookAtStructure(preview, PreviewSide::Result);
+    if (result.Broken) {
+        return false;
+    }
+    if (result.TypoRuledOut && !LookAtStructure(preview, PreviewSide::Current).Intact) {
+        return true;
+    }
     const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
     return promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength) &&
            promised.KeptBy(See(View(preview.Result))) &&

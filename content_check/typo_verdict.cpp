@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 
 #include "key_trace.h"
+#include "structure_look.h"
 
 namespace quarnix {
 namespace {
@@ -34,12 +35,46 @@ std::optional<FoundTrace> FindTrace(const ContentPreview& preview) {
     return std::nullopt;
 }
 
-// The result with the trace's class XORed back.
-std::vector<std::uint8_t> WithoutTrace(std::vector<std::uint8_t> bytes, const FoundTrace& found) {
-    for (std::size_t j = found.Trace.Class; j < bytes.size(); j += found.Period) {
+// XORs the trace's class back in `bytes`, which start at `offset` of the
+// result.
+void TakeOut(const FoundTrace& found, std::uint64_t offset, std::span<std::uint8_t> bytes) {
+    const std::uint64_t into =
+        (found.Trace.Class + found.Period - offset % found.Period) % found.Period;
+    for (std::uint64_t j = into; j < bytes.size(); j += found.Period) {
         bytes[j] ^= found.Trace.Xor;
     }
-    return bytes;
+}
+
+// The preview with the trace taken out of the result, also where a look reads
+// further into it.
+ContentPreview WithoutTrace(const ContentPreview& preview, const FoundTrace& found) {
+    ContentPreview repaired = preview;
+    TakeOut(found, 0, repaired.Result);
+    if (preview.ReadAt) {
+        repaired.ReadAt = [&preview, found](PreviewSide side, std::uint64_t offset,
+                                            std::span<std::uint8_t> bytes) {
+            const bool read = preview.ReadAt(side, offset, bytes);
+            if (read && side == PreviewSide::Result) {
+                TakeOut(found, offset, bytes);
+            }
+            return read;
+        };
+    }
+    return repaired;
+}
+
+// Whether the result without the trace is right: intact where its format's
+// own checks speak, else of the name's type, else anything recognisable.
+bool RightWithout(const ContentPreview& preview, const FoundTrace& found,
+                  const PromisedType& promised, bool tell) {
+    const ContentPreview repaired = WithoutTrace(preview, found);
+    const StructureLook look = LookAtStructure(repaired, PreviewSide::Result);
+    if (look.Broken || look.Intact) {
+        return look.Intact;
+    }
+    const SeenContent seen =
+        See(QByteArrayView(repaired.Result.data(), static_cast<qsizetype>(repaired.Result.size())));
+    return tell ? promised.KeptBy(seen) : Recognised(seen);
 }
 
 // Whether the result is nothing recognisable, but becomes so once the classes
@@ -73,10 +108,7 @@ std::optional<ContentVerdict> TypoVerdict(const ContentPreview& preview,
         }
         return std::nullopt;
     }
-    const std::vector<std::uint8_t> repaired = WithoutTrace(preview.Result, *found);
-    const SeenContent seen =
-        See(QByteArrayView(repaired.data(), static_cast<qsizetype>(repaired.size())));
-    const bool right = tell ? promised.KeptBy(seen) : Recognised(seen);
+    const bool right = RightWithout(preview, *found, promised, tell);
     ContentVerdict verdict{right ? ContentConcern::KeyTypo : ContentConcern::ResultUnlikeType,
                            preview.Level, tell ? promised.Description() : QString()};
     if (right) {
