@@ -12,17 +12,19 @@ namespace quarnix {
 namespace {
 
 // A class needs this many bytes before its distribution says anything.
-constexpr std::size_t FewestPerClass = 12;
+constexpr std::size_t FewestPerClass = 6;
 // Passwords are ASCII (a character of the euro sign aside): two of their
 // characters differ by an XOR below 0x80.
 constexpr unsigned LargestTypoXor = 0x7f;
 // Added to every count, so that a byte value no other class holds is unlikely
 // rather than impossible.
 constexpr double Smoothing = 0.5;
-// What a clear trace is, as shares of its gain. Set by the right content of
-// real files at every period from 5 to 21, records of fixed length among
-// them, against one-character typos in them: none of the former comes near
-// all of these, and most of the latter that can be seen at all do.
+// What a clear trace is: a gain of at least LeastTypoGain nats, and the rest
+// as shares of that gain. Set by the right content of real files at every
+// period from 5 to 21, records of fixed length among them, against
+// one-character typos in them: none of the former comes near all of these,
+// and most of the latter that can be seen at all do.
+constexpr double LeastTypoGain = 15;
 constexpr double MostRunner = 0.05;    // no other class stands out
 constexpr double LeastAmongKin = 0.1;  // it stands out from its kin too
 constexpr double MostRemaining = 0.5;  // the XOR makes it like the others
@@ -226,7 +228,7 @@ double NearbyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
 std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
     const KeyTrace trace = KeyTraceStrength(bytes, period);
     const double strongest = trace.Strongest;
-    if (strongest > NoTraceBelow && trace.Runner <= MostRunner * strongest &&
+    if (strongest > LeastTypoGain && trace.Runner <= MostRunner * strongest &&
         trace.AmongKin >= LeastAmongKin * strongest && trace.Remaining < MostRemaining &&
         NearbyTrace(bytes, period) <= MostNearby * strongest) {
         return trace;
