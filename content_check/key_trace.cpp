@@ -29,6 +29,14 @@ constexpr double MostRunner = 0.05;    // no other class stands out
 constexpr double LeastAmongKin = 0.1;  // it stands out from its kin too
 constexpr double MostRemaining = 0.5;  // the XOR makes it like the others
 constexpr double MostNearby = 0.5;     // nothing as strong at nearby periods
+// A typo's XOR is right from the first byte to the last; a part of the
+// content where it is clearly wrong (the strings after an ELF library's
+// tables of 24-byte symbols) makes it a structure of the other parts.
+constexpr double MostAgainst = 0.1;
+// Where the other classes hold at least VariedBits of entropy each, the
+// trace's class holds at least this share of theirs.
+constexpr double VariedBits = 1;
+constexpr double LeastVaried = 0.35;
 
 // How often each byte value stands at each class of positions.
 struct ClassCounts {
@@ -180,6 +188,50 @@ double AmongKin(const ClassCounts& counts, std::size_t c, const KeyTrace& trace)
     return weakest;
 }
 
+// The smallest gain of the trace's class, at its XOR value, against the other
+// classes within one quarter of the bytes.
+double WeakestQuarter(std::span<const std::uint8_t> bytes, const KeyTrace& trace,
+                      std::size_t period) {
+    constexpr std::size_t Quarters = 4;
+    const std::size_t periods = bytes.size() / period;
+    double weakest = trace.Strongest;
+    for (std::size_t part = 0; part < Quarters; ++part) {
+        const std::size_t begin = periods * part / Quarters * period;
+        const std::size_t end =
+            part + 1 == Quarters ? bytes.size() : periods * (part + 1) / Quarters * period;
+        const ClassCounts counts = CountClasses(bytes.subspan(begin, end - begin), period);
+        const ByteTable& own = counts.Classes[trace.Class];
+        weakest = std::min(weakest, GainAt(own, Without(counts.All, own), trace.Xor));
+    }
+    return weakest;
+}
+
+// Entropy, in bits, of one class's byte values.
+double Entropy(const ByteTable& counts) {
+    const double total = Total(counts);
+    double entropy = 0;
+    for (const double count : counts) {
+        if (count != 0) {
+            entropy -= count / total * std::log2(count / total);
+        }
+    }
+    return entropy;
+}
+
+// Whether the trace's class is about as varied as the other classes are,
+// each on its own: an XOR keeps how varied a class is, so a typo's class is,
+// where a column of one value among varied ones (the line feeds of a file of
+// six-byte lines, a type byte before each number) is not.
+bool AsVaried(std::span<const std::uint8_t> bytes, const KeyTrace& trace, std::size_t period) {
+    const ClassCounts counts = CountClasses(bytes, period);
+    double others = 0;
+    for (std::size_t c = 0; c < period; ++c) {
+        others += c == trace.Class ? 0 : Entropy(counts.Classes[c]);
+    }
+    others /= static_cast<double>(period - 1);
+    return others < VariedBits || Entropy(counts.Classes[trace.Class]) >= LeastVaried * others;
+}
+
 bool TooFew(std::span<const std::uint8_t> bytes, std::size_t period) {
     return period < 3 || bytes.size() / period < FewestPerClass;
 }
@@ -230,7 +282,8 @@ std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::
     const double strongest = trace.Strongest;
     if (strongest > LeastTypoGain && trace.Runner <= MostRunner * strongest &&
         trace.AmongKin >= LeastAmongKin * strongest && trace.Remaining < MostRemaining &&
-        NearbyTrace(bytes, period) <= MostNearby * strongest) {
+        WeakestQuarter(bytes, trace, period) >= -(LeastTypoGain + MostAgainst * strongest) &&
+        AsVaried(bytes, trace, period) && NearbyTrace(bytes, period) <= MostNearby * strongest) {
         return trace;
     }
     return std::nullopt;
