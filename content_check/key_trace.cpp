@@ -6,19 +6,13 @@
 #include <optional>
 #include <vector>
 
-#include "xor_correlation.h"
+#include "class_counts.h"
 
 namespace quarnix {
 namespace {
 
 // A class needs this many bytes before its distribution says anything.
 constexpr std::size_t FewestPerClass = 6;
-// Passwords are ASCII (a character of the euro sign aside): two of their
-// characters differ by an XOR below 0x80.
-constexpr unsigned LargestTypoXor = 0x7f;
-// Added to every count, so that a byte value no other class holds is unlikely
-// rather than impossible.
-constexpr double Smoothing = 0.5;
 // What a clear trace is: a gain of at least LeastTypoGain nats, and the rest
 // as shares of that gain. Set by the right content of real files at every
 // period from 5 to 21, records of fixed length among them, against
@@ -37,99 +31,6 @@ constexpr double MostAgainst = 0.1;
 // trace's class holds at least this share of theirs.
 constexpr double VariedBits = 1;
 constexpr double LeastVaried = 0.35;
-
-// How often each byte value stands at each class of positions.
-struct ClassCounts {
-    std::vector<ByteTable> Classes;
-    ByteTable All{};
-};
-
-ClassCounts CountClasses(std::span<const std::uint8_t> bytes, std::size_t period) {
-    // Whole numbers while counting: much faster than adding doubles.
-    std::vector<std::uint32_t> tally(period * 256);
-    std::size_t row = 0;
-    for (const std::uint8_t byte : bytes) {
-        ++tally[row + byte];
-        row = row + 256 == tally.size() ? 0 : row + 256;
-    }
-    ClassCounts counts;
-    counts.Classes.resize(period);
-    for (std::size_t c = 0; c < period; ++c) {
-        for (std::size_t v = 0; v < 256; ++v) {
-            counts.Classes[c][v] = tally[c * 256 + v];
-            counts.All[v] += tally[c * 256 + v];
-        }
-    }
-    return counts;
-}
-
-// log(count + Smoothing) for the counts a preview's bytes can give, worked
-// out once per process.
-double LogSmoothed(double count) {
-    static const std::vector<double> table = [] {
-        std::vector<double> logs(20482 * 2);
-        for (std::size_t k = 0; k < logs.size(); ++k) {
-            logs[k] = std::log(static_cast<double>(k) + Smoothing);
-        }
-        return logs;
-    }();
-    const auto whole = static_cast<std::size_t>(count);
-    return whole < table.size() && static_cast<double>(whole) == count
-               ? table[whole]
-               : std::log(count + Smoothing);
-}
-
-double Total(const ByteTable& counts) {
-    double total = 0;
-    for (const double count : counts) {
-        total += count;
-    }
-    return total;
-}
-
-// A class's best XOR against a reference: the gain and its value.
-struct ClassGain {
-    double Gain = 0;
-    std::uint8_t Xor = 0;
-    double AsIs = 0;  // log-likelihood, without the reference's normaliser
-    double Best = 0;
-};
-
-ClassGain BestXor(const ByteTable& own, const ByteTable& reference) {
-    ByteTable logReference;
-    for (std::size_t v = 0; v < logReference.size(); ++v) {
-        logReference[v] = LogSmoothed(reference[v]);
-    }
-    const ByteTable likelihood = XorCorrelation(own, logReference);
-    ClassGain gain{0, 0, likelihood[0], likelihood[0]};
-    for (unsigned d = 1; d <= LargestTypoXor; ++d) {
-        if (likelihood[d] > gain.Best) {
-            gain.Best = likelihood[d];
-            gain.Xor = static_cast<std::uint8_t>(d);
-        }
-    }
-    gain.Gain = gain.Best - gain.AsIs;
-    return gain;
-}
-
-// The gain of `own` XORed with `value` against a reference.
-double GainAt(const ByteTable& own, const ByteTable& reference, std::uint8_t value) {
-    double gain = 0;
-    for (std::size_t v = 0; v < own.size(); ++v) {
-        if (own[v] != 0) {
-            gain += own[v] * (LogSmoothed(reference[v ^ value]) - LogSmoothed(reference[v]));
-        }
-    }
-    return gain;
-}
-
-ByteTable Without(const ByteTable& all, const ByteTable& own) {
-    ByteTable rest;
-    for (std::size_t v = 0; v < all.size(); ++v) {
-        rest[v] = all[v] - own[v];
-    }
-    return rest;
-}
 
 // Each class's best XOR against all the others; none for the zero element's.
 std::vector<ClassGain> ClassGains(const ClassCounts& counts) {
