@@ -190,19 +190,25 @@ std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::
     return std::nullopt;
 }
 
-std::vector<std::uint8_t> AlignedToZeroClass(std::span<const std::uint8_t> bytes,
-                                             std::size_t period) {
-    std::vector<std::uint8_t> aligned(bytes.begin(), bytes.end());
+std::optional<std::vector<std::uint8_t>> AlignedToZeroClass(std::span<const std::uint8_t> bytes,
+                                                            std::size_t period) {
     if (TooFew(bytes, period)) {
-        return aligned;
+        return std::nullopt;
     }
     const ClassCounts counts = CountClasses(bytes, period);
     const ByteTable& zero = counts.Classes[period - 2];
+    std::vector<std::uint8_t> values(period);
+    std::size_t moved = 0;
     for (std::size_t c = 0; c < period; ++c) {
-        const std::uint8_t value = BestXor(counts.Classes[c], zero).Xor;
-        for (std::size_t j = c; j < aligned.size(); j += period) {
-            aligned[j] ^= value;
-        }
+        values[c] = BestXor(counts.Classes[c], zero).Xor;
+        moved += values[c] != 0 ? 1 : 0;
+    }
+    if (2 * moved < period - 1) {
+        return std::nullopt;  // most classes are in line already
+    }
+    std::vector<std::uint8_t> aligned(bytes.begin(), bytes.end());
+    for (std::size_t j = 0, c = 0; j < aligned.size(); ++j, c = c + 1 == period ? 0 : c + 1) {
+        aligned[j] ^= values[c];
     }
     return aligned;
 }

@@ -66,9 +66,10 @@ std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::
 // `bytes` with every class of positions of `period` XORed into line with the
 // class of the array's zero element, which a password of that length leaves
 // as it is: what a wrong password of that length made of the content, taken
-// back (the right password's stream then comes off with it). Unchanged when
-// there are too few bytes to tell.
-std::vector<std::uint8_t> AlignedToZeroClass(std::span<const std::uint8_t> bytes,
-                                             std::size_t period);
+// back (the right password's stream then comes off with it). Nullopt when
+// there are too few bytes to tell, or when most classes are in line already,
+// as in any content that no wrong password of that length went over.
+std::optional<std::vector<std::uint8_t>> AlignedToZeroClass(std::span<const std::uint8_t> bytes,
+                                                            std::size_t period);
 
 }  // namespace quarnix

@@ -77,17 +77,29 @@ bool RightWithout(const ContentPreview& preview, const FoundTrace& found,
     return tell ? promised.KeptBy(seen) : Recognised(seen);
 }
 
-// Whether the result is nothing recognisable, but becomes so once the classes
-// of a password's period are brought into line: a wrong password of the
-// right length.
-bool WrongPasswordOfThatLength(const ContentPreview& preview, const SeenContent* result) {
+// Whether the result is nothing recognisable, but reads as text, keeps the
+// name's promise or is an intact format once the classes of a password's
+// period are brought into line: a wrong password of the right length. (A
+// signature of a byte or two, which such a change brings about now and then
+// in any content, is not enough.)
+bool WrongPasswordOfThatLength(const ContentPreview& preview, const PromisedType& promised,
+                               bool tell, const SeenContent* result) {
     const auto view = [](const std::vector<std::uint8_t>& bytes) {
         return QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()));
     };
     const auto comesOut = [&](std::uint64_t period) {
-        return period > 0 &&
-               Recognised(
-                   See(view(AlignedToZeroClass(preview.Result, static_cast<std::size_t>(period)))));
+        auto bytes = period == 0
+                         ? std::nullopt
+                         : AlignedToZeroClass(preview.Result, static_cast<std::size_t>(period));
+        if (!bytes) {
+            return false;
+        }
+        ContentPreview aligned = preview;
+        aligned.Result = std::move(*bytes);
+        aligned.ReadAt = nullptr;  // what lies further on was not brought into line
+        const SeenContent seen = See(view(aligned.Result));
+        return seen.Text || (tell && promised.KeptBy(seen)) ||
+               LookAtStructure(aligned, PreviewSide::Result).Intact;
     };
     return !Recognised(result ? *result : See(view(preview.Result))) &&
            (comesOut(preview.Password1Period) ||
@@ -102,7 +114,7 @@ std::optional<ContentVerdict> TypoVerdict(const ContentPreview& preview,
     const bool tell =
         promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength);
     if (!found) {
-        if (WrongPasswordOfThatLength(preview, result)) {
+        if (WrongPasswordOfThatLength(preview, promised, tell, result)) {
             return ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level,
                                   tell ? promised.Description() : QString()};
         }
