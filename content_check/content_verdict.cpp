@@ -37,9 +37,7 @@ QString AfterWord(const QString& description) {
 // leaves in every class.
 bool PeriodicIn(const ContentPreview& preview) {
     const auto periodic = [&preview](std::uint64_t period) {
-        return period > 0 &&
-               KeyTraceStrength(preview.Result, static_cast<std::size_t>(period)).Strongest >
-                   NoTraceBelow;
+        return period > 0 && StructureOfPeriod(preview.Result, static_cast<std::size_t>(period));
     };
     return periodic(preview.Password1Period) ||
            (preview.Level == Level::TopSecret && periodic(preview.Password2Period));
