@@ -16,7 +16,7 @@ namespace quarnix::structure {
 namespace {
 
 constexpr std::uint64_t ReadPastHead = 64 * 1024;
-constexpr std::uint64_t OutputLimit = 4 * 1024 * 1024;
+constexpr std::uint64_t OutputLimit = 1024 * 1024;
 constexpr std::uint64_t MemoryLimit = 128 * 1024 * 1024;
 
 }  // namespace
