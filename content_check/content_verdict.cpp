@@ -75,11 +75,14 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
     // definite violation in the result questions it, an intact result in
     // which a typo would have shown fits.
     const StructureLook result = LookAtStructure(preview, PreviewSide::Result);
-    if (result.Broken) {
+    if (!result.Intact) {
+        // A file plainly of its format whose result is not: never encrypted.
         const StructureLook current = LookAtStructure(preview, PreviewSide::Current);
-        if (current.Intact) {
+        if (current.Convincing) {
             return {ContentConcern::AlreadyPlain, preview.Level, current.Description};
         }
+    }
+    if (result.Broken) {
         if (const auto password = TypoIn(preview)) {
             ContentVerdict verdict{ContentConcern::KeyTypo, preview.Level, Named(promised, result)};
             verdict.Password = *password;
