@@ -41,7 +41,7 @@ Finding CheckGzip(const FileView& file) {
     if ((flags & 0xe0) != 0) {
         return finding.Break("reserved header flags");
     }
-    finding.Check(0, 4);
+    finding.Check(0, 3);
     std::uint64_t at = 10;
     if ((flags & 4) != 0) {  // extra field
         at += 2 + Le16(b, at);

@@ -96,7 +96,8 @@ Finding CheckBzip2(const FileView& file) {
     if (answer == BZ_DATA_ERROR || answer == BZ_DATA_ERROR_MAGIC) {
         return finding.Break("bzip2 data or CRC");
     }
-    finding.Check(0, 10);
+    finding.Check(0, 3);
+    finding.Check(4, 10);
     if (answer == BZ_STREAM_END) {
         finding.Check(0, bytes->size());
     }
