@@ -41,7 +41,7 @@ std::vector<std::uint8_t> ReadAll(const char* path) {
 }
 
 Finding Check(const std::vector<std::uint8_t>& head, const std::vector<std::uint8_t>& file,
-              std::vector<double>& times) {
+              std::vector<double>& times, const char* name) {
     const FileView view(head, file.size(),
                         [&file](std::uint64_t offset, std::span<std::uint8_t> bytes) {
                             std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(offset),
@@ -50,6 +50,11 @@ Finding Check(const std::vector<std::uint8_t>& head, const std::vector<std::uint
                         });
     const auto start = std::chrono::steady_clock::now();
     Finding finding = quarnix::structure::CheckStructure(view);
+    const double took =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (took > 5 && std::getenv("QUARNIX_SCAN_LIST") != nullptr) {
+        std::fprintf(stderr, "slow check, %.1f ms: %s\n", took, name);
+    }
     times.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count());
@@ -79,7 +84,7 @@ int main(int argc, char** argv) {
             std::min<std::size_t>(file.size(), quarnix::ContentPreviewLength);
         std::vector<std::uint8_t> head(file.begin(),
                                        file.begin() + static_cast<std::ptrdiff_t>(window));
-        const Finding plain = Check(head, file, times);
+        const Finding plain = Check(head, file, times, name);
         if (plain.State == quarnix::structure::Integrity::Unknown) {
             continue;
         }
@@ -103,7 +108,7 @@ int main(int argc, char** argv) {
             }
             std::vector<std::uint8_t> typoHead(typo.begin(),
                                                typo.begin() + static_cast<std::ptrdiff_t>(window));
-            const Finding seen = Check(typoHead, typo, times);
+            const Finding seen = Check(typoHead, typo, times, name);
             ++c.Typos;
             c.Caught += seen.Broken() ? 1 : 0;
             // A typo in the signature makes the file no longer of the format.

@@ -37,7 +37,9 @@ QString AfterWord(const QString& description) {
 // leaves in every class.
 bool PeriodicIn(const ContentPreview& preview) {
     const auto periodic = [&preview](std::uint64_t period) {
-        return period > 0 && StructureOfPeriod(preview.Result, static_cast<std::size_t>(period));
+        return period > 0 &&
+               KeyTraceStrength(preview.Result, static_cast<std::size_t>(period)).Strongest >
+                   NoTraceBelow;
     };
     return periodic(preview.Password1Period) ||
            (preview.Level == Level::TopSecret && periodic(preview.Password2Period));
@@ -55,11 +57,14 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
     // definite violation in the result questions it, an intact result in
     // which a typo would have shown fits.
     const StructureLook result = LookAtStructure(preview, PreviewSide::Result);
-    if (result.Broken) {
+    if (!result.Intact) {
+        // A file plainly of its format whose result is not: never encrypted.
         const StructureLook current = LookAtStructure(preview, PreviewSide::Current);
-        if (current.Intact) {
+        if (current.Convincing) {
             return {ContentConcern::AlreadyPlain, preview.Level, current.Description};
         }
+    }
+    if (result.Broken) {
         ContentVerdict verdict =
             TypoVerdict(preview, promised)
                 .value_or(ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level, {}});

@@ -178,19 +178,6 @@ double NearbyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
     return strongest;
 }
 
-bool StructureOfPeriod(std::span<const std::uint8_t> bytes, std::size_t period) {
-    const double strongest = KeyTraceStrength(bytes, period).Strongest;
-    if (strongest <= NoTraceBelow) {
-        return false;
-    }
-    for (std::size_t divisor = 3; divisor < period; ++divisor) {
-        if (period % divisor == 0 && KeyTraceStrength(bytes, divisor).Strongest >= strongest / 2) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
     const KeyTrace trace = KeyTraceStrength(bytes, period);
     const double strongest = trace.Strongest;

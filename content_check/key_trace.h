@@ -59,13 +59,6 @@ double NearbyTrace(std::span<const std::uint8_t> bytes, std::size_t period);
 // Below this gain a class of positions is like the others.
 inline constexpr double NoTraceBelow = 30;
 
-// Whether `bytes` show a structure of `period` itself: a class unlike the
-// others (gain above NoTraceBelow), as a wrong password of that length
-// leaves in every class, that no divisor of the period (from 3 on) shows
-// half as strongly. Records of five bytes show at 10, 15 and 20 as well as
-// at 5; a wrong password's classes, mixed at a divisor, cancel out.
-bool StructureOfPeriod(std::span<const std::uint8_t> bytes, std::size_t period);
-
 // The trace when a typo's stands out clearly in `bytes` at `period`, by all
 // the tests above; nullopt otherwise.
 std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period);

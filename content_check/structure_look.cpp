@@ -47,6 +47,8 @@ StructureLook LookAtStructure(const ContentPreview& preview, PreviewSide side) {
     look.Intact = finding.Intact();
     look.Broken = finding.Broken();
     const std::uint64_t two = preview.Level == Level::TopSecret ? preview.Password2Period : 0;
+    look.Convincing =
+        look.Intact && structure::CheckedBytes(finding, head.size()) + finding.Held >= 32;
     look.TypoRuledOut = look.Intact && Covered(finding, head.size(), preview.Password1Period) &&
                         Covered(finding, head.size(), two);
     if (!finding.Format.empty()) {

@@ -17,6 +17,8 @@ struct StructureLook {
     // which changes one position in every period of its key array, would
     // have been seen.
     bool TypoRuledOut = false;
+    // Intact, with at least a few dozen bytes checked: plainly of its format.
+    bool Convincing = false;
     QString Description;  // the format's name, e.g. "PNG 图像"; empty when none
 };
 

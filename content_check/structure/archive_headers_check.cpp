@@ -41,7 +41,8 @@ Finding CheckSevenZip(const FileView& file, Finding finding) {
     if ((*start)[6] != 0 || Crc(start->subspan(12, 20)) != Le32(*start, 8)) {
         return finding.Break("start header CRC");
     }
-    finding.Check(0, 32);
+    finding.Check(0, 7);  // the signature and the major version
+    finding.Check(8, 32);
     const std::uint64_t offset = Le64(*start, 12), size = Le64(*start, 20);
     if (offset > file.Length() || size > file.Length() - offset ||
         32 + offset + size > file.Length()) {

@@ -32,6 +32,10 @@ struct Finding {
     // Ranges of the file in which a change of any one byte would have been
     // seen; not necessarily sorted, may overlap.
     std::vector<ByteRange> Checked;
+    // Ranges whose values the rules accepted where another value would have
+    // passed too (a deletion flag, a field of digits): evidence of the format,
+    // but no proof that nothing changed. Counted bytes, not positions.
+    std::uint64_t Held = 0;
 
     void Check(std::uint64_t begin, std::uint64_t end) {
         if (begin < end) {

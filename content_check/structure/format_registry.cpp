@@ -40,6 +40,7 @@ constexpr Format Formats[] = {
 struct Signature {
     std::string_view Bytes;
     std::string_view Format;
+    std::size_t AnyAt = SIZE_MAX;  // a position whose byte varies (bzip2's block size)
 };
 constexpr Signature LongSignatures[] = {
     {"\x89PNG\r\n\x1a\n", "image/png"},
@@ -52,6 +53,7 @@ constexpr Signature LongSignatures[] = {
      "application/x-xz"},
     {std::string_view("Rar!\x1a\x07\x01\x00", 8), "application/vnd.rar"},
     {"GIF89a", "image/gif"},
+    {"BZh9\x31\x41\x59\x26\x53\x59", "application/x-bzip2", 3},
 };
 
 Finding DamagedSignature(structure::Bytes head) {
@@ -61,7 +63,10 @@ Finding DamagedSignature(structure::Bytes head) {
         }
         std::size_t differ = 0;
         for (std::size_t i = 0; i < signature.Bytes.size(); ++i) {
-            differ += head[i] != static_cast<std::uint8_t>(signature.Bytes[i]) ? 1 : 0;
+            differ +=
+                i != signature.AnyAt && head[i] != static_cast<std::uint8_t>(signature.Bytes[i])
+                    ? 1
+                    : 0;
         }
         if (differ > 0 && differ * 4 <= signature.Bytes.size()) {
             return FindingFor(signature.Format).Break("signature damaged");

@@ -82,16 +82,15 @@ Finding GifCheck::Run() {
     if (b_.size() < 13) {
         return finding_;
     }
-    finding_.Check(0, 6);
+    finding_.Check(0, 4);  // "GIF8", then 7 or 9
+    finding_.Check(5, 6);
     at_ = 13;
     if ((b_[10] & 0x80) != 0) {
         at_ += 3u << ((b_[10] & 7) + 1);
     }
     while (at_ < b_.size()) {
-        const std::size_t start = at_;
         const std::uint8_t introducer = b_[at_];
         if (introducer == 0x3b) {
-            finding_.Check(start, start + 1);
             break;
         }
         if (introducer == 0x21) {
@@ -109,7 +108,6 @@ Finding GifCheck::Run() {
             if (!SubBlocks(nullptr)) {
                 break;
             }
-            finding_.Check(start, start + 1);
             continue;
         }
         if (introducer != 0x2c) {
@@ -138,7 +136,6 @@ Finding GifCheck::Run() {
         if (!whole) {
             break;
         }
-        finding_.Check(start, start + 1);
     }
     finding_.State = Integrity::Intact;
     return finding_;

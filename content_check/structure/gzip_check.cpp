@@ -11,8 +11,8 @@
 namespace quarnix::structure {
 namespace {
 
-constexpr std::uint64_t ReadPastHead = 128 * 1024;
-constexpr std::uint64_t OutputLimit = 8 * 1024 * 1024;
+constexpr std::uint64_t ReadPastHead = 64 * 1024;
+constexpr std::uint64_t OutputLimit = 1024 * 1024;
 
 // The offset just past a zero-terminated field from `at`; nullopt when cut off.
 std::optional<std::uint64_t> PastString(Bytes b, std::uint64_t at) {
@@ -41,7 +41,7 @@ Finding CheckGzip(const FileView& file) {
     if ((flags & 0xe0) != 0) {
         return finding.Break("reserved header flags");
     }
-    finding.Check(0, 4);
+    finding.Check(0, 3);
     std::uint64_t at = 10;
     if ((flags & 4) != 0) {  // extra field
         at += 2 + Le16(b, at);

@@ -142,7 +142,6 @@ std::optional<std::size_t> JpegCheck::Scan(Bytes s, std::size_t at) {
         finding_.Break("spectral selection of a sequential scan");
         return std::nullopt;
     }
-    finding_.Check(at - s.size() - 4, at);
     decodable = decodable && frame_.Height > 0;
     // Through the data: stuffed bytes, restart markers in turn, up to a marker.
     std::vector<std::uint8_t> interval;
@@ -233,11 +232,6 @@ Finding JpegCheck::Run() {
         if (!fine) {
             return finding_.Break("marker segment values");
         }
-        // Frame headers and restart intervals are values that must fit; the
-        // other segments' contents are free.
-        const bool strict = marker == 0xdd || (marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 &&
-                                               marker != 0xc8 && marker != 0xcc);
-        finding_.Check(at, at + (strict ? 2 + length : 2));
         at += 2 + length;
     }
     if (!finding_.Broken()) {

@@ -66,7 +66,8 @@ bool Mp4Check::Table(Bytes type, std::uint64_t at, std::uint64_t length) {
     if (fixed + count * entry != length) {
         return false;
     }
-    finding_.Check(at + 8, at + 16);
+    finding_.Check(at + 8, at + 9);  // version 0
+    finding_.Check(at + 12, at + 16);
     return true;
 }
 
@@ -97,7 +98,6 @@ bool Mp4Check::Boxes(std::uint64_t at, std::uint64_t end, int depth) {
         if (!TypeCharacters(type) || length < header || length > end - at) {
             return false;
         }
-        finding_.Check(at, at + 8);
         if (Container(type) && depth < 8 && !Boxes(at + header, at + length, depth + 1)) {
             return false;
         }

@@ -49,7 +49,7 @@ std::optional<FrameHeader> Header(Bytes b, std::size_t at) {
 
 // An ID3v2 tag's frames (versions 3 and 4): IDs of capitals and digits, up
 // to the padding. False on a violation.
-bool TagFrames(Bytes b, std::size_t end, int version, Finding& finding) {
+bool TagFrames(Bytes b, std::size_t end, int version) {
     std::size_t at = 10;
     while (at + 10 <= end && at + 10 <= b.size() && b[at] != 0) {
         for (std::size_t i = 0; i < 4; ++i) {
@@ -58,7 +58,6 @@ bool TagFrames(Bytes b, std::size_t end, int version, Finding& finding) {
                 return false;
             }
         }
-        finding.Check(at, at + 4);
         const std::uint64_t size =
             version == 4 ? (std::uint64_t{b[at + 4]} << 21 | std::uint64_t{b[at + 5]} << 14 |
                             std::uint64_t{b[at + 6]} << 7 | b[at + 7])
@@ -95,12 +94,12 @@ Finding CheckMp3(const FileView& file) {
         if (b[5] & 0x0f || (b[6] | b[7] | b[8] | b[9]) & 0x80) {
             return finding.Break("tag header");
         }
-        finding.Check(0, 10);
+        finding.Check(0, 3);
         const std::size_t size =
             std::size_t{b[6]} << 21 | std::size_t{b[7]} << 14 | std::size_t{b[8]} << 7 | b[9];
         const bool unsynchronised = (b[5] & 0x80) != 0;
         if ((b[3] == 3 || b[3] == 4) && !unsynchronised && (b[5] & 0x40) == 0 &&
-            !TagFrames(b, 10 + size, b[3], finding)) {
+            !TagFrames(b, 10 + size, b[3])) {
             return finding.Break("tag frame ID");
         }
         at = 10 + size + ((b[5] & 0x10) != 0 ? 10 : 0);
@@ -124,7 +123,6 @@ Finding CheckMp3(const FileView& file) {
             break;
         }
         first = first.value_or(*frame);
-        finding.Check(at, at + 3);
         ++frames;
         at += frame->Length;
     }

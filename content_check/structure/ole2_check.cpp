@@ -29,7 +29,7 @@ class Ole2Check {
     }
     // The FAT's entry for `sector`; nullopt when that FAT sector cannot be read.
     std::optional<std::uint32_t> Next(std::uint32_t sector);
-    bool DirectoryEntry(Bytes e, std::uint64_t at, std::uint64_t entries);
+    bool DirectoryEntry(Bytes e, std::uint64_t entries);
 
     const FileView& file_;
     Finding finding_ = FindingFor("application/x-ole-storage");
@@ -51,7 +51,7 @@ std::optional<std::uint32_t> Ole2Check::Next(std::uint32_t sector) {
     return Le32(*entry, 0);
 }
 
-bool Ole2Check::DirectoryEntry(Bytes e, std::uint64_t at, std::uint64_t entries) {
+bool Ole2Check::DirectoryEntry(Bytes e, std::uint64_t entries) {
     const std::uint16_t nameLength = Le16(e, 64);
     const std::uint8_t type = e[66];
     if (type == 0) {
@@ -70,7 +70,6 @@ bool Ole2Check::DirectoryEntry(Bytes e, std::uint64_t at, std::uint64_t entries)
             return false;
         }
     }
-    finding_.Check(at + 66, at + 68);
     return true;
 }
 
@@ -145,7 +144,7 @@ Finding Ole2Check::Run() {
             if (n == 0 && k == 0 && e[66] != 5) {
                 return finding_.Break("first directory entry not the root");
             }
-            if (!DirectoryEntry(e, at + k * 128, entries)) {
+            if (!DirectoryEntry(e, entries)) {
                 return finding_.Break("directory entry");
             }
         }

@@ -84,7 +84,7 @@ void CheckStream(const FileView& file, std::uint64_t offset, Finding& finding) {
     }
     data += head[data] == '\r' && head[data + 1] == '\n' ? 2 : head[data] == '\n' ? 1 : 0;
     DeflateStream inflate(DeflateStream::Wrap::Zlib);
-    if (inflate.Feed(head.subspan(data), 16 * 1024 * 1024) == DeflateStream::State::Broken) {
+    if (inflate.Feed(head.subspan(data), 1024 * 1024) == DeflateStream::State::Broken) {
         finding.Break("compressed stream");
     } else if (inflate.state() == DeflateStream::State::Ended) {
         finding.Check(data, data + inflate.Consumed());

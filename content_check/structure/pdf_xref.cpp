@@ -251,7 +251,7 @@ std::optional<std::uint64_t> XrefTable(std::string_view t, std::uint64_t base, s
                 return std::nullopt;
             }
             xref.LayoutBytes.push_back({base + p + 10, base + p + 11});
-            xref.LayoutBytes.push_back({base + p + 16, base + p + stride});
+            xref.LayoutBytes.push_back({base + p + 16, base + p + 17});
             if (e[17] == 'n') {
                 xref.Objects.push_back(
                     {*first + n, std::strtoull(std::string(e.substr(11, 5)).c_str(), nullptr, 10),

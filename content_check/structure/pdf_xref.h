@@ -23,7 +23,7 @@ struct PdfXref {
     // Entries of "xref" tables in the head that broke the entry layout
     // ("0000012345 00000 n" and an end of line).
     std::vector<std::uint64_t> MalformedEntries;
-    std::vector<ByteRange> LayoutBytes;  // the fixed characters of well-formed entries
+    std::vector<ByteRange> LayoutBytes;  // the spaces of well-formed entries in the head
     bool Encrypted = false;              // a trailer names an /Encrypt dictionary
 };
 

@@ -13,6 +13,8 @@ namespace {
 constexpr std::string_view Signature = "\x89PNG\r\n\x1a\n";
 // Past the head, chunks are read so far at most to see one chunk through.
 constexpr std::uint64_t ReadPastHead = 256 * 1024;
+// The image data is inflated so far at most: the CRCs cover all of it.
+constexpr std::uint64_t InflateLimit = 512 * 1024;
 
 bool IsLetter(std::uint8_t c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -91,9 +93,9 @@ Finding CheckPng(const FileView& file) {
             zlibData = false;
         } else if (HasAt(type, 0, "IHDR") && length == 13 && !ValidHeader(data)) {
             return finding.Break("image header values");
-        } else if (HasAt(type, 0, "IDAT") && zlibData &&
+        } else if (HasAt(type, 0, "IDAT") && zlibData && image.Produced() < InflateLimit &&
                    image.state() == DeflateStream::State::Running) {
-            if (image.Feed(data) == DeflateStream::State::Broken) {
+            if (image.Feed(data, InflateLimit) == DeflateStream::State::Broken) {
                 return finding.Break("image data not a zlib stream");
             }
         } else if (HasAt(type, 0, "IEND")) {

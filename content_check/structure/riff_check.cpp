@@ -54,7 +54,6 @@ bool Chunks(const FileView& file, std::uint64_t at, std::uint64_t end, bool wave
         if (at + 8 + length > end) {
             return true;  // a chunk cut short: streamed or truncated files have them
         }
-        finding.Check(at, at + 4);
         if (wave && HasAt(*top, 0, "fmt ") && length >= 16) {
             if (const auto fmt = file.At(at + 8, 16)) {
                 const std::uint64_t channels = Le16(*fmt, 2), rate = Le32(*fmt, 4);
@@ -64,7 +63,10 @@ bool Chunks(const FileView& file, std::uint64_t at, std::uint64_t end, bool wave
                                            align != channels * ((bits + 7) / 8))) {
                     return false;
                 }
-                finding.Check(at + 4, at + 8 + 16);
+                if (Le16(*fmt, 0) == 1) {
+                    // Channels, rates and alignment follow from each other.
+                    finding.Check(at + 10, at + 22);
+                }
             }
         }
         if ((HasAt(*top, 0, "LIST") || HasAt(*top, 0, "RIFF")) && depth < 4 && length >= 4) {
@@ -95,7 +97,6 @@ Finding CheckRiff(const FileView& file) {
     // Some writers leave the length 0 or all ones, or stop short of it.
     const std::uint64_t end = std::min(file.Length(), 8 + length);
     finding.Check(0, 4);
-    finding.Check(8, 12);
     if (!Chunks(file, 12, end < 12 ? file.Length() : end, wave, 0, finding)) {
         return finding.Break("chunk");
     }

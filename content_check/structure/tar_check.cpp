@@ -68,8 +68,14 @@ bool SumHolds(Bytes h) {
 
 bool LooksLikeTar(const FileView& file) {
     const Bytes b = file.Head();
-    return b.size() >= Block && (HasAt(b, 257, std::string_view("ustar\0", 6)) ||
-                                 HasAt(b, 257, std::string_view("ustar  \0", 8)));
+    if (b.size() < Block) {
+        return false;
+    }
+    // POSIX and GNU archives say so; older ones are told by a header whose
+    // sum holds, which few other starts do.
+    return HasAt(b, 257, std::string_view("ustar\0", 6)) ||
+           HasAt(b, 257, std::string_view("ustar  \0", 8)) ||
+           (b[0] != 0 && !Zero(b.subspan(148, 8)) && SumHolds(b.first(Block)));
 }
 
 Finding CheckTar(const FileView& file) {

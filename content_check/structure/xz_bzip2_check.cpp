@@ -16,7 +16,7 @@ namespace quarnix::structure {
 namespace {
 
 constexpr std::uint64_t ReadPastHead = 64 * 1024;
-constexpr std::uint64_t OutputLimit = 4 * 1024 * 1024;
+constexpr std::uint64_t OutputLimit = 1024 * 1024;
 constexpr std::uint64_t MemoryLimit = 128 * 1024 * 1024;
 
 }  // namespace
@@ -96,7 +96,8 @@ Finding CheckBzip2(const FileView& file) {
     if (answer == BZ_DATA_ERROR || answer == BZ_DATA_ERROR_MAGIC) {
         return finding.Break("bzip2 data or CRC");
     }
-    finding.Check(0, 10);
+    finding.Check(0, 3);
+    finding.Check(4, 10);
     if (answer == BZ_STREAM_END) {
         finding.Check(0, bytes->size());
     }

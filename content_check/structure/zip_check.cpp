@@ -20,7 +20,9 @@ constexpr std::string_view EndSignature = "PK\x05\x06";
 constexpr std::uint64_t EndSearch = 22 + 65535;
 constexpr std::uint64_t DirectoryReadLimit = 256 * 1024;
 // Entry data is read past the head up to here, to see an entry through.
-constexpr std::uint64_t ReadPastHead = 256 * 1024;
+constexpr std::uint64_t ReadPastHead = 64 * 1024;
+// What all entries' data may inflate to, together.
+constexpr std::uint64_t InflateBudget = 2 * 1024 * 1024;
 
 struct Entry {
     std::uint16_t Flags = 0;
@@ -111,7 +113,8 @@ void ReadLargeFields(Entry& entry, Bytes extra) {
 }
 
 // Checks an entry's data from `start` against its CRC-32 and sizes.
-void CheckData(const FileView& file, const Entry& entry, std::uint64_t start, Finding& finding) {
+void CheckData(const FileView& file, const Entry& entry, std::uint64_t start, Finding& finding,
+               std::uint64_t& budget) {
     const std::uint64_t head = file.Head().size();
     if ((entry.Flags & 1) != 0 || (entry.Method != 0 && entry.Method != 8)) {
         return;  // encrypted, or a method zlib does not know
@@ -145,8 +148,12 @@ void CheckData(const FileView& file, const Entry& entry, std::uint64_t start, Fi
         finding.Check(start, end);
         return;
     }
+    if (budget == 0) {
+        return;
+    }
     DeflateStream stream(DeflateStream::Wrap::Raw);
-    const auto state = stream.Feed(*data, entry.Size);
+    const auto state = stream.Feed(*data, std::min(entry.Size, budget));
+    budget -= std::min(budget, stream.Produced());
     if (state == DeflateStream::State::Broken) {
         finding.Break("entry data not a deflate stream");
     } else if (stream.Produced() > entry.Size) {
@@ -161,7 +168,7 @@ void CheckData(const FileView& file, const Entry& entry, std::uint64_t start, Fi
 }
 
 // The local header at entry.Offset against the directory's entry, then its data.
-void CheckEntry(const FileView& file, const Entry& entry, Finding& finding) {
+void CheckEntry(const FileView& file, const Entry& entry, Finding& finding, std::uint64_t& budget) {
     const auto local = file.At(entry.Offset, 30);
     if (!local) {
         return;
@@ -194,12 +201,12 @@ void CheckEntry(const FileView& file, const Entry& entry, Finding& finding) {
         }
         finding.Check(at + 14, at + 26);
     }
-    CheckData(file, entry, at + 30 + nameLength + extraLength, finding);
+    CheckData(file, entry, at + 30 + nameLength + extraLength, finding, budget);
 }
 
 // Without a directory: local headers one after another from the start, as far
 // as each says where the next one begins.
-void WalkLocalHeaders(const FileView& file, Finding& finding) {
+void WalkLocalHeaders(const FileView& file, Finding& finding, std::uint64_t& budget) {
     std::uint64_t at = 0;
     while (at < file.Head().size() && !finding.Broken()) {
         const auto local = file.At(at, 30);
@@ -221,7 +228,7 @@ void WalkLocalHeaders(const FileView& file, Finding& finding) {
         }
         finding.Check(at, at + 4);
         const std::uint64_t start = at + 30 + Le16(*local, 26) + Le16(*local, 28);
-        CheckData(file, entry, start, finding);
+        CheckData(file, entry, start, finding, budget);
         at = start + entry.Compressed;
     }
 }
@@ -234,6 +241,7 @@ bool LooksLikeZip(const FileView& file) {
 
 Finding CheckZip(const FileView& file) {
     Finding finding = FindingFor("application/zip");
+    std::uint64_t budget = InflateBudget;
     bool misplaced = false;
     const auto directory = FindDirectory(file, EndSearch, &misplaced);
     const bool localFirst = HasAt(file.Head(), 0, LocalSignature);
@@ -244,7 +252,7 @@ Finding CheckZip(const FileView& file) {
             return finding.Break("end record describes no directory");
         }
         if (localFirst) {
-            WalkLocalHeaders(file, finding);
+            WalkLocalHeaders(file, finding, budget);
         }
     } else {
         finding.Check(directory->EndOffset, directory->EndOffset + 4);
@@ -275,7 +283,7 @@ Finding CheckZip(const FileView& file) {
                         d.subspan(46, nameLength)};
             ReadLargeFields(entry, d.subspan(46 + nameLength, extraLength));
             if (entry.Offset < file.Head().size()) {
-                CheckEntry(file, entry, finding);
+                CheckEntry(file, entry, finding, budget);
             }
             at += length;
         }

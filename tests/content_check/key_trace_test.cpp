@@ -52,7 +52,7 @@ struct RecordSample {
 };
 
 std::vector<RecordSample> RecordSamples() {
-    const QString folder = QStringLiteral(QUARNIX_RECORD_SAMPLES);
+    const QString folder = QStringLiteral(QUARNIX_SAMPLES_DIR);
     const Bytes gpl = ReadFile(QStringLiteral("/usr/share/common-licenses/GPL-3"));
     const Bytes firstLine = FixedWidth(gpl, 40, 1);
     Bytes repeated;
