@@ -61,11 +61,12 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
     preview.Password2Period = keys.Password2.size();
     int failed = read(0, preview.Current);
     if (failed == 0) {
-        failed = TransformedPrefix(way, keys, fileLength, preview.Result, readAgain);
+        failed = TransformedRange(way, keys, fileLength, 0, preview.Result, readAgain);
     }
     if (failed == 0 && way == Direction::Encrypt) {
         preview.Undone.resize(length);
-        failed = TransformedPrefix(Direction::Decrypt, keys, fileLength, preview.Undone, readAgain);
+        failed =
+            TransformedRange(Direction::Decrypt, keys, fileLength, 0, preview.Undone, readAgain);
     }
     if (shortened) {
         return ChangedByAnotherProgram();
@@ -73,6 +74,32 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
     if (failed < 0) {
         return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, failed, {});
     }
+    std::uint64_t readSoFar = 0;
+    preview.ReadAt = [&](PreviewSide side, std::uint64_t offset, std::span<std::uint8_t> bytes) {
+        if (offset > fileLength || bytes.size() > fileLength - offset ||
+            bytes.size() > ContentPreviewReadLimit - readSoFar) {
+            return false;
+        }
+        readSoFar += bytes.size();
+        // A file that changes under the look only makes the look see less.
+        const InputReader input = [&](std::uint64_t at, std::span<std::uint8_t> into) {
+            return ReadFully(file.files(), file.fd(), into.data(), into.size(),
+                             static_cast<std::int64_t>(at)) == 0
+                       ? 0
+                       : -1;
+        };
+        switch (side) {
+            case PreviewSide::Current:
+                return input(offset, bytes) == 0;
+            case PreviewSide::Result:
+                return TransformedRange(way, keys, fileLength, offset, bytes, input) == 0;
+            case PreviewSide::Undone:
+                return way == Direction::Encrypt &&
+                       TransformedRange(Direction::Decrypt, keys, fileLength, offset, bytes,
+                                        input) == 0;
+        }
+        return false;
+    };
     if (!hooks.ConfirmContent(preview)) {
         return WorkFailure{FailureKind::ContentDeclined, FailedStep::Cancelled, 0, {}, {},
                            FileState::Untouched};
