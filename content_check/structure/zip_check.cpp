@@ -19,7 +19,7 @@ constexpr std::string_view LocalSignature = "PK\x03\x04";
 constexpr std::string_view CentralSignature = "PK\x01\x02";
 constexpr std::uint64_t EndSearch = 22 + 65535;
 constexpr std::uint64_t DirectoryReadLimit = 256 * 1024;
-// Entry data is read past the head up to here, to see an entry through.
+// ZipEntry data is read past the head up to here, to see an entry through.
 constexpr std::uint64_t ReadPastHead = 64 * 1024;
 // What all entries' data may inflate to, together.
 constexpr std::uint64_t InflateBudget = 2 * 1024 * 1024;
@@ -30,7 +30,7 @@ bool KnownMethod(std::uint16_t method) {
 }
 
 // Checks an entry's data from `start` against its CRC-32 and sizes.
-void CheckData(const FileView& file, const Entry& entry, std::uint64_t start, Finding& finding,
+void CheckData(const FileView& file, const ZipEntry& entry, std::uint64_t start, Finding& finding,
                std::uint64_t& budget) {
     const std::uint64_t head = file.Head().size();
     if ((entry.Flags & 1) != 0 || (entry.Method != 0 && entry.Method != 8)) {
@@ -85,7 +85,8 @@ void CheckData(const FileView& file, const Entry& entry, std::uint64_t start, Fi
 }
 
 // The local header at entry.Offset against the directory's entry, then its data.
-void CheckEntry(const FileView& file, const Entry& entry, Finding& finding, std::uint64_t& budget) {
+void CheckEntry(const FileView& file, const ZipEntry& entry, Finding& finding,
+                std::uint64_t& budget) {
     const auto local = file.At(entry.Offset, 30);
     if (!local) {
         return;
@@ -124,7 +125,7 @@ void CheckEntry(const FileView& file, const Entry& entry, Finding& finding, std:
 // The deflate data of an entry whose CRC-32 and sizes follow it in a data
 // descriptor (with or without its signature, sizes of 4 or 8 bytes); answers
 // where the next header starts, nullopt when that cannot be told.
-std::optional<std::uint64_t> CheckDescribedData(const FileView& file, const Entry& entry,
+std::optional<std::uint64_t> CheckDescribedData(const FileView& file, const ZipEntry& entry,
                                                 std::uint64_t start, Finding& finding,
                                                 std::uint64_t& budget) {
     if ((entry.Flags & 1) != 0 || entry.Method != 8 || budget == 0) {
@@ -182,7 +183,7 @@ void WalkLocalHeaders(const FileView& file, Finding& finding, std::uint64_t& bud
         if (!local || !HasAt(*local, 0, LocalSignature)) {
             return;
         }
-        Entry entry;
+        ZipEntry entry;
         entry.Flags = Le16(*local, 6);
         entry.Method = Le16(*local, 8);
         if (!KnownMethod(entry.Method)) {
@@ -252,13 +253,13 @@ Finding CheckZip(const FileView& file) {
                 break;
             }
             finding.Check(directory->Offset + at, directory->Offset + at + 4);
-            Entry entry{Le16(d, 8),
-                        Le16(d, 10),
-                        Le32(d, 16),
-                        Le32(d, 20),
-                        Le32(d, 24),
-                        Le32(d, 42),
-                        d.subspan(46, nameLength)};
+            ZipEntry entry{Le16(d, 8),
+                           Le16(d, 10),
+                           Le32(d, 16),
+                           Le32(d, 20),
+                           Le32(d, 24),
+                           Le32(d, 42),
+                           d.subspan(46, nameLength)};
             ReadLargeFields(entry, d.subspan(46 + nameLength, extraLength));
             if (entry.Offset < file.Head().size()) {
                 CheckEntry(file, entry, finding, budget);

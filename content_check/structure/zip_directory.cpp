@@ -10,8 +10,8 @@ constexpr std::string_view EndSignature = "PK\x05\x06";
 
 }  // namespace
 
-std::optional<Directory> FindDirectory(const FileView& file, std::uint64_t search,
-                                       bool* misplaced) {
+std::optional<ZipDirectory> FindDirectory(const FileView& file, std::uint64_t search,
+                                          bool* misplaced) {
     const std::uint64_t from = file.Length() - std::min(file.Length(), search);
     const auto tail = file.UpTo(from, search);
     if (!tail || tail->size() < 22) {
@@ -22,7 +22,7 @@ std::optional<Directory> FindDirectory(const FileView& file, std::uint64_t searc
             continue;
         }
         const Bytes end = tail->subspan(at, 22);
-        Directory directory{Le32(end, 16), Le32(end, 12), from + at};
+        ZipDirectory directory{Le32(end, 16), Le32(end, 12), from + at};
         std::uint64_t directoryEnd = directory.EndOffset;
         if (directory.Offset == 0xffffffffu || directory.Size == 0xffffffffu) {
             // ZIP64: a locator just before the record gives the larger one's offset.
@@ -52,7 +52,7 @@ std::optional<Directory> FindDirectory(const FileView& file, std::uint64_t searc
     return std::nullopt;
 }
 
-void ReadLargeFields(Entry& entry, Bytes extra) {
+void ReadLargeFields(ZipEntry& entry, Bytes extra) {
     for (std::size_t at = 0; at + 4 <= extra.size();) {
         const std::uint16_t id = Le16(extra, at);
         const std::size_t size = Le16(extra, at + 2);

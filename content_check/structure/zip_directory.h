@@ -10,7 +10,7 @@
 
 namespace quarnix::structure {
 
-struct Entry {
+struct ZipEntry {
     std::uint16_t Flags = 0;
     std::uint16_t Method = 0;
     std::uint32_t Crc = 0;
@@ -20,7 +20,7 @@ struct Entry {
     Bytes Name;
 };
 
-struct Directory {
+struct ZipDirectory {
     std::uint64_t Offset = 0;
     std::uint64_t Size = 0;
     std::uint64_t EndOffset = 0;  // where the end record starts
@@ -30,10 +30,10 @@ struct Directory {
 // that lies just before it (as it does unless data was put before the
 // archive). `misplaced` tells that an end record was there but described
 // nothing of the sort.
-std::optional<Directory> FindDirectory(const FileView& file, std::uint64_t search,
-                                       bool* misplaced = nullptr);
+std::optional<ZipDirectory> FindDirectory(const FileView& file, std::uint64_t search,
+                                          bool* misplaced = nullptr);
 
 // Sizes and offset from a ZIP64 extra field where the directory holds 0xffffffff.
-void ReadLargeFields(Entry& entry, Bytes extra);
+void ReadLargeFields(ZipEntry& entry, Bytes extra);
 
 }  // namespace quarnix::structure
