@@ -19,7 +19,7 @@ constexpr std::string_view LocalSignature = "PK\x03\x04";
 constexpr std::string_view CentralSignature = "PK\x01\x02";
 constexpr std::uint64_t EndSearch = 22 + 65535;
 constexpr std::uint64_t DirectoryReadLimit = 256 * 1024;
-// ZipEntry data is read past the head up to here, to see an entry through.
+// Entry data is read past the head up to here, to see an entry through.
 constexpr std::uint64_t ReadPastHead = 64 * 1024;
 // What all entries' data may inflate to, together.
 constexpr std::uint64_t InflateBudget = 2 * 1024 * 1024;
