@@ -14,6 +14,11 @@ std::optional<Bytes> FileView::At(std::uint64_t offset, std::uint64_t size) cons
     if (offset + size <= head_.size()) {
         return head_.subspan(offset, size);
     }
+    for (const Read& earlier : read_so_far_) {
+        if (offset >= earlier.Offset && offset + size <= earlier.Offset + earlier.Bytes.size()) {
+            return Bytes(earlier.Bytes).subspan(offset - earlier.Offset, size);
+        }
+    }
     if (!read_) {
         return std::nullopt;
     }
@@ -21,8 +26,8 @@ std::optional<Bytes> FileView::At(std::uint64_t offset, std::uint64_t size) cons
     if (!read_(offset, bytes)) {
         return std::nullopt;
     }
-    read_so_far_.push_back(std::move(bytes));
-    return Bytes(read_so_far_.back());
+    read_so_far_.push_back({offset, std::move(bytes)});
+    return Bytes(read_so_far_.back().Bytes);
 }
 
 std::optional<Bytes> FileView::UpTo(std::uint64_t offset, std::uint64_t size) const {

@@ -40,7 +40,11 @@ class FileView {
     Bytes head_;
     std::uint64_t length_;
     Reader read_;
-    mutable std::deque<std::vector<std::uint8_t>> read_so_far_;
+    struct Read {
+        std::uint64_t Offset = 0;
+        std::vector<std::uint8_t> Bytes;
+    };
+    mutable std::deque<Read> read_so_far_;  // a range read once is not read again
 };
 
 inline std::uint16_t Le16(Bytes b, std::size_t at) {

@@ -16,7 +16,7 @@ class GifCheck {
   private:
     // Sub-blocks from at_ up to their terminator; false when cut off.
     bool SubBlocks(std::vector<std::uint8_t>* data);
-    bool Lzw(const std::vector<std::uint8_t>& data, int minimumSize);
+    bool Lzw(const std::vector<std::uint8_t>& data, int minimumSize, std::uint64_t pixels);
 
     Bytes b_;
     std::size_t at_ = 0;
@@ -43,12 +43,16 @@ bool GifCheck::SubBlocks(std::vector<std::uint8_t>* data) {
 }
 
 // Codes never exceed the next free entry; the first code after a clear is a
-// colour. Answers false for a violation; data cut short is no violation.
-bool GifCheck::Lzw(const std::vector<std::uint8_t>& data, int minimumSize) {
+// colour; the end code comes after exactly the image's pixels. Answers false
+// for a violation; data cut short is no violation.
+bool GifCheck::Lzw(const std::vector<std::uint8_t>& data, int minimumSize, std::uint64_t pixels) {
     const int clear = 1 << minimumSize, stop = clear + 1;
     int size = minimumSize + 1;
     int next = clear + 2;
     bool first = true;
+    std::vector<std::uint32_t> lengths(4097, 1);  // of each entry's string
+    int previous = 0;
+    std::uint64_t made = 0;
     std::uint64_t bit = 0;
     while (bit + static_cast<std::uint64_t>(size) <= data.size() * 8) {
         int code = 0;
@@ -62,17 +66,21 @@ bool GifCheck::Lzw(const std::vector<std::uint8_t>& data, int minimumSize) {
             continue;
         }
         if (code == stop) {
-            return true;
+            return made == pixels;
         }
         if (first ? code >= clear : code > next) {
             return false;
         }
         if (!first && next < 4096) {
+            lengths[static_cast<std::size_t>(next)] =
+                lengths[static_cast<std::size_t>(previous)] + 1;
             ++next;
             if (next == 1 << size && size < 12) {
                 ++size;
             }
         }
+        made += code < clear ? 1 : lengths[static_cast<std::size_t>(code)];
+        previous = code;
         first = false;
     }
     return true;
@@ -116,6 +124,7 @@ Finding GifCheck::Run() {
         if (at_ + 11 > b_.size()) {
             break;
         }
+        const std::uint64_t pixels = std::uint64_t{Le16(b_, at_ + 5)} * Le16(b_, at_ + 7);
         const std::uint8_t packed = b_[at_ + 9];
         at_ += 10;
         if ((packed & 0x80) != 0) {
@@ -130,7 +139,7 @@ Finding GifCheck::Run() {
         }
         std::vector<std::uint8_t> data;
         const bool whole = SubBlocks(&data);
-        if (!Lzw(data, minimumSize)) {
+        if (!Lzw(data, minimumSize, pixels)) {
             return finding_.Break("LZW code past the table");
         }
         if (!whole) {

@@ -10,13 +10,13 @@
 
 #include "deflate_stream.h"
 #include "format_checks.h"
+#include "zip_directory.h"
 
 namespace quarnix::structure {
 namespace {
 
 constexpr std::string_view LocalSignature = "PK\x03\x04";
 constexpr std::string_view CentralSignature = "PK\x01\x02";
-constexpr std::string_view EndSignature = "PK\x05\x06";
 constexpr std::uint64_t EndSearch = 22 + 65535;
 constexpr std::uint64_t DirectoryReadLimit = 256 * 1024;
 // Entry data is read past the head up to here, to see an entry through.
@@ -24,96 +24,13 @@ constexpr std::uint64_t ReadPastHead = 64 * 1024;
 // What all entries' data may inflate to, together.
 constexpr std::uint64_t InflateBudget = 2 * 1024 * 1024;
 
-struct Entry {
-    std::uint16_t Flags = 0;
-    std::uint16_t Method = 0;
-    std::uint32_t Crc = 0;
-    std::uint64_t Compressed = 0;
-    std::uint64_t Size = 0;
-    std::uint64_t Offset = 0;
-    Bytes Name;
-};
-
-struct Directory {
-    std::uint64_t Offset = 0;
-    std::uint64_t Size = 0;
-    std::uint64_t EndOffset = 0;  // where the end record starts
-};
-
-// The end of central directory record, and the directory it describes when
-// that lies just before it (as it does unless data was put before the
-// archive). `misplaced` tells that an end record was there but described
-// nothing of the sort.
-std::optional<Directory> FindDirectory(const FileView& file, std::uint64_t search,
-                                       bool* misplaced = nullptr) {
-    const std::uint64_t from = file.Length() - std::min(file.Length(), search);
-    const auto tail = file.UpTo(from, search);
-    if (!tail || tail->size() < 22) {
-        return std::nullopt;
-    }
-    for (std::size_t at = tail->size() - 22 + 1; at-- > 0;) {
-        if (!HasAt(*tail, at, EndSignature)) {
-            continue;
-        }
-        const Bytes end = tail->subspan(at, 22);
-        Directory directory{Le32(end, 16), Le32(end, 12), from + at};
-        std::uint64_t directoryEnd = directory.EndOffset;
-        if (directory.Offset == 0xffffffffu || directory.Size == 0xffffffffu) {
-            // ZIP64: a locator just before the record gives the larger one's offset.
-            const auto locator =
-                directory.EndOffset >= 20 ? file.At(directory.EndOffset - 20, 20) : std::nullopt;
-            const auto large = locator && HasAt(*locator, 0, "PK\x06\x07")
-                                   ? file.At(Le64(*locator, 8), 56)
-                                   : std::nullopt;
-            if (!large || !HasAt(*large, 0, "PK\x06\x06")) {
-                return std::nullopt;
-            }
-            directory.Size = Le64(*large, 40);
-            directory.Offset = Le64(*large, 48);
-            directoryEnd = Le64(*locator, 8);
-        }
-        const bool oneDisk =
-            Le16(end, 4) == 0 && Le16(end, 6) == 0 && Le16(end, 8) == Le16(end, 10);
-        if (at + 22 + Le16(end, 20) > tail->size() || !oneDisk || directory.Offset > directoryEnd ||
-            directory.Size != directoryEnd - directory.Offset) {
-            if (misplaced != nullptr) {
-                *misplaced = true;
-            }
-            continue;  // the bytes of a comment, or offsets relative to something else
-        }
-        return directory;
-    }
-    return std::nullopt;
-}
-
 // The compression methods the format defines.
 bool KnownMethod(std::uint16_t method) {
     return method <= 20 || (method >= 93 && method <= 99);
 }
 
-// Sizes and offset from a ZIP64 extra field where the directory holds 0xffffffff.
-void ReadLargeFields(Entry& entry, Bytes extra) {
-    for (std::size_t at = 0; at + 4 <= extra.size();) {
-        const std::uint16_t id = Le16(extra, at);
-        const std::size_t size = Le16(extra, at + 2);
-        if (at + 4 + size > extra.size()) {
-            return;
-        }
-        if (id == 1) {
-            std::size_t field = at + 4;
-            for (std::uint64_t* value : {&entry.Size, &entry.Compressed, &entry.Offset}) {
-                if (*value == 0xffffffffu && field + 8 <= at + 4 + size) {
-                    *value = Le64(extra, field);
-                    field += 8;
-                }
-            }
-        }
-        at += 4 + size;
-    }
-}
-
 // Checks an entry's data from `start` against its CRC-32 and sizes.
-void CheckData(const FileView& file, const Entry& entry, std::uint64_t start, Finding& finding,
+void CheckData(const FileView& file, const ZipEntry& entry, std::uint64_t start, Finding& finding,
                std::uint64_t& budget) {
     const std::uint64_t head = file.Head().size();
     if ((entry.Flags & 1) != 0 || (entry.Method != 0 && entry.Method != 8)) {
@@ -168,7 +85,8 @@ void CheckData(const FileView& file, const Entry& entry, std::uint64_t start, Fi
 }
 
 // The local header at entry.Offset against the directory's entry, then its data.
-void CheckEntry(const FileView& file, const Entry& entry, Finding& finding, std::uint64_t& budget) {
+void CheckEntry(const FileView& file, const ZipEntry& entry, Finding& finding,
+                std::uint64_t& budget) {
     const auto local = file.At(entry.Offset, 30);
     if (!local) {
         return;
@@ -204,6 +122,58 @@ void CheckEntry(const FileView& file, const Entry& entry, Finding& finding, std:
     CheckData(file, entry, at + 30 + nameLength + extraLength, finding, budget);
 }
 
+// The deflate data of an entry whose CRC-32 and sizes follow it in a data
+// descriptor (with or without its signature, sizes of 4 or 8 bytes); answers
+// where the next header starts, nullopt when that cannot be told.
+std::optional<std::uint64_t> CheckDescribedData(const FileView& file, const ZipEntry& entry,
+                                                std::uint64_t start, Finding& finding,
+                                                std::uint64_t& budget) {
+    if ((entry.Flags & 1) != 0 || entry.Method != 8 || budget == 0) {
+        return std::nullopt;
+    }
+    const auto data =
+        file.UpTo(start, file.Head().size() + ReadPastHead - std::min(start, file.Head().size()));
+    if (!data) {
+        return std::nullopt;
+    }
+    DeflateStream stream(DeflateStream::Wrap::Raw);
+    const auto state = stream.Feed(*data, budget);
+    budget -= std::min(budget, stream.Produced());
+    if (state == DeflateStream::State::Broken) {
+        finding.Break("entry data not a deflate stream");
+        return std::nullopt;
+    }
+    if (state != DeflateStream::State::Ended) {
+        return std::nullopt;
+    }
+    const std::uint64_t end = start + stream.Consumed();
+    const auto descriptor = file.UpTo(end, 24);
+    if (!descriptor || descriptor->size() < 12) {
+        return std::nullopt;
+    }
+    const std::size_t skip = HasAt(*descriptor, 0, "PK\x07\x08") ? 4 : 0;
+    const Bytes d = descriptor->subspan(skip);
+    const auto fits = [&](bool wide) {
+        const std::size_t length = wide ? 20 : 12;
+        if (d.size() < length || Le32(d, 0) != stream.Crc()) {
+            return false;
+        }
+        const std::uint64_t compressed = wide ? Le64(d, 4) : Le32(d, 4);
+        const std::uint64_t size = wide ? Le64(d, 12) : Le32(d, 8);
+        return compressed == stream.Consumed() && size == stream.Produced();
+    };
+    if (fits(false)) {
+        finding.Check(start, end + skip + 12);
+        return end + skip + 12;
+    }
+    if (fits(true)) {
+        finding.Check(start, end + skip + 20);
+        return end + skip + 20;
+    }
+    finding.Break("data descriptor differs from the data");
+    return std::nullopt;
+}
+
 // Without a directory: local headers one after another from the start, as far
 // as each says where the next one begins.
 void WalkLocalHeaders(const FileView& file, Finding& finding, std::uint64_t& budget) {
@@ -213,7 +183,7 @@ void WalkLocalHeaders(const FileView& file, Finding& finding, std::uint64_t& bud
         if (!local || !HasAt(*local, 0, LocalSignature)) {
             return;
         }
-        Entry entry;
+        ZipEntry entry;
         entry.Flags = Le16(*local, 6);
         entry.Method = Le16(*local, 8);
         if (!KnownMethod(entry.Method)) {
@@ -223,11 +193,20 @@ void WalkLocalHeaders(const FileView& file, Finding& finding, std::uint64_t& bud
         entry.Crc = Le32(*local, 14);
         entry.Compressed = Le32(*local, 18);
         entry.Size = Le32(*local, 22);
-        if ((entry.Flags & 8) != 0 || entry.Compressed == 0xffffffffu) {
-            return;  // the sizes follow the data
-        }
         finding.Check(at, at + 4);
         const std::uint64_t start = at + 30 + Le16(*local, 26) + Le16(*local, 28);
+        if ((entry.Flags & 8) != 0) {
+            // The sizes follow the data: a deflate stream ends by itself.
+            const auto next = CheckDescribedData(file, entry, start, finding, budget);
+            if (!next) {
+                return;
+            }
+            at = *next;
+            continue;
+        }
+        if (entry.Compressed == 0xffffffffu) {
+            return;
+        }
         CheckData(file, entry, start, finding, budget);
         at = start + entry.Compressed;
     }
@@ -274,13 +253,13 @@ Finding CheckZip(const FileView& file) {
                 break;
             }
             finding.Check(directory->Offset + at, directory->Offset + at + 4);
-            Entry entry{Le16(d, 8),
-                        Le16(d, 10),
-                        Le32(d, 16),
-                        Le32(d, 20),
-                        Le32(d, 24),
-                        Le32(d, 42),
-                        d.subspan(46, nameLength)};
+            ZipEntry entry{Le16(d, 8),
+                           Le16(d, 10),
+                           Le32(d, 16),
+                           Le32(d, 20),
+                           Le32(d, 24),
+                           Le32(d, 42),
+                           d.subspan(46, nameLength)};
             ReadLargeFields(entry, d.subspan(46 + nameLength, extraLength));
             if (entry.Offset < file.Head().size()) {
                 CheckEntry(file, entry, finding, budget);

@@ -2,6 +2,7 @@
 #include "engine/files/content_confirmation.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "engine/files/file_io.h"
 #include "engine/format/level_marker.h"
@@ -75,6 +76,14 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
         return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, failed, {});
     }
     std::uint64_t readSoFar = 0;
+    // The key streams of the two transforms, made at the first read that needs one.
+    std::optional<KeyStream> resultStream, undoneStream;
+    const auto streamFor = [&keys, fileLength](std::optional<KeyStream>& stream) {
+        if (!stream) {
+            stream.emplace(MakeKeyStream(keys, CipherWindow(keys.Level, fileLength)));
+        }
+        return &*stream;
+    };
     preview.ReadAt = [&](PreviewSide side, std::uint64_t offset, std::span<std::uint8_t> bytes) {
         if (offset > fileLength || bytes.size() > fileLength - offset ||
             bytes.size() > ContentPreviewReadLimit - readSoFar) {
@@ -92,11 +101,12 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
             case PreviewSide::Current:
                 return input(offset, bytes) == 0;
             case PreviewSide::Result:
-                return TransformedRange(way, keys, fileLength, offset, bytes, input) == 0;
+                return TransformedRange(way, keys, fileLength, offset, bytes, input,
+                                        streamFor(resultStream)) == 0;
             case PreviewSide::Undone:
                 return way == Direction::Encrypt &&
-                       TransformedRange(Direction::Decrypt, keys, fileLength, offset, bytes,
-                                        input) == 0;
+                       TransformedRange(Direction::Decrypt, keys, fileLength, offset, bytes, input,
+                                        streamFor(undoneStream)) == 0;
         }
         return false;
     };

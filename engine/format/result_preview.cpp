@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <cassert>
+#include <optional>
 #include <vector>
 
 namespace quarnix {
 
 int TransformedRange(Direction way, const CipherKeys& keys, std::uint64_t fileLength,
-                     std::uint64_t offset, std::span<std::uint8_t> range, const InputReader& read) {
+                     std::uint64_t offset, std::span<std::uint8_t> range, const InputReader& read,
+                     const KeyStream* stream) {
     assert(offset <= fileLength && range.size() <= fileLength - offset);
     const TransformPlan plan = PlanTransform(way, keys, fileLength);
     const std::uint64_t w = plan.WindowLength;
@@ -22,11 +24,14 @@ int TransformedRange(Direction way, const CipherKeys& keys, std::uint64_t fileLe
         if (const int failed = read(0, image); failed < 0) {
             return failed;
         }
-        RunPlan(plan, way, MakeKeyStream(keys, w), image, window);
+        RunPlan(plan, way, stream != nullptr ? *stream : MakeKeyStream(keys, w), image, window);
         std::copy(window.begin() + static_cast<std::ptrdiff_t>(offset),
                   window.begin() + static_cast<std::ptrdiff_t>(inWindowEnd), range.begin());
     } else if (offset < inWindowEnd) {
-        const KeyStream stream = MakeKeyStream(keys, inWindowEnd - offset);
+        const std::optional<KeyStream> made =
+            stream != nullptr ? std::nullopt
+                              : std::optional(MakeKeyStream(keys, inWindowEnd - offset));
+        const KeyStream& key = stream != nullptr ? *stream : *made;
         std::uint64_t segmentStart = 0;  // output offset where the segment starts
         for (const Segment& segment : plan.Segments) {
             const std::uint64_t from = std::max(offset, segmentStart);
@@ -37,7 +42,7 @@ int TransformedRange(Direction way, const CipherKeys& keys, std::uint64_t fileLe
                 if (const int failed = read(segment.SourceOffset + into, part); failed < 0) {
                     return failed;
                 }
-                stream.Apply(part.data(), part.size(), segment.KeyPosition + into);
+                key.Apply(part.data(), part.size(), segment.KeyPosition + into);
             }
             segmentStart += segment.Length;
         }

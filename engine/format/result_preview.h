@@ -22,8 +22,10 @@ using InputReader = std::function<int(std::uint64_t offset, std::span<std::uint8
 // the input through `read`. Bytes beyond the cipher window are copied
 // unchanged. Reads range.size() bytes, except where Secretter reverses its
 // window, which takes the whole window (at most CipherWindowLimit bytes).
-// Answers 0, or the first negative answer of `read`.
+// Answers 0, or the first negative answer of `read`. `stream`, when given, is
+// MakeKeyStream(keys, ...) made once for many calls.
 int TransformedRange(Direction way, const CipherKeys& keys, std::uint64_t fileLength,
-                     std::uint64_t offset, std::span<std::uint8_t> range, const InputReader& read);
+                     std::uint64_t offset, std::span<std::uint8_t> range, const InputReader& read,
+                     const KeyStream* stream = nullptr);
 
 }  // namespace quarnix
