@@ -9,6 +9,7 @@
 #include "key_trace.h"
 #include "marked_name.h"
 #include "promised_type.h"
+#include "rotation_typo.h"
 #include "structure_look.h"
 #include "text_run.h"
 #include "typo_verdict.h"
@@ -98,7 +99,16 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
         }
     }
     // A typo keeps most of the content, and often the name's type with it.
-    return TypoVerdict(preview, promised).value_or(ContentVerdict{});
+    if (const std::optional<ContentVerdict> typo = TypoVerdict(preview, promised)) {
+        return *typo;
+    }
+    // Unless it is in the password that steers a rotation, which moves it all.
+    if (!result.Intact && !Recognised(See(View(preview.Result)))) {
+        if (const std::optional<StructureLook> moved = FormatUnderTypoRotation(preview)) {
+            return {ContentConcern::ResultUnlikeType, preview.Level, Named(promised, *moved)};
+        }
+    }
+    return {};
 }
 
 ContentVerdict JudgeEncryption(const ContentPreview& preview) {

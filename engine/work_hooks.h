@@ -59,6 +59,14 @@ struct ContentPreview {
     // ContentPreviewReadLimit bytes this way.
     std::function<bool(PreviewSide side, std::uint64_t offset, std::span<std::uint8_t> bytes)>
         ReadAt;
+    // On decrypt at Secretter and TopSecret: how many other rotations one
+    // mistyped character of the rotating password would have brought about
+    // (engine/format/typo_rotations.h), and the result as the decryption
+    // would leave it under rotation number `rotation` of those, with this
+    // run's key stream. Valid and limited as ReadAt; may be empty.
+    std::size_t OtherRotations = 0;
+    std::function<bool(std::size_t rotation, std::uint64_t offset, std::span<std::uint8_t> bytes)>
+        ReadRotated;
 };
 
 // As many bytes as Secret and Secretter change at most.

@@ -2,6 +2,7 @@
 #include "format_registry.h"
 
 #include "format_checks.h"
+#include "start_signature.h"
 
 namespace quarnix::structure {
 namespace {
@@ -35,46 +36,6 @@ constexpr Format Formats[] = {
     {LooksLikeMp3, CheckMp3},
 };
 
-// Signatures long enough that a start which misses one of them by a
-// character or two (one in four at most) is that format, damaged.
-struct Signature {
-    std::string_view Bytes;
-    std::string_view Format;
-    std::size_t AnyAt = SIZE_MAX;  // a position whose byte varies (bzip2's block size)
-};
-constexpr Signature LongSignatures[] = {
-    {"\x89PNG\r\n\x1a\n", "image/png"},
-    {"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", "application/x-ole-storage"},
-    {std::string_view("SQLite format 3\0", 16), "application/vnd.sqlite3"},
-    {"7z\xbc\xaf\x27\x1c", "application/x-7z-compressed"},
-    {std::string_view("\xfd"
-                      "7zXZ\0",
-                      6),
-     "application/x-xz"},
-    {std::string_view("Rar!\x1a\x07\x01\x00", 8), "application/vnd.rar"},
-    {"GIF89a", "image/gif"},
-    {"BZh9\x31\x41\x59\x26\x53\x59", "application/x-bzip2", 3},
-};
-
-Finding DamagedSignature(structure::Bytes head) {
-    for (const Signature& signature : LongSignatures) {
-        if (head.size() < signature.Bytes.size()) {
-            continue;
-        }
-        std::size_t differ = 0;
-        for (std::size_t i = 0; i < signature.Bytes.size(); ++i) {
-            differ +=
-                i != signature.AnyAt && head[i] != static_cast<std::uint8_t>(signature.Bytes[i])
-                    ? 1
-                    : 0;
-        }
-        if (differ > 0 && differ * 4 <= signature.Bytes.size()) {
-            return FindingFor(signature.Format).Break("signature damaged");
-        }
-    }
-    return {};
-}
-
 }  // namespace
 
 Finding CheckStructure(const FileView& file) {
@@ -91,7 +52,10 @@ Finding CheckStructure(const FileView& file) {
         }
         return finding;
     }
-    return DamagedSignature(file.Head());
+    // A start that misses a long signature by a character or two is that
+    // format, damaged.
+    const StartSignature signature = SignatureAtStart(file.Head());
+    return signature.Damaged ? FindingFor(signature.Format).Break("signature damaged") : Finding{};
 }
 
 }  // namespace quarnix::structure

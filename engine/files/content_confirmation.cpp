@@ -7,6 +7,7 @@
 #include "engine/files/file_io.h"
 #include "engine/format/level_marker.h"
 #include "engine/format/result_preview.h"
+#include "engine/format/typo_rotations.h"
 #include "engine/text_codec.h"
 
 namespace quarnix {
@@ -76,6 +77,26 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
         return Failure(FailureKind::ReadFailed, FailedStep::ReadFile, failed, {});
     }
     std::uint64_t readSoFar = 0;
+    const auto withinLimit = [&](std::uint64_t offset, std::size_t size) {
+        if (offset > fileLength || size > fileLength - offset ||
+            size > ContentPreviewReadLimit - readSoFar) {
+            return false;
+        }
+        readSoFar += size;
+        return true;
+    };
+    // A file that changes under the look only makes the look see less.
+    const InputReader input = [&](std::uint64_t at, std::span<std::uint8_t> into) {
+        if (at + into.size() <= preview.Current.size()) {
+            std::copy_n(preview.Current.begin() + static_cast<std::ptrdiff_t>(at), into.size(),
+                        into.begin());
+            return 0;
+        }
+        return ReadFully(file.files(), file.fd(), into.data(), into.size(),
+                         static_cast<std::int64_t>(at)) == 0
+                   ? 0
+                   : -1;
+    };
     // The key streams of the two transforms, made at the first read that needs one.
     std::optional<KeyStream> resultStream, undoneStream;
     const auto streamFor = [&keys, fileLength](std::optional<KeyStream>& stream) {
@@ -85,18 +106,9 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
         return &*stream;
     };
     preview.ReadAt = [&](PreviewSide side, std::uint64_t offset, std::span<std::uint8_t> bytes) {
-        if (offset > fileLength || bytes.size() > fileLength - offset ||
-            bytes.size() > ContentPreviewReadLimit - readSoFar) {
+        if (!withinLimit(offset, bytes.size())) {
             return false;
         }
-        readSoFar += bytes.size();
-        // A file that changes under the look only makes the look see less.
-        const InputReader input = [&](std::uint64_t at, std::span<std::uint8_t> into) {
-            return ReadFully(file.files(), file.fd(), into.data(), into.size(),
-                             static_cast<std::int64_t>(at)) == 0
-                       ? 0
-                       : -1;
-        };
         switch (side) {
             case PreviewSide::Current:
                 return input(offset, bytes) == 0;
@@ -109,6 +121,16 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
                                         streamFor(undoneStream)) == 0;
         }
         return false;
+    };
+    const std::vector<TransformPlan> rotations = way == Direction::Decrypt
+                                                     ? OneTypoRotations(keys, fileLength)
+                                                     : std::vector<TransformPlan>();
+    preview.OtherRotations = rotations.size();
+    preview.ReadRotated = [&](std::size_t rotation, std::uint64_t offset,
+                              std::span<std::uint8_t> bytes) {
+        return rotation < rotations.size() && withinLimit(offset, bytes.size()) &&
+               TransformedRange(rotations[rotation], way, *streamFor(resultStream), offset, bytes,
+                                input) == 0;
     };
     if (!hooks.ConfirmContent(preview)) {
         return WorkFailure{FailureKind::ContentDeclined, FailedStep::Cancelled, 0, {}, {},

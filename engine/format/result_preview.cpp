@@ -14,6 +14,22 @@ int TransformedRange(Direction way, const CipherKeys& keys, std::uint64_t fileLe
     assert(offset <= fileLength && range.size() <= fileLength - offset);
     const TransformPlan plan = PlanTransform(way, keys, fileLength);
     const std::uint64_t w = plan.WindowLength;
+    const std::uint64_t inWindowEnd = std::min(offset + range.size(), w);
+    if (offset >= inWindowEnd) {
+        return range.empty() ? 0 : read(offset, range);  // past the window: as it is
+    }
+    if (stream != nullptr) {
+        return TransformedRange(plan, way, *stream, offset, range, read);
+    }
+    // A stream only as long as the run it combines, unless the window is reversed.
+    return TransformedRange(plan, way,
+                            MakeKeyStream(keys, plan.Reversed ? w : inWindowEnd - offset), offset,
+                            range, read);
+}
+
+int TransformedRange(const TransformPlan& plan, Direction way, const KeyStream& stream,
+                     std::uint64_t offset, std::span<std::uint8_t> range, const InputReader& read) {
+    const std::uint64_t w = plan.WindowLength;
     const std::uint64_t end = offset + range.size();
     // The part of the range inside the window: output offsets [offset, inWindowEnd).
     const std::uint64_t inWindowEnd = std::min(end, w);
@@ -24,14 +40,10 @@ int TransformedRange(Direction way, const CipherKeys& keys, std::uint64_t fileLe
         if (const int failed = read(0, image); failed < 0) {
             return failed;
         }
-        RunPlan(plan, way, stream != nullptr ? *stream : MakeKeyStream(keys, w), image, window);
+        RunPlan(plan, way, stream, image, window);
         std::copy(window.begin() + static_cast<std::ptrdiff_t>(offset),
                   window.begin() + static_cast<std::ptrdiff_t>(inWindowEnd), range.begin());
     } else if (offset < inWindowEnd) {
-        const std::optional<KeyStream> made =
-            stream != nullptr ? std::nullopt
-                              : std::optional(MakeKeyStream(keys, inWindowEnd - offset));
-        const KeyStream& key = stream != nullptr ? *stream : *made;
         std::uint64_t segmentStart = 0;  // output offset where the segment starts
         for (const Segment& segment : plan.Segments) {
             const std::uint64_t from = std::max(offset, segmentStart);
@@ -42,7 +54,7 @@ int TransformedRange(Direction way, const CipherKeys& keys, std::uint64_t fileLe
                 if (const int failed = read(segment.SourceOffset + into, part); failed < 0) {
                     return failed;
                 }
-                key.Apply(part.data(), part.size(), segment.KeyPosition + into);
+                stream.Apply(part.data(), part.size(), segment.KeyPosition + into);
             }
             segmentStart += segment.Length;
         }

@@ -28,4 +28,8 @@ int TransformedRange(Direction way, const CipherKeys& keys, std::uint64_t fileLe
                      std::uint64_t offset, std::span<std::uint8_t> range, const InputReader& read,
                      const KeyStream* stream = nullptr);
 
+// The same under a given plan and key stream (a plan of another rotation, say).
+int TransformedRange(const TransformPlan& plan, Direction way, const KeyStream& stream,
+                     std::uint64_t offset, std::span<std::uint8_t> range, const InputReader& read);
+
 }  // namespace quarnix
