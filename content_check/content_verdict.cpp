@@ -7,7 +7,6 @@
 #include "byte_order.h"
 #include "engine/format/level_marker.h"
 #include "key_trace.h"
-#include "marked_name.h"
 #include "promised_type.h"
 #include "rotation_typo.h"
 #include "structure_look.h"
@@ -122,7 +121,7 @@ ContentVerdict JudgeEncryption(const ContentPreview& preview) {
         return {ContentConcern::EncryptedWithThese, preview.Level, undone.Description};
     }
     const std::optional<Level> marked = MarkedLevel(preview.FilePath);
-    const PromisedType promised(QString::fromStdU16String(NameWithoutMarker(preview.FilePath)));
+    const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
     const bool tell =
         promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength);
     const SeenContent current = See(View(preview.Current));

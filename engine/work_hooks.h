@@ -33,8 +33,8 @@ struct ContentPreview {
     Direction Way = Direction::Encrypt;
     quarnix::Level Level = quarnix::Level::Secret;
     std::u16string FilePath;
-    // The path whose name says what the content should be: on decrypt the
-    // path with the level's marker taken out, on encrypt the path itself.
+    // The path whose name says what the content should be: the path with
+    // every level's marker taken out of its name (NameWithoutMarkers).
     std::u16string PromisedPath;
     std::uint64_t FileLength = 0;
     // The first bytes of the file, and the same bytes after the work: the

@@ -34,9 +34,10 @@ WorkResult ConfirmContent(const WorkFile& file, Direction way, const CipherKeys&
     preview.Way = way;
     preview.Level = keys.Level;
     preview.FilePath = Utf8ToUtf16(file.Path());
-    // The file's own name, without the level's marker, says what the content should be.
-    preview.PromisedPath =
-        way == Direction::Decrypt ? UnmarkLastPart(preview.FilePath, keys.Level) : preview.FilePath;
+    // The file's own name, without any level's marker, says what the content should be.
+    const std::size_t slash = preview.FilePath.rfind(u'/');
+    const std::size_t name = slash == std::u16string::npos ? 0 : slash + 1;
+    preview.PromisedPath = preview.FilePath.substr(0, name) + NameWithoutMarkers(preview.FilePath);
     preview.FileLength = fileLength;
     const auto length = static_cast<std::size_t>(PreviewLength(keys.Level, fileLength));
     preview.Current.resize(length);
