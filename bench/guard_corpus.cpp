@@ -16,8 +16,9 @@
 //
 //   quarnix-guard-corpus WORK_FOLDER FILE...
 //
-// With QUARNIX_GUARD_LIST set, every missed typo and every refusal of a
-// different password that calls it a typo is listed on standard error.
+// With QUARNIX_GUARD_LIST set, every missed typo, every refusal of a
+// different password that calls it a typo and every file not judged, with
+// why, is listed on standard error.
 
 #include <sys/stat.h>
 #include <time.h>
@@ -190,6 +191,11 @@ void TryFile(Tally& tally, int f, const std::string& source, const std::string& 
         t.JudgedByLength[static_cast<int>(pw.One.size())].Add(judged);
         t.Second.Add(second);
         if (!judged) {
+            if (list) {
+                std::cerr << "not judged, level " << l << (questioned ? ", right questioned" : "")
+                          << (same ? "" : ", different password of the same length passed")
+                          << (other ? "" : ", of another length passed") << ": " << source << '\n';
+            }
             continue;
         }
         t.SecondJudged.Add(second);
