@@ -33,6 +33,8 @@ bool LooksLikePdf(const FileView& file);
 Finding CheckPdf(const FileView& file);
 bool LooksLikeFont(const FileView& file);
 Finding CheckFont(const FileView& file);
+bool LooksLikeWoff2(const FileView& file);
+Finding CheckWoff2(const FileView& file);
 bool LooksLikeElf(const FileView& file);
 Finding CheckElf(const FileView& file);
 bool LooksLikeTar(const FileView& file);

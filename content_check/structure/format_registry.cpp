@@ -25,6 +25,7 @@ constexpr Format Formats[] = {
     {LooksLikeRar, CheckRar},
     {LooksLikeOle2, CheckOle2},
     {LooksLikeFont, CheckFont},
+    {LooksLikeWoff2, CheckWoff2},
     {LooksLikeElf, CheckElf},
     {LooksLikeTar, CheckTar},
     {LooksLikeSqlite, CheckSqlite},

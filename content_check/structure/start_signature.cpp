@@ -42,6 +42,7 @@ constexpr Signature Signatures[] = {
     {0, "OTTO"sv, "font/otf"},
     {0, "ttcf"sv, "font/collection"},
     {0, "wOFF"sv, "font/woff"},
+    {0, "wOF2"sv, "font/woff2"},
     {0, "\0\1\0\0"sv, "font/ttf"},
     {0, "\x1f\x8b\x08"sv, "application/gzip"},
     {0, "\xff\xd8\xff"sv, "image/jpeg"},

@@ -96,6 +96,7 @@ TEST_F(StructureSamples, RightPasswordsFitAndTyposAreCaught) {
         {"Fpdf_SVGBasicWrite.pdf", "drawing.pdf", u"Secret1"},
         {"Fpdf_SVGBasicWrite.pdf", "drawing", u"Secret1"},
         {"Cantarell-Thin.otf", "Cantarell-Thin.otf", u"Secret1"},
+        {"glyphicons-halflings-regular.woff2", "icons.woff2", u"Secret1"},
         {"png.so", "png.so", u"Secret1"},
         {"pluck-pcm16.wav", "pluck.wav", u"Secret1"},
         // Records of 192 bytes: key periods 12 and 16.
