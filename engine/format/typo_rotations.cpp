@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/format/typo_rotations.h"
 
+#include <numeric>
 #include <set>
 #include <utility>
 
@@ -54,16 +55,30 @@ std::pair<bool, std::uint64_t> Shape(const TransformPlan& plan) {
     return {plan.Reversed, plan.Segments[0].Length};
 }
 
+// The period of the level's whole key stream.
+std::uint64_t StreamPeriod(const CipherKeys& keys) {
+    std::uint64_t period = std::lcm(keys.Constant.size(), keys.Password1.size());
+    return keys.Level == Level::TopSecret ? std::lcm(period, keys.Password2.size()) : period;
+}
+
 }  // namespace
 
 std::vector<TransformPlan> OneTypoRotations(const CipherKeys& keys, std::uint64_t fileLength) {
     const TransformPlan own = PlanTransform(Direction::Decrypt, keys, fileLength);
     std::set<std::pair<bool, std::uint64_t>> seen{Shape(own)};
+    const auto period = static_cast<std::int64_t>(StreamPeriod(keys));
     std::vector<TransformPlan> plans;
     for (const std::int64_t rotation : RotationsOfTypos(keys, fileLength)) {
         const TransformPlan plan =
             PlanRotation(Direction::Decrypt, keys.Level, own.WindowLength, rotation);
-        if (seen.insert(Shape(plan)).second) {
+        // A rotation by whole periods of the key stream would only move the
+        // result as it is, which shows nothing about a typo.
+        const bool wholePeriods = !plan.Reversed && !own.Reversed &&
+                                  (static_cast<std::int64_t>(Shape(plan).second) -
+                                   static_cast<std::int64_t>(Shape(own).second)) %
+                                          period ==
+                                      0;
+        if (!wholePeriods && seen.insert(Shape(plan)).second) {
             plans.push_back(plan);
         }
     }

@@ -20,7 +20,8 @@ namespace quarnix {
 // character of the rotating password typed as any other printable ASCII
 // character or the euro sign, apart from the keys' own rotation; none at
 // Secret, and none where no typo changes the plan (TopSecret on a file too
-// short for any rotation). Distinct plans, a few hundred at most.
+// short for any rotation); none that differ from the keys' own by whole
+// periods of the key stream. Distinct plans, a few hundred at most.
 std::vector<TransformPlan> OneTypoRotations(const CipherKeys& keys, std::uint64_t fileLength);
 
 }  // namespace quarnix
