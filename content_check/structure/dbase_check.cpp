@@ -76,18 +76,22 @@ std::vector<Field> Fields(Bytes b, std::size_t headerLength, std::size_t recordL
 
 }  // namespace
 
-bool LooksLikeDbase(const FileView& file) {
+bool HasDbaseHeader(const FileView& file) {
     const Bytes b = file.Head();
-    if (b.size() < 65 || !KnownVersion(b[0]) || b[2] < 1 || b[2] > 12 || b[3] < 1 || b[3] > 31) {
+    if (b.size() < 33 || !KnownVersion(b[0]) || b[2] < 1 || b[2] > 12 || b[3] < 1 || b[3] > 31) {
         return false;
     }
     const std::size_t headerLength = Le16(b, 8), recordLength = Le16(b, 10);
     const std::uint64_t records = Le32(b, 4);
     const std::uint64_t body = file.Length() > headerLength ? file.Length() - headerLength : 0;
     // The records fill the file, with at most an end-of-file byte after them.
-    const bool filled =
-        recordLength > 0 && (records * recordLength == body || records * recordLength + 1 == body);
-    return filled && !Fields(b, headerLength, recordLength).empty();
+    return headerLength >= 33 && recordLength > 0 &&
+           (records * recordLength == body || records * recordLength + 1 == body);
+}
+
+bool LooksLikeDbase(const FileView& file) {
+    const Bytes b = file.Head();
+    return b.size() >= 65 && HasDbaseHeader(file) && !Fields(b, Le16(b, 8), Le16(b, 10)).empty();
 }
 
 Finding CheckDbase(const FileView& file) {

@@ -41,6 +41,12 @@ bool LooksLikeTar(const FileView& file);
 Finding CheckTar(const FileView& file);
 bool LooksLikeSqlite(const FileView& file);
 Finding CheckSqlite(const FileView& file);
+bool LooksLikeShapefile(const FileView& file);
+Finding CheckShapefile(const FileView& file);
+bool LooksLikeWasm(const FileView& file);
+Finding CheckWasm(const FileView& file);
+// A dBase header whose counts fill the file, whatever its fields.
+bool HasDbaseHeader(const FileView& file);
 bool LooksLikeDbase(const FileView& file);
 Finding CheckDbase(const FileView& file);
 bool LooksLikeRiff(const FileView& file);

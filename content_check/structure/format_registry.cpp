@@ -31,6 +31,8 @@ constexpr Format Formats[] = {
     {LooksLikeSqlite, CheckSqlite},
     {LooksLikeRiff, CheckRiff},
     {LooksLikeMp4, CheckMp4},
+    {LooksLikeShapefile, CheckShapefile},
+    {LooksLikeWasm, CheckWasm},
     {LooksLikeDbase, CheckDbase},
     {LooksLikeZip, CheckZip},
     {LooksLikePdf, CheckPdf},

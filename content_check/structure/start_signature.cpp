@@ -30,6 +30,9 @@ constexpr Signature Signatures[] = {
     {0, "GIF89a"sv, "image/gif", true},
     {0, "GIF87a"sv, "image/gif"},
     {0, "BZh9\x31\x41\x59\x26\x53\x59"sv, "application/x-bzip2", true, 3},
+    // Not told when damaged: many files begin with zeros.
+    {0, "\0\0\x27\x0a\0\0\0\0\0\0\0\0"sv, "application/vnd.shp"},
+    {0, "\0asm\1\0\0\0"sv, "application/wasm", true},
     {257, "ustar"sv, "application/x-tar"},
     {0, "%PDF-"sv, "application/pdf"},
     {0, "PK\x03\x04"sv, "application/zip"},
