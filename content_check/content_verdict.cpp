@@ -7,6 +7,7 @@
 #include "byte_order.h"
 #include "engine/format/level_marker.h"
 #include "key_trace.h"
+#include "name_promise.h"
 #include "promised_type.h"
 #include "rotation_typo.h"
 #include "structure_look.h"
@@ -51,6 +52,35 @@ QString Named(const PromisedType& promised, const StructureLook& look) {
     return named.isEmpty() ? look.Description : named;
 }
 
+// The question when the result does not keep what the name promises, and
+// the file as it is does (never encrypted), or the result is nothing at all;
+// nullopt when the result keeps it or the name cannot tell. `seen`: what See
+// made of the result.
+std::optional<ContentVerdict> BrokenPromise(const ContentPreview& preview,
+                                            const PromisedType& promised, const SeenContent& seen) {
+    const NamePromise promise(preview);
+    if (!promise.CanTell() || promise.KeptBy(preview, PreviewSide::Result, seen)) {
+        return std::nullopt;
+    }
+    if (promise.KeptBy(preview, PreviewSide::Current, See(View(preview.Current)))) {
+        return ContentVerdict{ContentConcern::AlreadyPlain, preview.Level, promise.Description()};
+    }
+    // A result of some other known type means a misnamed file (or a type
+    // whose content rules miss many real files) rather than a wrong password,
+    // and so does a result from which the key stream clearly came off: it
+    // brought out written words, or it is much more orderly and shows no
+    // structure of a password's period. No question then, unless a typo's
+    // trace shows.
+    const bool keyCameOff = BroughtOutText(preview.Result, preview.Current) ||
+                            (MoreOrderly(preview.Result, preview.Current) && !PeriodicIn(preview));
+    if (Recognised(seen) || keyCameOff) {
+        return std::nullopt;
+    }
+    return TypoVerdict(preview, promised, &seen)
+        .value_or(
+            ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level, promise.Description()});
+}
+
 ContentVerdict JudgeDecryption(const ContentPreview& preview) {
     const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
     // A format's own integrity data speaks first, whatever the name says: a
@@ -74,35 +104,16 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
     if (result.TypoRuledOut) {
         return {};
     }
-    const bool wholeFile = preview.Current.size() >= preview.FileLength;
-    if (promised.CanTell(preview.Current.size(), wholeFile)) {
-        const SeenContent result = See(View(preview.Result));
-        if (!promised.KeptBy(result)) {
-            if (promised.KeptBy(See(View(preview.Current)))) {
-                return {ContentConcern::AlreadyPlain, preview.Level, promised.Description()};
-            }
-            // A result of some other known type means a misnamed file (or a
-            // type whose content rules miss many real files) rather than a
-            // wrong password, and so does a result from which the key stream
-            // clearly came off: it brought out written words, or it is much
-            // more orderly and shows no structure of a password's period.
-            // No question then, unless a typo's trace shows.
-            const bool keyCameOff =
-                BroughtOutText(preview.Result, preview.Current) ||
-                (MoreOrderly(preview.Result, preview.Current) && !PeriodicIn(preview));
-            if (!Recognised(result) && !keyCameOff) {
-                return TypoVerdict(preview, promised, &result)
-                    .value_or(ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level,
-                                             promised.Description()});
-            }
-        }
+    const SeenContent seen = See(View(preview.Result));
+    if (const std::optional<ContentVerdict> broken = BrokenPromise(preview, promised, seen)) {
+        return *broken;
     }
     // A typo keeps most of the content, and often the name's type with it.
     if (const std::optional<ContentVerdict> typo = TypoVerdict(preview, promised)) {
         return *typo;
     }
     // Unless it is in the password that steers a rotation, which moves it all.
-    if (!result.Intact && !Recognised(See(View(preview.Result)))) {
+    if (!result.Intact && !Recognised(seen)) {
         if (const std::optional<StructureLook> moved = FormatUnderTypoRotation(preview)) {
             return {ContentConcern::ResultUnlikeType, preview.Level, Named(promised, *moved)};
         }
