@@ -48,7 +48,7 @@ void BM_ResultPreview(benchmark::State& state, Level level) {
     };
     std::vector<std::uint8_t> prefix(PreviewLength(level));
     for (auto _ : state) {
-        quarnix::TransformedPrefix(quarnix::Direction::Decrypt, keys, FileLength, prefix, read);
+        quarnix::TransformedRange(quarnix::Direction::Decrypt, keys, FileLength, 0, prefix, read);
         benchmark::DoNotOptimize(prefix.data());
     }
 }

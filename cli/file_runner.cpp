@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "content_check/content_verdict.h"
-#include "content_check/marked_name.h"
 #include "engine/commands.h"
 #include "engine/files/file_ops.h"
+#include "engine/format/level_marker.h"
 #include "engine/password_advice.h"
 #include "engine/path_kind.h"
 #include "engine/text_codec.h"

@@ -7,9 +7,12 @@
 #include "byte_order.h"
 #include "engine/format/level_marker.h"
 #include "key_trace.h"
-#include "marked_name.h"
+#include "name_promise.h"
 #include "promised_type.h"
+#include "rotation_typo.h"
+#include "structure_look.h"
 #include "text_run.h"
+#include "typo_verdict.h"
 
 namespace quarnix {
 namespace {
@@ -30,25 +33,6 @@ QString AfterWord(const QString& description) {
     return latin ? u' ' + description : description;
 }
 
-// A typo's trace in the result: which password, 0 for either; nullopt for none.
-std::optional<int> TypoIn(const ContentPreview& preview) {
-    const auto traced = [&preview](std::uint64_t period) {
-        return period > 0 && ShowsKeyTrace(preview.Result, static_cast<std::size_t>(period));
-    };
-    const bool topSecret = preview.Level == Level::TopSecret;
-    // Arrays of one period cannot tell which password it was.
-    if (topSecret && preview.Password2Period == preview.Password1Period) {
-        return traced(preview.Password1Period) ? std::optional(0) : std::nullopt;
-    }
-    if (traced(preview.Password1Period)) {
-        return 1;
-    }
-    if (topSecret && traced(preview.Password2Period)) {
-        return 2;
-    }
-    return std::nullopt;
-}
-
 // Whether the result shows any structure of a password's period: a class of
 // positions unlike the others, as a wrong password of the right length
 // leaves in every class.
@@ -62,43 +46,93 @@ bool PeriodicIn(const ContentPreview& preview) {
            (preview.Level == Level::TopSecret && periodic(preview.Password2Period));
 }
 
+// The type to name in a question: the name's, else the format's.
+QString Named(const PromisedType& promised, const StructureLook& look) {
+    const QString named = promised.Description();
+    return named.isEmpty() ? look.Description : named;
+}
+
+// The question when the result does not keep what the name promises, and
+// the file as it is does (never encrypted), or the result is nothing at all;
+// nullopt when the result keeps it or the name cannot tell. `seen`: what See
+// made of the result.
+std::optional<ContentVerdict> BrokenPromise(const ContentPreview& preview,
+                                            const PromisedType& promised, const SeenContent& seen) {
+    const NamePromise promise(preview);
+    if (!promise.CanTell() || promise.KeptBy(preview, PreviewSide::Result, seen)) {
+        return std::nullopt;
+    }
+    if (promise.KeptBy(preview, PreviewSide::Current, See(View(preview.Current)))) {
+        return ContentVerdict{ContentConcern::AlreadyPlain, preview.Level, promise.Description()};
+    }
+    // A result of some other known type means a misnamed file (or a type
+    // whose content rules miss many real files) rather than a wrong password,
+    // and so does a result from which the key stream clearly came off: it
+    // brought out written words, or it is much more orderly and shows no
+    // structure of a password's period. No question then, unless a typo's
+    // trace shows.
+    const bool keyCameOff = BroughtOutText(preview.Result, preview.Current) ||
+                            (MoreOrderly(preview.Result, preview.Current) && !PeriodicIn(preview));
+    if (Recognised(seen) || keyCameOff) {
+        return std::nullopt;
+    }
+    return TypoVerdict(preview, promised, &seen)
+        .value_or(
+            ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level, promise.Description()});
+}
+
 ContentVerdict JudgeDecryption(const ContentPreview& preview) {
     const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
-    const bool wholeFile = preview.Current.size() >= preview.FileLength;
-    if (promised.CanTell(preview.Current.size(), wholeFile)) {
-        const SeenContent result = See(View(preview.Result));
-        if (!promised.KeptBy(result)) {
-            if (promised.KeptBy(See(View(preview.Current)))) {
-                return {ContentConcern::AlreadyPlain, preview.Level, promised.Description()};
-            }
-            // A result of some other known type means a misnamed file (or a
-            // type whose content rules miss many real files) rather than a
-            // wrong password, and so does a result from which the key stream
-            // clearly came off: it brought out written words, or it is much
-            // more orderly and shows no structure of a password's period.
-            // No question then, unless a typo's trace shows.
-            const bool keyCameOff =
-                BroughtOutText(preview.Result, preview.Current) ||
-                (MoreOrderly(preview.Result, preview.Current) && !PeriodicIn(preview));
-            if (!Recognised(result) && !keyCameOff) {
-                return {ContentConcern::ResultUnlikeType, preview.Level, promised.Description()};
-            }
+    // A format's own integrity data speaks first, whatever the name says: a
+    // definite violation in the result questions it, an intact result in
+    // which a typo would have shown fits.
+    const StructureLook result = LookAtStructure(preview, PreviewSide::Result);
+    if (!result.Intact) {
+        // A file plainly of its format whose result is not: never encrypted.
+        const StructureLook current = LookAtStructure(preview, PreviewSide::Current);
+        if (current.Convincing) {
+            return {ContentConcern::AlreadyPlain, preview.Level, current.Description};
         }
     }
-    // A typo keeps most of the content, and the name's type with it.
-    if (const auto password = TypoIn(preview)) {
-        ContentVerdict verdict{ContentConcern::KeyTypo, preview.Level, promised.Description()};
-        verdict.Password = *password;
-        verdict.Period =
-            static_cast<int>(*password == 2 ? preview.Password2Period : preview.Password1Period);
+    if (result.Broken) {
+        ContentVerdict verdict =
+            TypoVerdict(preview, promised)
+                .value_or(ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level, {}});
+        verdict.TypeDescription = Named(promised, result);
         return verdict;
+    }
+    if (result.TypoRuledOut) {
+        return {};
+    }
+    const SeenContent seen = See(View(preview.Result));
+    if (const std::optional<ContentVerdict> broken = BrokenPromise(preview, promised, seen)) {
+        return *broken;
+    }
+    // A typo keeps most of the content, and often the name's type with it.
+    if (const std::optional<ContentVerdict> typo = TypoVerdict(preview, promised)) {
+        return *typo;
+    }
+    // Unless it is in the password that steers a rotation, which moves it all.
+    if (!result.Intact && !Recognised(seen)) {
+        if (const std::optional<StructureLook> moved = FormatUnderTypoRotation(preview)) {
+            return {ContentConcern::ResultUnlikeType, preview.Level, Named(promised, *moved)};
+        }
     }
     return {};
 }
 
 ContentVerdict JudgeEncryption(const ContentPreview& preview) {
+    // An intact file is what it is; one that these passwords would make
+    // intact was encrypted with them.
+    if (LookAtStructure(preview, PreviewSide::Current).Intact) {
+        return {};
+    }
+    if (const StructureLook undone = LookAtStructure(preview, PreviewSide::Undone);
+        undone.TypoRuledOut) {
+        return {ContentConcern::EncryptedWithThese, preview.Level, undone.Description};
+    }
     const std::optional<Level> marked = MarkedLevel(preview.FilePath);
-    const PromisedType promised(QString::fromStdU16String(NameWithoutMarker(preview.FilePath)));
+    const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
     const bool tell =
         promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength);
     const SeenContent current = See(View(preview.Current));
@@ -133,10 +167,17 @@ ContentVerdict JudgeContent(const ContentPreview& preview) {
 }
 
 bool ResultFits(const ContentPreview& preview) {
+    const StructureLook result = LookAtStructure(preview, PreviewSide::Result);
+    if (result.Broken) {
+        return false;
+    }
+    if (result.TypoRuledOut && !LookAtStructure(preview, PreviewSide::Current).Intact) {
+        return true;
+    }
     const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
     return promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength) &&
            promised.KeptBy(See(View(preview.Result))) &&
-           !promised.KeptBy(See(View(preview.Current))) && !TypoIn(preview);
+           !promised.KeptBy(See(View(preview.Current))) && !TypoVerdict(preview, promised);
 }
 
 QString ConcernText(const ContentVerdict& verdict) {
@@ -145,6 +186,10 @@ QString ConcernText(const ContentVerdict& verdict) {
         QStringLiteral("按“") + LevelName(verdict.Level) + QStringLiteral("”等级");
     switch (verdict.Concern) {
         case ContentConcern::ResultUnlikeType:
+            if (verdict.TypeDescription.isEmpty()) {
+                return QStringLiteral("用这组密码") + level +
+                       QStringLiteral("解密后，文件内容无从辨认，密码或加密等级可能不对。");
+            }
             return QStringLiteral("用这组密码") + level + QStringLiteral("解密后，文件内容不像") +
                    type + QStringLiteral("，密码或加密等级可能不对。");
         case ContentConcern::AlreadyPlain:

@@ -2,94 +2,215 @@
 #include "key_trace.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <optional>
 #include <vector>
+
+#include "class_counts.h"
 
 namespace quarnix {
 namespace {
 
 // A class needs this many bytes before its distribution says anything.
-constexpr std::size_t FewestPerClass = 12;
-// Passwords are ASCII (a character of the euro sign aside): two of their
-// characters differ by an XOR below 0x80.
-constexpr unsigned LargestTypoXor = 0x7f;
-// Added to every count, so that a byte value no other class holds is unlikely
-// rather than impossible.
-constexpr double Smoothing = 0.5;
-// How much of the trace's class's distance to the others the XOR may leave
-// (and NoTraceBelow how strong it must be). Set by real files: no right
-// decryption of them comes near both.
-constexpr double MostRemaining = 0.6;
+constexpr std::size_t FewestPerClass = 6;
+// What a clear trace is: a gain of at least LeastTypoGain nats, and the rest
+// as shares of that gain. Set by the right content of real files at every
+// period from 5 to 21, records of fixed length among them, against
+// one-character typos in them: none of the former comes near all of these,
+// and most of the latter that can be seen at all do.
+constexpr double LeastTypoGain = 15;
+constexpr double MostRunner = 0.05;    // no other class stands out
+constexpr double LeastAmongKin = 0.1;  // it stands out from its kin too
+constexpr double MostRemaining = 0.5;  // the XOR makes it like the others
+constexpr double MostNearby = 0.5;     // nothing as strong at nearby periods
+// A typo's XOR is right from the first byte to the last; a part of the
+// content where it is clearly wrong (the strings after an ELF library's
+// tables of 24-byte symbols) makes it a structure of the other parts.
+constexpr double MostAgainst = 0.1;
+// Where the other classes hold at least VariedBits of entropy each, the
+// trace's class holds at least this share of theirs.
+constexpr double VariedBits = 1;
+constexpr double LeastVaried = 0.35;
+
+// Each class's best XOR against all the others; none for the zero element's.
+std::vector<ClassGain> ClassGains(const ClassCounts& counts) {
+    const std::size_t period = counts.Classes.size();
+    std::vector<ClassGain> gains(period);
+    for (std::size_t c = 0; c < period; ++c) {
+        if (c != period - 2) {
+            const ByteTable& own = counts.Classes[c];
+            gains[c] = BestXor(own, Without(counts.All, own));
+        }
+    }
+    return gains;
+}
+
+// How far the class still is from the others after the XOR, as a share of
+// how far it was before.
+double RemainingShare(const ByteTable& own, const ByteTable& all, const ClassGain& gain) {
+    const double size = Total(own);
+    double self = 0;  // the class under its own distribution
+    for (const double count : own) {
+        if (count != 0) {
+            self += count * std::log(count / size);
+        }
+    }
+    // The others' normaliser, left out of the likelihoods.
+    const double normaliser = size * std::log(Total(all) - size + 256 * Smoothing);
+    const double before = self - (gain.AsIs - normaliser);
+    const double after = self - (gain.Best - normaliser);
+    // What a class's own sampling leaves even when it is drawn like the
+    // others: about half a nat per value it holds.
+    double distinct = 0;
+    for (const double count : own) {
+        distinct += count != 0 ? 1 : 0;
+    }
+    const double noise = (distinct - 1) / 2;
+    return before > noise ? std::clamp((after - noise) / (before - noise), 0.0, 1.0) : 1;
+}
+
+double AmongKin(const ClassCounts& counts, std::size_t c, const KeyTrace& trace) {
+    const std::size_t period = counts.Classes.size();
+    double weakest = trace.Strongest;
+    for (std::size_t divisor = 2; divisor < period; ++divisor) {
+        if (period % divisor != 0) {
+            continue;
+        }
+        ByteTable kin{};
+        for (std::size_t k = c % divisor; k < period; k += divisor) {
+            if (k != c) {
+                for (std::size_t v = 0; v < kin.size(); ++v) {
+                    kin[v] += counts.Classes[k][v];
+                }
+            }
+        }
+        weakest = std::min(weakest, GainAt(counts.Classes[c], kin, trace.Xor));
+    }
+    return weakest;
+}
+
+// The smallest gain of the trace's class, at its XOR value, against the other
+// classes within one quarter of the bytes.
+double WeakestQuarter(std::span<const std::uint8_t> bytes, const KeyTrace& trace,
+                      std::size_t period) {
+    constexpr std::size_t Quarters = 4;
+    const std::size_t periods = bytes.size() / period;
+    double weakest = trace.Strongest;
+    for (std::size_t part = 0; part < Quarters; ++part) {
+        const std::size_t begin = periods * part / Quarters * period;
+        const std::size_t end =
+            part + 1 == Quarters ? bytes.size() : periods * (part + 1) / Quarters * period;
+        const ClassCounts counts = CountClasses(bytes.subspan(begin, end - begin), period);
+        const ByteTable& own = counts.Classes[trace.Class];
+        weakest = std::min(weakest, GainAt(own, Without(counts.All, own), trace.Xor));
+    }
+    return weakest;
+}
+
+// Entropy, in bits, of one class's byte values.
+double Entropy(const ByteTable& counts) {
+    const double total = Total(counts);
+    double entropy = 0;
+    for (const double count : counts) {
+        if (count != 0) {
+            entropy -= count / total * std::log2(count / total);
+        }
+    }
+    return entropy;
+}
+
+// Whether the trace's class is about as varied as the other classes are,
+// each on its own: an XOR keeps how varied a class is, so a typo's class is,
+// where a column of one value among varied ones (the line feeds of a file of
+// six-byte lines, a type byte before each number) is not.
+bool AsVaried(std::span<const std::uint8_t> bytes, const KeyTrace& trace, std::size_t period) {
+    const ClassCounts counts = CountClasses(bytes, period);
+    double others = 0;
+    for (std::size_t c = 0; c < period; ++c) {
+        others += c == trace.Class ? 0 : Entropy(counts.Classes[c]);
+    }
+    others /= static_cast<double>(period - 1);
+    return others < VariedBits || Entropy(counts.Classes[trace.Class]) >= LeastVaried * others;
+}
+
+bool TooFew(std::span<const std::uint8_t> bytes, std::size_t period) {
+    return period < 3 || bytes.size() / period < FewestPerClass;
+}
 
 }  // namespace
 
 KeyTrace KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period) {
-    const std::size_t n = bytes.size();
-    if (period < 2 || n / period < FewestPerClass) {
+    if (TooFew(bytes, period)) {
         return {};
     }
-    std::array<std::uint32_t, 256> all{};
-    for (const std::uint8_t byte : bytes) {
-        ++all[byte];
-    }
-    // log(count + Smoothing) for every count a byte value can have. The
-    // normaliser of the other classes' distribution is the same for every
-    // XOR value, so it drops out of the gain.
-    std::vector<double> logCount(n + 1);
-    for (std::size_t k = 0; k <= n; ++k) {
-        logCount[k] = std::log(static_cast<double>(k) + Smoothing);
-    }
+    const ClassCounts counts = CountClasses(bytes, period);
+    const std::vector<ClassGain> gains = ClassGains(counts);
     KeyTrace trace;
-    std::array<std::uint32_t, 256> own{};
-    std::vector<std::uint8_t> values;
-    values.reserve(256);
     for (std::size_t c = 0; c < period; ++c) {
-        if (c == period - 2) {
-            continue;  // combined with the array's zero element
-        }
-        values.clear();
-        for (std::size_t j = c; j < n; j += period) {
-            if (own[bytes[j]]++ == 0) {
-                values.push_back(bytes[j]);
-            }
-        }
-        const auto logOthers = [&](unsigned value) { return logCount[all[value] - own[value]]; };
-        double asIs = 0;
-        double self = 0;  // the class under its own distribution
-        const double size = static_cast<double>((n - c + period - 1) / period);
-        for (const std::uint8_t v : values) {
-            asIs += own[v] * logOthers(v);
-            self += own[v] * std::log(own[v] / size);
-        }
-        double best = asIs;
-        for (unsigned d = 1; d <= LargestTypoXor; ++d) {
-            double xored = 0;
-            for (const std::uint8_t v : values) {
-                xored += own[v] * logOthers(v ^ d);
-            }
-            best = std::max(best, xored);
-        }
-        const double gain = best - asIs;
-        if (gain > trace.Strongest) {
-            trace.Strongest = gain;
-            // The others' normaliser, left out above, counts here.
-            const double normaliser =
-                size * std::log(static_cast<double>(n) - size + 256 * Smoothing);
-            const double before = self - (asIs - normaliser);
-            const double after = self - (best - normaliser);
-            trace.Remaining = before > 0 ? std::clamp(after / before, 0.0, 1.0) : 1;
-        }
-        for (const std::uint8_t v : values) {
-            own[v] = 0;
+        if (gains[c].Gain > trace.Strongest) {
+            trace.Runner = trace.Strongest;
+            trace.Strongest = gains[c].Gain;
+            trace.Class = c;
+        } else {
+            trace.Runner = std::max(trace.Runner, gains[c].Gain);
         }
     }
+    if (trace.Strongest <= 0) {
+        return {};
+    }
+    const ClassGain& strongest = gains[trace.Class];
+    trace.Xor = strongest.Xor;
+    trace.Remaining = RemainingShare(counts.Classes[trace.Class], counts.All, strongest);
+    trace.AmongKin = AmongKin(counts, trace.Class, trace);
     return trace;
 }
 
-bool ShowsKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
+double NearbyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
+    double strongest = 0;
+    for (std::size_t other = period > 2 ? period - 2 : 1; other <= period + 2; ++other) {
+        if (other == period || other % period == 0 || period % other == 0 || TooFew(bytes, other)) {
+            continue;
+        }
+        for (const ClassGain& gain : ClassGains(CountClasses(bytes, other))) {
+            strongest = std::max(strongest, gain.Gain);
+        }
+    }
+    return strongest;
+}
+
+std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
     const KeyTrace trace = KeyTraceStrength(bytes, period);
-    return trace.Strongest > NoTraceBelow && trace.Remaining < MostRemaining;
+    const double strongest = trace.Strongest;
+    if (strongest > LeastTypoGain && trace.Runner <= MostRunner * strongest &&
+        trace.AmongKin >= LeastAmongKin * strongest && trace.Remaining < MostRemaining &&
+        WeakestQuarter(bytes, trace, period) >= -(LeastTypoGain + MostAgainst * strongest) &&
+        AsVaried(bytes, trace, period) && NearbyTrace(bytes, period) <= MostNearby * strongest) {
+        return trace;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::uint8_t>> AlignedToZeroClass(std::span<const std::uint8_t> bytes,
+                                                            std::size_t period) {
+    if (TooFew(bytes, period)) {
+        return std::nullopt;
+    }
+    const ClassCounts counts = CountClasses(bytes, period);
+    const ByteTable& zero = counts.Classes[period - 2];
+    std::vector<std::uint8_t> values(period);
+    std::size_t moved = 0;
+    for (std::size_t c = 0; c < period; ++c) {
+        values[c] = BestXor(counts.Classes[c], zero).Xor;
+        moved += values[c] != 0 ? 1 : 0;
+    }
+    if (2 * moved < period - 1) {
+        return std::nullopt;  // most classes are in line already
+    }
+    std::vector<std::uint8_t> aligned(bytes.begin(), bytes.end());
+    for (std::size_t j = 0, c = 0; j < aligned.size(); ++j, c = c + 1 == period ? 0 : c + 1) {
+        aligned[j] ^= values[c];
+    }
+    return aligned;
 }
 
 }  // namespace quarnix

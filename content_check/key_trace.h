@@ -10,36 +10,66 @@
 // like all the others; after such a typo one class is the others' bytes XOR a
 // constant. The test asks, for each class, how much likelier its bytes become
 // under the others' distribution once XORed with the best constant.
+//
+// Content of its own periodic structure (records of a fixed length, rows of
+// pixels, tables) has classes unlike the others too. A typo's class differs
+// from them in three ways: it is the only one; it is unlike even the classes
+// that share its place under every divisor of the period (a pixel's colour
+// channel, a record's half); and it stands out far beyond what the same test
+// finds at nearby periods, which are not the password's.
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <vector>
 
 namespace quarnix {
 
-// The strongest trace in `bytes` for a key array of `period` elements: the
-// largest gain, in nats, that XORing one class of positions with a
-// constant brings to that class's likelihood under the distribution of the
-// other classes. About 0 where there is no trace; 0 when there are too few
+// The strongest trace in `bytes` for a key array of `period` elements. Gains
+// are in nats: how much likelier a class's bytes become under a reference
+// distribution once XORed with a constant. All 0 when there are too few
 // bytes to tell. The class of the array's final zero element is not looked
 // at: no character is combined there.
 struct KeyTrace {
+    // The largest gain of a class against all other classes, its class and
+    // its XOR value.
     double Strongest = 0;
-    // How far the strongest class, XORed with its constant, still is from the
-    // others' distribution, as a share of how far it was before (the
-    // Kullback-Leibler divergences, 0 to 1): a typo leaves little, a field of
-    // fixed-length records that merely holds other values much.
+    std::size_t Class = 0;
+    std::uint8_t Xor = 0;
+    // How far that class, XORed, still is from the others' distribution, as
+    // a share of how far it was before (Kullback-Leibler divergences less
+    // what the class's own sampling leaves, 0 to 1): a typo leaves little, a
+    // field of fixed-length records much.
     double Remaining = 1;
+    // The largest gain of any other class.
+    double Runner = 0;
+    // The smallest gain of that class, at that XOR value, against the classes
+    // that share its place under a divisor of the period (other than 1 and
+    // the period); Strongest when the period is prime.
+    double AmongKin = 0;
 };
 KeyTrace KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period);
+
+// The largest gain of any class at the periods next to `period` (two below,
+// two above, leaving out its divisors and multiples): what the content itself
+// shows where no password left anything.
+double NearbyTrace(std::span<const std::uint8_t> bytes, std::size_t period);
 
 // Below this gain a class of positions is like the others.
 inline constexpr double NoTraceBelow = 30;
 
-// Whether a trace stands out clearly and the XOR makes its class like the
-// others: content with a structure of its own that repeats with the period
-// (records of a fixed length, tables) has classes that an XOR brings nearer
-// the others, but not to them.
-bool ShowsKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period);
+// The trace when a typo's stands out clearly in `bytes` at `period`, by all
+// the tests above; nullopt otherwise.
+std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period);
+
+// `bytes` with every class of positions of `period` XORed into line with the
+// class of the array's zero element, which a password of that length leaves
+// as it is: what a wrong password of that length made of the content, taken
+// back (the right password's stream then comes off with it). Nullopt when
+// there are too few bytes to tell, or when most classes are in line already,
+// as in any content that no wrong password of that length went over.
+std::optional<std::vector<std::uint8_t>> AlignedToZeroClass(std::span<const std::uint8_t> bytes,
+                                                            std::size_t period);
 
 }  // namespace quarnix

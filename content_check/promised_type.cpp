@@ -55,7 +55,10 @@ PromisedType::PromisedType(const QString& fileName) {
     }
     suffix_ = name.mid(dot + 1);
     for (const QMimeType& type : QMimeDatabase().mimeTypesForFileName(name)) {
-        promises_.append({type, IsTextType(type), RuledFamily(type)});
+        // Our own type of marked names promises nothing about the content.
+        if (type.name() != QStringLiteral(QUARNIX_ENCRYPTED_TYPE)) {
+            promises_.append({type, IsTextType(type), RuledFamily(type)});
+        }
     }
 }
 

@@ -31,6 +31,8 @@ class PromisedType {
   public:
     // The types the database gives to the extension of `fileName`; none for
     // a name without an extension or with one the database does not know.
+    // `fileName` carries no level marker (NameWithoutMarkers); the type that
+    // the installed package gives to marked names is left out all the same.
     explicit PromisedType(const QString& fileName);
 
     // Whether the content can say if the promise is kept, from a preview of

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,14 +20,21 @@ namespace quarnix {
 // reported once, with done and total 0.
 enum class WorkPhase { BackupCopy, Rewrite, Flush };
 
+// The three views of a file that a look at its content compares.
+enum class PreviewSide {
+    Current,  // the file as it is
+    Result,   // as the command's work would leave it
+    Undone,   // as the opposite work would leave it (encrypt only)
+};
+
 // The start of a file as it is and as the command's work would leave it,
 // worked out before anything touches the disk.
 struct ContentPreview {
     Direction Way = Direction::Encrypt;
     quarnix::Level Level = quarnix::Level::Secret;
     std::u16string FilePath;
-    // The path whose name says what the content should be: on decrypt the
-    // path with the level's marker taken out, on encrypt the path itself.
+    // The path whose name says what the content should be: the path with
+    // every level's marker taken out of its name (NameWithoutMarkers).
     std::u16string PromisedPath;
     std::uint64_t FileLength = 0;
     // The first bytes of the file, and the same bytes after the work: the
@@ -43,10 +51,29 @@ struct ContentPreview {
     // of each period.
     std::uint64_t Password1Period = 0;
     std::uint64_t Password2Period = 0;
+    // Reads bytes.size() bytes from `offset` of one side of the file, anywhere
+    // in it: a look may check what the first bytes must hold against what
+    // lies further on. Valid only during the ConfirmContent call; may be
+    // empty. False, with `bytes` undefined, for a range past the file's end,
+    // a failed read, an Undone on decrypt, or once the look has read
+    // ContentPreviewReadLimit bytes this way.
+    std::function<bool(PreviewSide side, std::uint64_t offset, std::span<std::uint8_t> bytes)>
+        ReadAt;
+    // On decrypt at Secretter and TopSecret: how many other rotations one
+    // mistyped character of the rotating password would have brought about
+    // (engine/format/typo_rotations.h), and the result as the decryption
+    // would leave it under rotation number `rotation` of those, with this
+    // run's key stream. Valid and limited as ReadAt; may be empty.
+    std::size_t OtherRotations = 0;
+    std::function<bool(std::size_t rotation, std::uint64_t offset, std::span<std::uint8_t> bytes)>
+        ReadRotated;
 };
 
 // As many bytes as Secret and Secretter change at most.
 inline constexpr std::uint64_t ContentPreviewLength = CipherWindowLimit;
+
+// The most bytes one look reads through ContentPreview::ReadAt, all sides together.
+inline constexpr std::uint64_t ContentPreviewReadLimit = 1024 * 1024;
 
 // What a front end supplies to a command. Every member may be left empty.
 struct CommandHooks {

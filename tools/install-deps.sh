@@ -22,7 +22,7 @@ run_packages=(
     g++ cmake ninja-build make pkgconf
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libcli11-dev
     libacl1-dev libattr1-dev libxxhash-dev scdoc fonts-wqy-microhei shared-mime-info
-    qt6-wayland
+    qt6-wayland zlib1g-dev liblzma-dev libbz2-dev libbrotli-dev
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev qt6-base-private-dev

@@ -18,8 +18,12 @@ std::int64_t Shift1(const CipherKeys& keys) {
 }
 
 std::uint64_t Shift2(const CipherKeys& keys, std::uint64_t fileLength) {
-    const std::int64_t product =
-        std::int64_t{FirstCode(keys.Password2)} * std::int64_t{CodeSum(keys.Password2)};
+    return RotationOfTopSecret(FirstCode(keys.Password2), CodeSum(keys.Password2), fileLength);
+}
+
+std::uint64_t RotationOfTopSecret(std::uint8_t firstCode, std::int32_t codeSum,
+                                  std::uint64_t fileLength) {
+    const std::int64_t product = std::int64_t{firstCode} * std::int64_t{codeSum};
     // Strictly less than F - 1; a file of 0 or 1 bytes is never rotated.
     if (fileLength >= 1 && product < static_cast<std::int64_t>(fileLength - 1)) {
         return static_cast<std::uint64_t>(product);
@@ -28,23 +32,37 @@ std::uint64_t Shift2(const CipherKeys& keys, std::uint64_t fileLength) {
 }
 
 TransformPlan PlanTransform(Direction direction, const CipherKeys& keys, std::uint64_t fileLength) {
-    TransformPlan plan;
     const std::uint64_t w = CipherWindow(keys.Level, fileLength);
+    switch (keys.Level) {
+        case Level::Secret:
+            break;
+        case Level::Secretter:
+            return PlanRotation(direction, keys.Level, w, Shift1(keys));
+        case Level::TopSecret:
+            return PlanRotation(direction, keys.Level, w,
+                                static_cast<std::int64_t>(Shift2(keys, fileLength)));
+    }
+    return PlanRotation(direction, keys.Level, w, 0);
+}
+
+TransformPlan PlanRotation(Direction direction, Level level, std::uint64_t windowLength,
+                           std::int64_t rotation) {
+    TransformPlan plan;
+    const std::uint64_t w = windowLength;
     plan.WindowLength = w;
     if (w == 0) {
         return plan;
     }
     std::uint64_t shift = 0;
-    if (keys.Level == Level::Secretter) {
-        const std::int64_t shift1 = Shift1(keys);
-        if (shift1 < static_cast<std::int64_t>(w - 1)) {
-            shift = static_cast<std::uint64_t>(shift1);
+    if (level == Level::Secretter) {
+        if (rotation < static_cast<std::int64_t>(w - 1)) {
+            shift = static_cast<std::uint64_t>(rotation);
         } else {
             plan.Reversed = true;
             return plan;
         }
-    } else if (keys.Level == Level::TopSecret) {
-        shift = Shift2(keys, fileLength);
+    } else if (level == Level::TopSecret) {
+        shift = static_cast<std::uint64_t>(rotation);
     }
     if (direction == Direction::Encrypt) {
         // Combine, then rotate left: output j is combined input (j + s) mod w.

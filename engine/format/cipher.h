@@ -32,6 +32,9 @@ std::int64_t Shift1(const CipherKeys& keys);
 // TopSecret's rotation count for a file of this length: FirstCode x CodeSum of
 // password 2 when that is less than fileLength - 1, else 0.
 std::uint64_t Shift2(const CipherKeys& keys, std::uint64_t fileLength);
+// The same for a password 2 of this first code and code sum.
+std::uint64_t RotationOfTopSecret(std::uint8_t firstCode, std::int32_t codeSum,
+                                  std::uint64_t fileLength);
 
 // `Length` output bytes taken from `SourceOffset` of the input and combined
 // with the key stream from window position `KeyPosition` on.
@@ -51,6 +54,12 @@ struct TransformPlan {
 };
 
 TransformPlan PlanTransform(Direction direction, const CipherKeys& keys, std::uint64_t fileLength);
+
+// The plan of a level for a window of `windowLength` bytes whose rotation
+// count is `rotation` (Shift1 at Secretter, reversed when it reaches w - 1;
+// Shift2 at TopSecret, less than w; none at Secret).
+TransformPlan PlanRotation(Direction direction, Level level, std::uint64_t windowLength,
+                           std::int64_t rotation);
 
 // The fused XOR passes of the level, for runs of at most `windowLength` bytes.
 KeyStream MakeKeyStream(const CipherKeys& keys, std::uint64_t windowLength);

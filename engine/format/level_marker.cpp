@@ -20,14 +20,20 @@ void ReplaceFirst(std::u16string& text, std::u16string_view what, std::u16string
     }
 }
 
+std::size_t LastPartStart(std::u16string_view path) {
+    const auto slash = path.find_last_of(u'/');
+    return slash == std::u16string_view::npos ? 0 : slash + 1;
+}
+
 // The folders of `path` (up to and with its last "/") joined to `rule` applied
 // to its last part.
 template <typename Rule>
 std::u16string OnLastPart(std::u16string_view path, Rule rule) {
-    const auto slash = path.find_last_of(u'/');
-    const std::size_t start = slash == std::u16string_view::npos ? 0 : slash + 1;
+    const std::size_t start = LastPartStart(path);
     return std::u16string(path.substr(0, start)) + rule(path.substr(start));
 }
+
+constexpr Level Levels[] = {Level::Secret, Level::Secretter, Level::TopSecret};
 
 }  // namespace
 
@@ -53,10 +59,18 @@ std::u16string MarkFileName(std::u16string_view path, Level level) {
     return marked;
 }
 
+std::optional<std::size_t> FindMarker(std::u16string_view text, Level level) {
+    const std::size_t at = text.find(LevelMarker(level));
+    return at == std::u16string_view::npos ? std::nullopt : std::optional(at);
+}
+
 std::u16string UnmarkFileName(std::u16string_view path, Level level) {
-    std::u16string unmarked(path);
-    ReplaceFirst(unmarked, LevelMarker(level), u".");
-    return unmarked;
+    const auto at = FindMarker(path, level);
+    if (!at) {
+        return std::u16string(path);
+    }
+    return std::u16string(path.substr(0, *at)) + u"." +
+           std::u16string(path.substr(*at + LevelMarker(level).size()));
 }
 
 std::u16string MarkLastPart(std::u16string_view path, Level level) {
@@ -67,6 +81,28 @@ std::u16string MarkLastPart(std::u16string_view path, Level level) {
 std::u16string UnmarkLastPart(std::u16string_view path, Level level) {
     return OnLastPart(path,
                       [level](std::u16string_view name) { return UnmarkFileName(name, level); });
+}
+
+std::optional<Level> MarkedLevel(std::u16string_view path) {
+    const std::u16string_view name = path.substr(LastPartStart(path));
+    std::optional<Level> carried;
+    std::size_t carriedAt = 0;
+    for (const Level level : Levels) {
+        const auto at = FindMarker(name, level);
+        if (at && (!carried || *at > carriedAt)) {
+            carried = level;
+            carriedAt = *at;
+        }
+    }
+    return carried;
+}
+
+std::u16string NameWithoutMarkers(std::u16string_view path) {
+    std::u16string name(path.substr(LastPartStart(path)));
+    for (auto level = MarkedLevel(name); level; level = MarkedLevel(name)) {
+        name = UnmarkFileName(name, *level);
+    }
+    return name;
 }
 
 }  // namespace quarnix

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,36 @@ TEST(UnmarkFileName, ReplacesTheFirstMarkerOfTheLevelWithADot) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(UnmarkFileName(c.path, c.level), c.marked);
+    }
+}
+
+TEST(MarkedLevel, IsTheLevelOfTheMarkerFoundLastInTheName) {
+    const struct {
+        const char* name;
+        std::u16string path;
+        std::optional<Level> level;
+        std::u16string withoutMarkers;
+    } cases[] = {
+        {"one marker", u"/d/x.tar" + TopSecretMark + u"gz", Level::TopSecret, u"x.tar.gz"},
+        {"Secret then Secretter", u"/d/a(\u79D8\u5BC6)" + SecretterMark + u"doc", Level::Secretter,
+         u"a.doc"},
+        {"a marker of each level in the name", u"a" + SecretterMark + u"b" + SecretMark + u"c",
+         Level::Secret, u"a.b.c"},
+        {"the same level twice: as a decryption finds it",
+         u"a" + SecretMark + u"b" + SecretMark + u"c", Level::Secret, u"a.b.c"},
+        {"only in a folder's name", u"/d" + TopSecretMark + u"x/a.doc", std::nullopt, u"a.doc"},
+        {"nothing after the marker", u"memo" + SecretMark, Level::Secret, u"memo."},
+        {"no marker", u"/d/readme", std::nullopt, u"readme"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(MarkedLevel(c.path), c.level);
+        EXPECT_EQ(NameWithoutMarkers(c.path), c.withoutMarkers);
+        if (c.level) {
+            // The name a decryption at that level gives carries one marker less.
+            const std::u16string name = c.path.substr(c.path.rfind(u'/') + 1);
+            EXPECT_EQ(NameWithoutMarkers(UnmarkFileName(name, *c.level)), c.withoutMarkers);
+        }
     }
 }
 

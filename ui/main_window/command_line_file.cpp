@@ -5,7 +5,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 
-#include "content_check/marked_name.h"
+#include "engine/format/level_marker.h"
 #include "engine/product.h"
 
 namespace quarnix {
