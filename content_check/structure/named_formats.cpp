@@ -5,6 +5,7 @@
 #include <cctype>
 #include <string>
 
+#include "deflate_stream.h"
 #include "format_checks.h"
 
 namespace quarnix::structure {
@@ -28,19 +29,39 @@ bool BeginsAsRData(const FileView& file) {
                              "RDB2\n"sv, "RDB3\n"sv, "X\n"sv, "A\n"sv, "B\n"sv});
 }
 
-// R's lazy-load databases: values one after the other, each its length in
-// four bytes and then a zlib stream, or a '2' and bzip2 data, or a 'Z' and
-// xz data.
+// R's lazy-load databases: values one after the other, each the length of
+// what it holds in four bytes and then a zlib stream (or a '2' and bzip2
+// data, or a 'Z' and xz data). Those of zlib are walked as far as the head
+// reaches: each must inflate to its length, with its Adler-32 check, and
+// the next begin right after it.
 bool BeginsAsRLazyLoad(const FileView& file) {
     const Bytes b = file.Head();
-    if (b.size() < 6) {
-        return false;
+    std::size_t at = 0;
+    while (at + 6 <= b.size()) {
+        const std::uint32_t length = Be32(b, at);
+        const Bytes value = b.subspan(at + 4);
+        const bool zlib = (value[0] & 0x0f) == 8 && (value[0] << 8 | value[1]) % 31 == 0;
+        if (!zlib) {
+            // Every value of a database is compressed alike.
+            return at == 0 && BeginsWithAny(value, {"2BZh"sv,
+                                                    "Z\xfd"
+                                                    "7zXZ"sv});
+        }
+        DeflateStream stream(DeflateStream::Wrap::Zlib);
+        const DeflateStream::State state = stream.Feed(value, length);
+        if (state == DeflateStream::State::Broken || stream.Produced() > length) {
+            return false;
+        }
+        if (state != DeflateStream::State::Ended) {
+            // A value that goes on past the head, or one zlib cannot take.
+            return !file.WholeFileInHead() || state == DeflateStream::State::Unsupported;
+        }
+        if (stream.Produced() != length) {
+            return false;
+        }
+        at += 4 + stream.Consumed();
     }
-    const Bytes value = b.subspan(4);
-    const bool zlib = (value[0] & 0x0f) == 8 && (value[0] << 8 | value[1]) % 31 == 0;
-    return zlib || BeginsWithAny(value, {"2BZh"sv,
-                                         "Z\xfd"
-                                         "7zXZ"sv});
+    return at > 0 && (at == b.size() || !file.WholeFileInHead());
 }
 
 struct Named {

@@ -107,6 +107,8 @@ TEST_F(StructureSamples, RightPasswordsFitAndTyposAreCaught) {
         // Pages of 4096 bytes: key periods 8 and 16.
         {"nospatial.gpkg", "points.gpkg", u"Secret1"},
         {"nospatial.gpkg", "points.gpkg", u"GeoPackage-4096"},
+        // R's lazy-load database: zlib values one after the other.
+        {"png.rdb", "png.rdb", u"Geography", false},
         // A shapefile index, records of 8 bytes: key periods 8 and 16.
         {"olinda1.shx", "olinda1.shx", u"Olinda1", false},
         {"olinda1.shx", "olinda1.shx", u"Olinda-Shapes-1", false},
