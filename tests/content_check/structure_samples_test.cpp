@@ -85,6 +85,8 @@ TEST_F(StructureSamples, RightPasswordsFitAndTyposAreCaught) {
         {"mimetype.xlsx", "budget.xlsx", u"Secret1"},
         {"mimetype.pptx", "slides.pptx", u"Secret1"},
         {"table-complex.pptx.gz", "table.pptx.gz", u"Secret1"},
+        // Its typo at Secret puts gzip's method byte wrong, and no more at the start.
+        {"table-complex.pptx.gz", "table.pptx.gz", u"Grey"},
         {"lego.html.bz2", "lego.html.bz2", u"Secret1"},
         {"testtar.tar.xz", "testtar.tar.xz", u"Secret1"},
         {"testtar.tar", "testtar.tar", u"Secret1"},
