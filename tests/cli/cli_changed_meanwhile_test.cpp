@@ -8,9 +8,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "../commands/file_fixture.h"
 #include "cli_process.h"
 #include "work_moment.h"
@@ -21,13 +18,6 @@ namespace {
 class CliChangedMeanwhile : public FileFixture {};
 
 constexpr std::size_t FileSize = 16u << 20;
-
-std::string FileText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 TEST_F(CliChangedMeanwhile, TheWorkIsDroppedAndTheExitStatusIsOne) {
     if (!CanWatchRuns()) {

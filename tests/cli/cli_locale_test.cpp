@@ -9,8 +9,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "../commands/file_fixture.h"
 #include "cli_process.h"
@@ -34,13 +32,6 @@ std::string Gb18030(const std::string& utf8) {
     ::iconv_close(converter);
     local.resize(local.size() - outLeft);
     return local;
-}
-
-std::string FileText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 TEST_F(CliLocale, MessagesAndPromptsFollowAGb18030Locale) {

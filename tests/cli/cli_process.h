@@ -47,6 +47,9 @@ struct CliResult {
     std::string output;
 };
 
+// All that the file at `path` holds; empty when it cannot be read.
+std::string FileText(const std::string& path);
+
 // Runs to its end; `input` is standard input (a pipe, so not a terminal).
 // `inChild` runs in the child just before the tool starts (to change its user, say).
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& input,

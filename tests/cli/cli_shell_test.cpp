@@ -7,22 +7,15 @@
 #include <signal.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "../commands/file_fixture.h"
+#include "cli_process.h"
 #include "terminal_cli.h"
 
 namespace quarnix::test {
 namespace {
 
 class CliShell : public FileFixture {};
-
-std::string FileText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 TEST_F(CliShell, AWhileReadLoopLeavesItsInputToTheLoopAndAsksOnTheTerminal) {
     const std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", "d.txt"};

@@ -12,6 +12,7 @@
 #include "content_check/magic_reach.h"
 #include "content_check/text_content.h"
 #include "engine/format/level_marker.h"
+#include "look_on_commands.h"
 #include "sample_files.h"
 
 namespace quarnix::test {
@@ -178,23 +179,6 @@ namespace {
 // with other requests, each declined so that the file stays as it is.
 class GuardOnCommands : public FileFixture {};
 
-ContentConcern Look(bool encrypt, const std::string& path, Level level, const std::u16string& one,
-                    const std::u16string& two) {
-    ContentConcern seen = ContentConcern::None;
-    CommandHooks hooks;
-    hooks.ConfirmContent = [&seen](const ContentPreview& preview) {
-        seen = JudgeContent(preview).Concern;
-        return false;
-    };
-    CryptRequest request = Request(path, level, one, two);
-    request.MakeBackup = false;
-    request.MarkFile = false;
-    const CommandOutcome outcome =
-        encrypt ? EncryptCommand(request, hooks) : DecryptCommand(request, hooks);
-    EXPECT_EQ(outcome.Kind, OutcomeKind::ContentDeclined) << path;
-    return seen;
-}
-
 // A Python 3.11 bytecode file: the type database knows only the magic number
 // of a version from the 1990s, yet a right decryption must go through.
 Bytes Bytecode() {
@@ -270,7 +254,8 @@ TEST_F(GuardOnCommands, CatchesTyposAndSecondEncryptionsAtEveryLevel) {
             first.MarkFile = false;
             first.MakeBackup = false;
             ASSERT_TRUE(EncryptCommand(first).Succeeded()) << sample.Name;
-            const ContentConcern seen = Look(row.encrypt, sample.Name, row.level, row.one, row.two);
+            const ContentConcern seen =
+                LookOnCommands(row.encrypt, sample.Name, row.level, row.one, row.two);
             if (row.concern == caught) {
                 // At Secretter a changed character also changes the rotation:
                 // the whole window comes out wrong, which the type check sees.

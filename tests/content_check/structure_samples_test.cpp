@@ -17,6 +17,7 @@
 
 #include "../commands/file_fixture.h"
 #include "content_check/content_verdict.h"
+#include "look_on_commands.h"
 
 namespace quarnix::test {
 namespace {
@@ -45,22 +46,6 @@ class StructureSamples : public FileFixture {
         QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     }
 };
-
-// What a look says, the file left as it is.
-ContentConcern Look(bool encrypt, const std::string& path, Level level, const std::u16string& one,
-                    const std::u16string& two) {
-    ContentConcern seen = ContentConcern::None;
-    CommandHooks hooks;
-    hooks.ConfirmContent = [&seen](const ContentPreview& preview) {
-        seen = JudgeContent(preview).Concern;
-        return false;
-    };
-    CryptRequest request = Request(path, level, one, two);
-    request.MakeBackup = false;
-    request.MarkFile = false;
-    encrypt ? EncryptCommand(request, hooks) : DecryptCommand(request, hooks);
-    return seen;
-}
 
 // The same password with its last character changed.
 std::u16string Mistyped(std::u16string password) {
@@ -130,23 +115,26 @@ TEST_F(StructureSamples, RightPasswordsFitAndTyposAreCaught) {
             first.MarkFile = false;
             first.MakeBackup = false;
             ASSERT_TRUE(EncryptCommand(first).Succeeded());
-            EXPECT_EQ(Look(false, row.name, level, row.password, two), ContentConcern::None);
+            EXPECT_EQ(LookOnCommands(false, row.name, level, row.password, two),
+                      ContentConcern::None);
             // A typo that changes a rotation (Secretter's always, TopSecret's
             // in password 2) moves the whole file: the look finds its format
             // under the rotations that one typo would give, whatever the name.
             const bool rotationSeen = row.rotation;
             if (rotationSeen || level == Level::Secret || level == Level::TopSecret) {
-                EXPECT_NE(Look(false, row.name, level, Mistyped(row.password), two),
+                EXPECT_NE(LookOnCommands(false, row.name, level, Mistyped(row.password), two),
                           ContentConcern::None);
             }
             if (level == Level::TopSecret && rotationSeen) {
-                EXPECT_NE(Look(false, row.name, level, row.password, Mistyped(two)),
+                EXPECT_NE(LookOnCommands(false, row.name, level, row.password, Mistyped(two)),
                           ContentConcern::None);
             }
             // The file as it is, plain: a decryption would spoil it.
             WriteBytes(row.name, content);
-            EXPECT_EQ(Look(true, row.name, level, row.password, two), ContentConcern::None);
-            EXPECT_NE(Look(false, row.name, level, row.password, two), ContentConcern::None);
+            EXPECT_EQ(LookOnCommands(true, row.name, level, row.password, two),
+                      ContentConcern::None);
+            EXPECT_NE(LookOnCommands(false, row.name, level, row.password, two),
+                      ContentConcern::None);
         }
     }
 }
