@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "../commands/file_fixture.h"
 #include "cli_process.h"
@@ -70,44 +71,37 @@ bool At(const WatchedRun& run, const Moment& moment) {
            share < moment.To;
 }
 
-// The next stop of the traced tool (its status for waitpid); false when it
-// ended (left to WaitCli) or the deadline passed.
-bool NextStop(pid_t pid, const Deadline& deadline, int* status) {
+// The tool's next change of state, left to be reaped: nullopt when waitid
+// fails or the deadline passes (a failure of the test then).
+std::optional<siginfo_t> NextChange(pid_t pid, const Deadline& deadline) {
     while (!deadline.Passed()) {
         siginfo_t info{};
         if (::waitid(P_PID, static_cast<id_t>(pid), &info,
                      WEXITED | WSTOPPED | WNOHANG | WNOWAIT) != 0) {
-            return false;
+            return std::nullopt;
         }
         if (info.si_pid == pid) {
-            if (info.si_code != CLD_TRAPPED && info.si_code != CLD_STOPPED) {
-                return false;
-            }
-            return ::waitpid(pid, status, WNOHANG | __WALL) == pid;
+            return info;
         }
         ::usleep(20);
     }
     ADD_FAILURE() << "quarnix-cli (process " << pid << ") has not stopped after " << PatienceSeconds
                   << " s.";
-    return false;
+    return std::nullopt;
+}
+
+// The next stop of the traced tool (its status for waitpid); false when it
+// ended (left to WaitCli) or the deadline passed.
+bool NextStop(pid_t pid, const Deadline& deadline, int* status) {
+    const std::optional<siginfo_t> change = NextChange(pid, deadline);
+    return change && (change->si_code == CLD_TRAPPED || change->si_code == CLD_STOPPED) &&
+           ::waitpid(pid, status, WNOHANG | __WALL) == pid;
 }
 
 // Waits until the tool, no longer traced, has stopped.
 bool StandsStill(pid_t pid, const Deadline& deadline) {
-    while (!deadline.Passed()) {
-        siginfo_t info{};
-        if (::waitid(P_PID, static_cast<id_t>(pid), &info,
-                     WEXITED | WSTOPPED | WNOHANG | WNOWAIT) != 0) {
-            return false;
-        }
-        if (info.si_pid == pid) {
-            return info.si_code == CLD_STOPPED;
-        }
-        ::usleep(20);
-    }
-    ADD_FAILURE() << "quarnix-cli (process " << pid << ") has not stopped after " << PatienceSeconds
-                  << " s.";
-    return false;
+    const std::optional<siginfo_t> change = NextChange(pid, deadline);
+    return change && change->si_code == CLD_STOPPED;
 }
 
 }  // namespace
