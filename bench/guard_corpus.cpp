@@ -16,9 +16,9 @@
 //
 //   quarnix-guard-corpus WORK_FOLDER FILE...
 //
-// With QUARNIX_GUARD_LIST set, every missed typo, every refusal of a
-// different password that calls it a typo and every file not judged, with
-// why, is listed on standard error.
+// With QUARNIX_GUARD_LIST set, every missed typo and second encryption of a
+// judged file, every refusal of a different password that calls it a typo
+// and every file not judged, with why, is listed on standard error.
 
 #include <sys/stat.h>
 #include <time.h>
@@ -199,6 +199,9 @@ void TryFile(Tally& tally, int f, const std::string& source, const std::string& 
             continue;
         }
         t.SecondJudged.Add(second);
+        if (list && !second) {
+            std::cerr << "second encryption missed, level " << l << ": " << source << '\n';
+        }
         for (const TypoRun& typo : typos) {
             const int p = typo.Password;
             t.Typo[p][typo.At].Add(typo.Caught, typo.CalledTypo);

@@ -132,11 +132,10 @@ ContentVerdict JudgeEncryption(const ContentPreview& preview) {
         return {ContentConcern::EncryptedWithThese, preview.Level, undone.Description};
     }
     const std::optional<Level> marked = MarkedLevel(preview.FilePath);
-    const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
-    const bool tell =
-        promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength);
+    const NamePromise promise(preview);
+    const bool tell = promise.CanTell();
     const SeenContent current = See(View(preview.Current));
-    if (tell && promised.KeptBy(current)) {
+    if (tell && promise.KeptBy(preview, PreviewSide::Current, current)) {
         return {};
     }
     const SeenContent undone = See(View(preview.Undone));
@@ -146,16 +145,16 @@ ContentVerdict JudgeEncryption(const ContentPreview& preview) {
         !Recognised(current) &&
         (Recognised(undone) || BroughtOutText(preview.Undone, preview.Current) ||
          MoreOrderly(preview.Undone, preview.Current));
-    const bool becomesType = tell && promised.KeptBy(undone);
+    const bool becomesType = tell && promise.KeptBy(preview, PreviewSide::Undone, undone);
     if (!preview.Undone.empty() && (becomesType || broughtOut)) {
         return {ContentConcern::EncryptedWithThese, preview.Level,
-                becomesType ? promised.Description() : QString()};
+                becomesType ? promise.Description() : QString()};
     }
     // A marker of this very level, or of any level on a type that can be
     // told: the content should be something, and it is not.
     if (marked && (tell || *marked == preview.Level) && !Recognised(current)) {
         return {ContentConcern::AlreadyEncrypted, preview.Level,
-                tell ? promised.Description() : QString()};
+                tell ? promise.Description() : QString()};
     }
     return {};
 }
@@ -174,10 +173,11 @@ bool ResultFits(const ContentPreview& preview) {
     if (result.TypoRuledOut && !LookAtStructure(preview, PreviewSide::Current).Intact) {
         return true;
     }
-    const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
-    return promised.CanTell(preview.Current.size(), preview.Current.size() >= preview.FileLength) &&
-           promised.KeptBy(See(View(preview.Result))) &&
-           !promised.KeptBy(See(View(preview.Current))) && !TypoVerdict(preview, promised);
+    const NamePromise promise(preview);
+    return promise.CanTell() &&
+           promise.KeptBy(preview, PreviewSide::Result, See(View(preview.Result))) &&
+           !promise.KeptBy(preview, PreviewSide::Current, See(View(preview.Current))) &&
+           !TypoVerdict(preview, promise.Type());
 }
 
 QString ConcernText(const ContentVerdict& verdict) {

@@ -117,6 +117,9 @@ TEST_F(StructureSamples, RightPasswordsFitAndTyposAreCaught) {
             ASSERT_TRUE(EncryptCommand(first).Succeeded());
             EXPECT_EQ(LookOnCommands(false, row.name, level, row.password, two),
                       ContentConcern::None);
+            // A second click on 加密.
+            EXPECT_NE(LookOnCommands(true, row.name, level, row.password, two),
+                      ContentConcern::None);
             // A typo that changes a rotation (Secretter's always, TopSecret's
             // in password 2) moves the whole file: the look finds its format
             // under the rotations that one typo would give, whatever the name.
