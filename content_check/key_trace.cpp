@@ -31,6 +31,15 @@ constexpr double MostAgainst = 0.1;
 // trace's class holds at least this share of theirs.
 constexpr double VariedBits = 1;
 constexpr double LeastVaried = 0.35;
+// Smooth content (pictures, sounds): the differences between neighbouring
+// samples hold at least this many bits less per byte than the bytes do.
+constexpr double LeastSmoother = 0.2;
+// The longest stride between neighbouring samples looked at: 8- and 16-bit
+// samples, RGB and RGBA pixels.
+constexpr std::size_t LongestStride = 4;
+// In the differences a typo's XOR shows in two classes, the typo's and the
+// one a stride after it: the second at least this share of the first.
+constexpr double LeastPartner = 0.25;
 
 // Each class's best XOR against all the others; none for the zero element's.
 std::vector<ClassGain> ClassGains(const ClassCounts& counts) {
@@ -137,6 +146,48 @@ bool TooFew(std::span<const std::uint8_t> bytes, std::size_t period) {
     return period < 3 || bytes.size() / period < FewestPerClass;
 }
 
+// The stride whose XOR differences make `bytes` clearly more predictable
+// than the bytes themselves, the most predictable; 0 when none does.
+std::size_t SmoothStride(std::span<const std::uint8_t> bytes) {
+    ByteTable plain{};
+    for (const std::uint8_t byte : bytes) {
+        ++plain[byte];
+    }
+    double best = Entropy(plain) - LeastSmoother;
+    std::size_t smoothest = 0;
+    for (std::size_t stride = 1; stride <= LongestStride && stride < bytes.size(); ++stride) {
+        ByteTable differences{};
+        for (std::size_t i = stride; i < bytes.size(); ++i) {
+            ++differences[bytes[i] ^ bytes[i - stride]];
+        }
+        if (const double entropy = Entropy(differences); entropy < best) {
+            best = entropy;
+            smoothest = stride;
+        }
+    }
+    return smoothest;
+}
+
+// Each byte XORed with the one `stride` before it (the first ones as they are).
+std::vector<std::uint8_t> Differences(std::span<const std::uint8_t> bytes, std::size_t stride) {
+    std::vector<std::uint8_t> differences(bytes.begin(), bytes.end());
+    for (std::size_t i = stride; i < bytes.size(); ++i) {
+        differences[i] ^= bytes[i - stride];
+    }
+    return differences;
+}
+
+// Whether `trace`, found at `period` in `bytes`, passes every test of a clear
+// trace but the one of other classes, which the caller makes.
+bool ClearBeyondOtherClasses(std::span<const std::uint8_t> bytes, std::size_t period,
+                             const KeyTrace& trace) {
+    const double strongest = trace.Strongest;
+    return strongest > LeastTypoGain && trace.AmongKin >= LeastAmongKin * strongest &&
+           trace.Remaining < MostRemaining &&
+           WeakestQuarter(bytes, trace, period) >= -(LeastTypoGain + MostAgainst * strongest) &&
+           AsVaried(bytes, trace, period) && NearbyTrace(bytes, period) <= MostNearby * strongest;
+}
+
 }  // namespace
 
 KeyTrace KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t period) {
@@ -180,11 +231,55 @@ double NearbyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
 
 std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period) {
     const KeyTrace trace = KeyTraceStrength(bytes, period);
-    const double strongest = trace.Strongest;
-    if (strongest > LeastTypoGain && trace.Runner <= MostRunner * strongest &&
-        trace.AmongKin >= LeastAmongKin * strongest && trace.Remaining < MostRemaining &&
-        WeakestQuarter(bytes, trace, period) >= -(LeastTypoGain + MostAgainst * strongest) &&
-        AsVaried(bytes, trace, period) && NearbyTrace(bytes, period) <= MostNearby * strongest) {
+    if (trace.Runner <= MostRunner * trace.Strongest &&
+        ClearBeyondOtherClasses(bytes, period, trace)) {
+        return trace;
+    }
+    return std::nullopt;
+}
+
+std::optional<KeyTrace> ClearDifferenceTrace(std::span<const std::uint8_t> bytes,
+                                             std::size_t period) {
+    const std::size_t stride = SmoothStride(bytes);
+    if (stride == 0 || stride % period == 0 || TooFew(bytes, period)) {
+        return std::nullopt;
+    }
+    const std::vector<std::uint8_t> differences = Differences(bytes, stride);
+    const ClassCounts counts = CountClasses(differences, period);
+    // Each class against all the others but the one a stride after it, which
+    // a typo in this class moves too; the same XOR must lift that one.
+    KeyTrace trace;
+    std::size_t partner = 0;
+    for (std::size_t c = 0; c < period; ++c) {
+        if (c == period - 2) {
+            continue;  // no character is combined there
+        }
+        const std::size_t next = (c + stride) % period;
+        const ByteTable reference =
+            Without(Without(counts.All, counts.Classes[c]), counts.Classes[next]);
+        const ClassGain gain = BestXor(counts.Classes[c], reference);
+        if (gain.Gain > trace.Strongest &&
+            GainAt(counts.Classes[next], reference, gain.Xor) >= LeastPartner * gain.Gain) {
+            trace.Strongest = gain.Gain;
+            trace.Class = c;
+            trace.Xor = gain.Xor;
+            partner = next;
+        }
+    }
+    if (trace.Strongest <= 0) {
+        return std::nullopt;
+    }
+    for (std::size_t c = 0; c < period; ++c) {
+        if (c != trace.Class && c != partner) {
+            const ByteTable& own = counts.Classes[c];
+            trace.Runner = std::max(trace.Runner, BestXor(own, Without(counts.All, own)).Gain);
+        }
+    }
+    const ByteTable& own = counts.Classes[trace.Class];
+    trace.Remaining = RemainingShare(own, counts.All, BestXor(own, Without(counts.All, own)));
+    trace.AmongKin = AmongKin(counts, trace.Class, trace);
+    if (trace.Runner <= MostRunner * trace.Strongest &&
+        ClearBeyondOtherClasses(differences, period, trace)) {
         return trace;
     }
     return std::nullopt;

@@ -63,6 +63,14 @@ inline constexpr double NoTraceBelow = 30;
 // the tests above; nullopt otherwise.
 std::optional<KeyTrace> ClearKeyTrace(std::span<const std::uint8_t> bytes, std::size_t period);
 
+// The same in smooth content (pictures, sounds), where a typo's XOR hides
+// among the bytes but stands out in the XOR differences between neighbouring
+// samples: there it moves the typo's class and the class a stride after it,
+// by the same value. The trace's class and XOR are those of `bytes`; nullopt
+// when the content is not smooth or no trace stands out clearly.
+std::optional<KeyTrace> ClearDifferenceTrace(std::span<const std::uint8_t> bytes,
+                                             std::size_t period);
+
 // `bytes` with every class of positions of `period` XORed into line with the
 // class of the array's zero element, which a password of that length leaves
 // as it is: what a wrong password of that length made of the content, taken

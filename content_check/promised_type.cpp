@@ -37,6 +37,20 @@ QSet<QString> RuledFamily(const QMimeType& type) {
     return family;
 }
 
+// Types whose content rules tell only some of their real files, so that a
+// right decryption of another would break the name's promise: Python
+// bytecode (the magic number of one old version), OpenPGP data (its armoured
+// text, a few old packet headers, and a text type besides). A name of one of
+// them promises nothing by these rules; the format checks tell such files
+// by their start instead (structure/named_formats.h).
+bool RulesMissRealFiles(const QMimeType& type) {
+    static const QStringList Types = {QStringLiteral("application/x-python-bytecode"),
+                                      QStringLiteral("application/pgp-encrypted"),
+                                      QStringLiteral("application/pgp-keys"),
+                                      QStringLiteral("application/pgp-signature")};
+    return Types.contains(type.name());
+}
+
 }  // namespace
 
 SeenContent See(QByteArrayView bytes) {
@@ -54,7 +68,11 @@ PromisedType::PromisedType(const QString& fileName) {
         return;  // no extension; a leading dot starts a hidden file's name
     }
     suffix_ = name.mid(dot + 1);
-    for (const QMimeType& type : QMimeDatabase().mimeTypesForFileName(name)) {
+    const QList<QMimeType> types = QMimeDatabase().mimeTypesForFileName(name);
+    if (std::any_of(types.begin(), types.end(), RulesMissRealFiles)) {
+        return;
+    }
+    for (const QMimeType& type : types) {
         // Our own type of marked names promises nothing about the content.
         if (type.name() != QStringLiteral(QUARNIX_ENCRYPTED_TYPE)) {
             promises_.append({type, IsTextType(type), RuledFamily(type)});

@@ -20,7 +20,11 @@ std::optional<FoundTrace> FindTrace(const ContentPreview& preview) {
         if (period == 0) {
             return std::nullopt;
         }
-        return ClearKeyTrace(preview.Result, static_cast<std::size_t>(period));
+        const auto p = static_cast<std::size_t>(period);
+        if (auto trace = ClearKeyTrace(preview.Result, p)) {
+            return trace;
+        }
+        return ClearDifferenceTrace(preview.Result, p);
     };
     const bool topSecret = preview.Level == Level::TopSecret;
     const bool samePeriod = topSecret && preview.Password2Period == preview.Password1Period;

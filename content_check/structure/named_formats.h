@@ -2,7 +2,8 @@
 #pragma once
 // Formats that a file's extension names where the shared MIME database
 // cannot tell them by content: it does not know the extension (gpkg, shp,
-// wasm, rds...) or knows it without content rules (dbf). Every file of each
+// wasm, rds...), knows it without content rules (dbf), or with rules that
+// tell only some of its real files (pyc, gpg). Every file of each
 // begins in a way told here, so that content which does not is not of it.
 
 #include <string_view>

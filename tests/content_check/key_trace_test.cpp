@@ -13,6 +13,7 @@
 
 #include "../commands/file_fixture.h"
 #include "content_check/content_verdict.h"
+#include "content_check/key_trace.h"
 #include "sample_files.h"
 
 namespace quarnix::test {
@@ -48,7 +49,7 @@ Bytes FixedWidth(const Bytes& text, std::size_t width, std::size_t lines) {
 struct RecordSample {
     std::string Name;
     Bytes Content;
-    std::size_t Record;  // bytes
+    std::size_t Record;  // bytes; 0 for content to try at every password length
 };
 
 std::vector<RecordSample> RecordSamples() {
@@ -73,6 +74,12 @@ std::vector<RecordSample> RecordSamples() {
         {"repeated-40.txt", repeated, 40},
         // Symbols and relocations: 24-byte entries.
         {"libattr.so.1", ReadFile(libraries + QStringLiteral("/libattr.so.1")), 24},
+        // A table of numbers in Python 3.11 bytecode: five bytes each, and a
+        // magic number the type database does not know.
+        {"euckrfreq.pyc", ReadFile(folder + QStringLiteral("/euckrfreq.pyc")), 5},
+        // An OpenPGP key in binary, at every password length.
+        {"debian-archive-bookworm-stable.gpg",
+         ReadFile(folder + QStringLiteral("/debian-archive-bookworm-stable.gpg")), 0},
     };
 }
 
@@ -157,6 +164,43 @@ TEST_F(KeyTraceOnCommands, SaysTypoOnlyForATypo) {
         if (row.concern == typo) {
             EXPECT_EQ(seen.Password, row.password) << row.name;
         }
+    }
+}
+
+// Pictures and sounds: right content shows no trace in the XOR differences
+// between neighbouring samples at any period, and a typo that hides among
+// the bytes of a sound stands out there, in its own class, by its value (or
+// that value but for its lowest bit, which the noise of 8-bit samples hides).
+TEST(DifferenceTrace, FindsATypoInSmoothContentAndNothingInRightContent) {
+    const QString folder = QStringLiteral(QUARNIX_SAMPLES_DIR);
+    const auto head = [&folder](const char* name) {
+        Bytes bytes = ReadFile(folder + QLatin1Char('/') + QLatin1String(name));
+        bytes.resize(std::min<std::size_t>(bytes.size(), 20481));
+        return bytes;
+    };
+    for (const char* name :
+         {"chord-7.wav", "pluck-pcm16.wav", "dialog-warning-32.bmp", "system-users-32.ppm"}) {
+        const Bytes right = head(name);
+        ASSERT_FALSE(right.empty()) << name;
+        for (std::size_t period = 5; period <= 21; ++period) {
+            EXPECT_FALSE(ClearDifferenceTrace(right, period)) << name << ", period " << period;
+        }
+    }
+    const struct {
+        std::size_t period;
+        std::uint8_t xorValue;
+    } typos[] = {{9, 0x0a}, {13, 0x0c}, {21, 0x15}};
+    for (const auto& typo : typos) {
+        Bytes sound = head("chord-7.wav");
+        const std::size_t typoClass = typo.period / 2;
+        for (std::size_t i = typoClass; i < sound.size(); i += typo.period) {
+            sound[i] ^= typo.xorValue;
+        }
+        ASSERT_FALSE(ClearKeyTrace(sound, typo.period)) << "period " << typo.period;
+        const std::optional<KeyTrace> trace = ClearDifferenceTrace(sound, typo.period);
+        ASSERT_TRUE(trace) << "period " << typo.period;
+        EXPECT_EQ(trace->Class, typoClass) << "period " << typo.period;
+        EXPECT_LE(trace->Xor ^ typo.xorValue, 1) << "period " << typo.period;
     }
 }
 
