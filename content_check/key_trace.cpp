@@ -209,6 +209,10 @@ KeyTrace KeyTraceStrength(std::span<const std::uint8_t> bytes, std::size_t perio
     if (trace.Strongest <= 0) {
         return {};
     }
+    // The zero element's class is no typo's, but a class unlike the others
+    // there is the content's own structure, as much as anywhere else.
+    const ByteTable& zero = counts.Classes[period - 2];
+    trace.Runner = std::max(trace.Runner, BestXor(zero, Without(counts.All, zero)).Gain);
     const ClassGain& strongest = gains[trace.Class];
     trace.Xor = strongest.Xor;
     trace.Remaining = RemainingShare(counts.Classes[trace.Class], counts.All, strongest);

@@ -42,7 +42,7 @@ struct KeyTrace {
     // what the class's own sampling leaves, 0 to 1): a typo leaves little, a
     // field of fixed-length records much.
     double Remaining = 1;
-    // The largest gain of any other class.
+    // The largest gain of any other class, the zero element's included.
     double Runner = 0;
     // The smallest gain of that class, at that XOR value, against the classes
     // that share its place under a divisor of the period (other than 1 and

@@ -77,6 +77,9 @@ std::vector<RecordSample> RecordSamples() {
         // A table of numbers in Python 3.11 bytecode: five bytes each, and a
         // magic number the type database does not know.
         {"euckrfreq.pyc", ReadFile(folder + QStringLiteral("/euckrfreq.pyc")), 5},
+        // Tab stops for a terminal (ncurses-base): ten-byte records of an
+        // escape sequence and eight spaces.
+        {"vt100", ReadFile(QStringLiteral("/usr/share/tabset/vt100")), 10},
         // An OpenPGP key in binary, at every password length.
         {"debian-archive-bookworm-stable.gpg",
          ReadFile(folder + QStringLiteral("/debian-archive-bookworm-stable.gpg")), 0},
