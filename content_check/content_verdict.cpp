@@ -57,8 +57,7 @@ QString Named(const PromisedType& promised, const StructureLook& look) {
 // nullopt when the result keeps it or the name cannot tell. `seen`: what See
 // made of the result.
 std::optional<ContentVerdict> BrokenPromise(const ContentPreview& preview,
-                                            const PromisedType& promised, const SeenContent& seen) {
-    const NamePromise promise(preview);
+                                            const NamePromise& promise, const SeenContent& seen) {
     if (!promise.CanTell() || promise.KeptBy(preview, PreviewSide::Result, seen)) {
         return std::nullopt;
     }
@@ -76,13 +75,14 @@ std::optional<ContentVerdict> BrokenPromise(const ContentPreview& preview,
     if (Recognised(seen) || keyCameOff) {
         return std::nullopt;
     }
-    return TypoVerdict(preview, promised, &seen)
+    return TypoVerdict(preview, promise.Type(), &seen)
         .value_or(
             ContentVerdict{ContentConcern::ResultUnlikeType, preview.Level, promise.Description()});
 }
 
 ContentVerdict JudgeDecryption(const ContentPreview& preview) {
-    const PromisedType promised(QString::fromStdU16String(preview.PromisedPath));
+    const NamePromise promise(preview);
+    const PromisedType& promised = promise.Type();
     // A format's own integrity data speaks first, whatever the name says: a
     // definite violation in the result questions it, an intact result in
     // which a typo would have shown fits.
@@ -105,7 +105,7 @@ ContentVerdict JudgeDecryption(const ContentPreview& preview) {
         return {};
     }
     const SeenContent seen = See(View(preview.Result));
-    if (const std::optional<ContentVerdict> broken = BrokenPromise(preview, promised, seen)) {
+    if (const std::optional<ContentVerdict> broken = BrokenPromise(preview, promise, seen)) {
         return *broken;
     }
     // A typo keeps most of the content, and often the name's type with it.
