@@ -5,17 +5,9 @@
 #include <QMimeDatabase>
 
 #include "content_check/structure/named_formats.h"
+#include "structure_look.h"
 
 namespace quarnix {
-namespace {
-
-const std::vector<std::uint8_t>& Head(const ContentPreview& preview, PreviewSide side) {
-    return side == PreviewSide::Current  ? preview.Current
-           : side == PreviewSide::Result ? preview.Result
-                                         : preview.Undone;
-}
-
-}  // namespace
 
 NamePromise::NamePromise(const ContentPreview& preview)
     : type_(QString::fromStdU16String(preview.PromisedPath)),
@@ -31,16 +23,7 @@ bool NamePromise::KeptBy(const ContentPreview& preview, PreviewSide side,
     if (byType_) {
         return type_.KeptBy(seen);
     }
-    if (named_ == nullptr) {
-        return false;
-    }
-    structure::FileView::Reader read;
-    if (preview.ReadAt) {
-        read = [&preview, side](std::uint64_t offset, std::span<std::uint8_t> bytes) {
-            return preview.ReadAt(side, offset, bytes);
-        };
-    }
-    return named_->Begins(structure::FileView(Head(preview, side), preview.FileLength, read));
+    return named_ != nullptr && named_->Begins(SideOf(preview, side));
 }
 
 QString NamePromise::Description() const {

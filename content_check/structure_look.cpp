@@ -36,17 +36,24 @@ bool DatabaseAgrees(const std::vector<std::uint8_t>& head, const QMimeType& form
     return format.isValid() && seen.Ruled.contains(format.name());
 }
 
+// The rest of one side of the preview, past its first bytes.
+StructureReader ReaderOf(const ContentPreview& preview, PreviewSide side) {
+    if (!preview.ReadAt) {
+        return {};
+    }
+    return [&preview, side](std::uint64_t offset, std::span<std::uint8_t> bytes) {
+        return preview.ReadAt(side, offset, bytes);
+    };
+}
+
 }  // namespace
 
+structure::FileView SideOf(const ContentPreview& preview, PreviewSide side) {
+    return structure::FileView(Head(preview, side), preview.FileLength, ReaderOf(preview, side));
+}
+
 StructureLook LookAtStructure(const ContentPreview& preview, PreviewSide side) {
-    const std::vector<std::uint8_t>& head = Head(preview, side);
-    StructureReader read;
-    if (preview.ReadAt) {
-        read = [&preview, side](std::uint64_t offset, std::span<std::uint8_t> bytes) {
-            return preview.ReadAt(side, offset, bytes);
-        };
-    }
-    return LookAtStructure(preview, head, read);
+    return LookAtStructure(preview, Head(preview, side), ReaderOf(preview, side));
 }
 
 StructureLook LookAtStructure(const ContentPreview& preview, const std::vector<std::uint8_t>& head,

@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "content_check/structure/file_view.h"
 #include "engine/work_hooks.h"
 
 namespace quarnix {
@@ -31,6 +32,10 @@ struct StructureLook {
 };
 
 StructureLook LookAtStructure(const ContentPreview& preview, PreviewSide side);
+
+// One side of the preview as the structure checks see it: its first bytes,
+// and the rest through the preview's reader. Valid as long as the preview.
+structure::FileView SideOf(const ContentPreview& preview, PreviewSide side);
 
 // Evidence that makes a format plain on its own.
 inline constexpr std::uint64_t PlainEvidence = 32;
